@@ -1,0 +1,220 @@
+#include "engine/tqc_crackle_detector.h"
+
+#include <cmath>
+#include <cstring>
+#include <new>
+
+#include "dsp/tqc_real_fft.h"
+
+namespace {
+constexpr int32_t kDifferenceSmoothingWidth = 15;
+constexpr int32_t kAutocorrSmoothingWidth = 5;
+constexpr int32_t kMinAutocorrPeaks = 6;
+// Periods of 10 samples or less are too short for the crossfade repair.
+constexpr int32_t kShortestRepairPeriod = 10;
+constexpr int32_t kMinClickGap = 8;
+constexpr int32_t kMaxClickGap = 64;
+constexpr int32_t kMaxSensitivityLevel = 4;
+}  // namespace
+
+void TQCCrackleDetector::init(int32_t newBlockSize, int32_t /*channels*/) {
+    release();
+    blockSize = newBlockSize;
+    thresholdFactor.store(3.0f, std::memory_order_relaxed);
+    peakQuantile = 0.95f;
+    clickGap.store(32, std::memory_order_relaxed);
+    const auto n = static_cast<size_t>(blockSize);
+    try {
+        diffs = new float[n]();
+        smoothedDiffs = new float[n]();
+        smoothedAutocorr = new float[n]();
+        regions = new ClickRegion[n]();
+        peaks = new PeakEntry[n]();
+        selectScratch = new PeakEntry[n]();
+        fft = new TQCRealFFT(0);
+        spectrum = new float[2 * n + 2]();
+    } catch (...) {
+        release();
+        throw;
+    }
+    regionCount = 0;
+    peakCount = 0;
+}
+
+void TQCCrackleDetector::release() {
+    delete[] smoothedAutocorr;
+    delete[] diffs;
+    delete[] smoothedDiffs;
+    delete[] regions;
+    delete[] peaks;
+    delete[] selectScratch;
+    delete[] spectrum;
+    smoothedAutocorr = diffs = smoothedDiffs = spectrum = nullptr;
+    regions = nullptr;
+    peaks = selectScratch = nullptr;
+    if (fft != nullptr) {
+        fft->freeSpec();
+        delete fft;
+        fft = nullptr;
+    }
+    regionCount = 0;
+    peakCount = 0;
+}
+
+void TQCCrackleDetector::setSensitivity(int32_t level) {
+    if (level < 0) level = 0;
+    if (level > kMaxSensitivityLevel) level = kMaxSensitivityLevel;
+    thresholdFactor.store(static_cast<float>(6 - level), std::memory_order_relaxed);
+}
+
+void TQCCrackleDetector::setClickGap(int32_t gap) {
+    if (gap >= kMinClickGap && gap <= kMaxClickGap) clickGap.store(gap, std::memory_order_relaxed);
+}
+
+ClickRegion TQCCrackleDetector::regionAt(int32_t i) const {
+    return ClickRegion{regions[i].start - regionOrigin, regions[i].end - regionOrigin};
+}
+
+void TQCCrackleDetector::setRegions(const ClickRegion* list, int32_t count) {
+    regionOrigin = 0;
+    regionCount = count;
+    for (int32_t i = 0; i < count; ++i) regions[i] = list[i];
+}
+
+bool TQCCrackleDetector::windowIsFinite(const float* x) const {
+    for (int32_t i = 0; i < blockSize; ++i) {
+        if (!std::isfinite(x[i])) return false;
+    }
+    return true;
+}
+
+bool TQCCrackleDetector::regionIsFinite(const float* y, int32_t start, int32_t end) const {
+    for (int32_t i = start; i <= end; ++i) {
+        if (!std::isfinite(y[i])) return false;
+    }
+    return true;
+}
+
+void TQCCrackleDetector::restoreUnfiniteRegions(const float* x, float* y) {
+    for (int32_t r = 0; r < regionCount; ++r) {
+        const ClickRegion region = regionAt(r);
+        if (!regionIsFinite(y, region.start, region.end)) {
+            std::memcpy(y + region.start, x + region.start,
+                        static_cast<size_t>(region.end - region.start + 1) * sizeof(float));
+        }
+    }
+}
+
+void TQCCrackleDetector::buildRegions(float threshold, int32_t newFrames) {
+    const int32_t n = blockSize;
+    const int32_t gap = clickGap.load(std::memory_order_relaxed);
+    const float* s = smoothedDiffs;
+    const float m = meanDiff;
+    regionOrigin = newFrames;
+    regionCount = 0;
+    for (int32_t p = 0; p < peakCount; ++p) {
+        // NaN compares false everywhere below: a NaN peak is never used and a
+        // NaN smoothed difference stops a walk.
+        if (!(threshold < peaks[p].value)) continue;
+        const int32_t j = peaks[p].position - newFrames;
+        if (!(j > n / 8)) continue;
+        if (regionCount > 0) {
+            const ClickRegion& previous = regions[regionCount - 1];
+            const int32_t previousStart = previous.start - newFrames;
+            const int32_t previousEnd = previous.end - newFrames;
+            if (previousStart < j && j < previousEnd) continue;
+        }
+        int32_t c = j;
+        while (c > 0 && s[c] > m) --c;
+        int32_t e = j;
+        while (e < n - 1 && s[e] > m) ++e;
+        if (regionCount > 0 && c < regions[regionCount - 1].end - newFrames + gap) {
+            regions[regionCount - 1].end = e + newFrames;
+        } else {
+            regions[regionCount] = ClickRegion{c + newFrames, e + newFrames};
+            ++regionCount;
+        }
+    }
+}
+
+void TQCCrackleDetector::choosePeriod(int32_t& lag, double& level) {
+    lag = 0;
+    level = 0.0;
+    if (peakCount < kMinAutocorrPeaks) return;
+    std::memcpy(selectScratch, peaks, static_cast<size_t>(peakCount) * sizeof(PeakEntry));
+    const PeakEntry third = selectRank(selectScratch, peakCount, peakCount - 3);
+    lag = third.position;
+    float u = third.value;
+    const float v = third.value;
+    // Of the three highest peaks, the one with the smallest lag wins.
+    for (int32_t i = 0; i < peakCount; ++i) {
+        if (peaks[i].value > v && peaks[i].position < lag) {
+            lag = peaks[i].position;
+            u = peaks[i].value;
+        }
+    }
+    level = static_cast<double>(u) / (0.5 - static_cast<double>(lag) / blockSize);
+}
+
+int32_t TQCCrackleDetector::processBlock(const float* x, float* y, int32_t newFrames) {
+    const int32_t n = blockSize;
+    const int32_t eighth = n / 8;
+    std::memcpy(y, x, static_cast<size_t>(n) * sizeof(float));
+    int32_t base = n;
+    regionCount = 0;
+    peakCount = 0;
+    lastLag = 0;
+    lastLevel = 0.0;
+    regionOrigin = newFrames;
+
+    // A non-finite sample would reach every repaired sample through the
+    // low-pass and the crossfade, so such a window is left as it came.
+    if (windowIsFinite(x)) {
+        computeDifferences(x);
+        smooth(diffs, smoothedDiffs, kDifferenceSmoothingWidth);
+        findPeaks(diffs, newFrames);
+        if (peakCount > 0) {
+            std::memcpy(selectScratch, peaks, static_cast<size_t>(peakCount) * sizeof(PeakEntry));
+            // The quantile is the 32-bit 0.949999988 widened to double, so
+            // 20 peaks give rank 18, not 19.
+            const auto k = static_cast<int32_t>(static_cast<double>(peakCount) *
+                                                static_cast<double>(peakQuantile));
+            const float reference = selectRank(selectScratch, peakCount, k).value;
+            const float factor = thresholdFactor.load(std::memory_order_relaxed);
+            const auto threshold =
+                static_cast<float>(static_cast<double>(factor) * static_cast<double>(reference));
+            buildRegions(threshold, newFrames);
+        }
+        if (regionCount > 0) {
+            autocorrelate(x);
+            smooth(diffs, smoothedAutocorr, kAutocorrSmoothingWidth);
+            findPeaks(smoothedAutocorr, 0);
+            int32_t lag = 0;
+            double level = 0.0;
+            choosePeriod(lag, level);
+            lastLag = lag;
+            lastLevel = level;
+
+            // Regions too close to the window end lack the look-ahead the
+            // repair needs: leave them (and everything after their start
+            // minus the gap) for the next window.
+            const int32_t gap = clickGap.load(std::memory_order_relaxed);
+            const int32_t guard = eighth > gap + lag ? eighth : gap + lag;
+            while (regionCount > 0 && regions[regionCount - 1].end - newFrames > n - guard) {
+                base = regions[regionCount - 1].start - newFrames - gap;
+                --regionCount;
+            }
+            if (regionCount == 0) return base - eighth > gap ? base - eighth : gap;
+
+            if (lag > kShortestRepairPeriod && lag < n / 2) {
+                repairPeriodic(x, y, lag, level);
+            } else {
+                fillBandLimited(y);
+            }
+            restoreUnfiniteRegions(x, y);
+        }
+    }
+    const int32_t gap = clickGap.load(std::memory_order_relaxed);
+    const int32_t result = base - eighth;
+    return result < gap ? gap : result;
+}
