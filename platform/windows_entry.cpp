@@ -1,0 +1,10 @@
+// The Windows export of the plug-in's entry point. The export table maps the
+// name `main` onto this function (see sarnovellite.def), because C++ does not
+// allow a global function called main with this signature. C linkage and the
+// C calling convention, as 32-bit hosts call it.
+#include "effect/plugin_main.h"
+
+extern "C" AEffect* VSTCALLBACK sarnovellite_windows_main(audioMasterCallback audioMaster)
+{
+    return createPluginInstance(audioMaster);
+}

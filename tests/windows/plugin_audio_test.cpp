@@ -1,0 +1,168 @@
+// Audio through the DLL's record entries: the fixed 2048-frame delay, any
+// block length, the accumulating entry overwriting, switching on again, and a
+// click actually being taken out.
+#include <cmath>
+#include <cstddef>
+#include <numbers>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "tests/windows/loaded_plugin.h"
+
+namespace {
+
+constexpr int kDelay = 2048;
+
+struct Stereo {
+    std::vector<float> left, right;
+    explicit Stereo(std::size_t frames = 0) : left(frames), right(frames) {}
+    std::size_t frames() const { return left.size(); }
+};
+
+// Distinct tones per channel so a swap or a shift shows. Clean sines never
+// reach the detector's threshold, so the output must be the input, delayed.
+Stereo cleanTones(std::size_t frames)
+{
+    Stereo s(frames);
+    for (std::size_t i = 0; i < frames; ++i) {
+        const double t = static_cast<double>(i);
+        s.left[i] = static_cast<float>(0.5 * std::sin(2.0 * std::numbers::pi * t / 100.0));
+        s.right[i] = static_cast<float>(0.25 * std::sin(2.0 * std::numbers::pi * t / 37.0));
+    }
+    return s;
+}
+
+enum class Entry { replacing, accumulating };
+
+// Feeds the whole signal in blocks cycling through the given lengths.
+Stereo run(AEffect* effect, const Stereo& in, const std::vector<int>& blockLengths, Entry entry = Entry::replacing)
+{
+    Stereo out(in.frames());
+    // The accumulating entry must overwrite, so give it something to overwrite.
+    std::fill(out.left.begin(), out.left.end(), 7.0f);
+    std::fill(out.right.begin(), out.right.end(), -7.0f);
+    std::size_t offset = 0;
+    for (std::size_t k = 0; offset < in.frames(); ++k) {
+        const std::size_t n = std::min<std::size_t>(blockLengths[k % blockLengths.size()], in.frames() - offset);
+        float* inputs[2] = {const_cast<float*>(in.left.data()) + offset, const_cast<float*>(in.right.data()) + offset};
+        float* outputs[2] = {out.left.data() + offset, out.right.data() + offset};
+        if (entry == Entry::replacing)
+            effect->processReplacing(effect, inputs, outputs, static_cast<VstInt32>(n));
+        else
+            effect->process(effect, inputs, outputs, static_cast<VstInt32>(n));
+        offset += n;
+    }
+    return out;
+}
+
+void expectDelayedCopy(const Stereo& in, const Stereo& out)
+{
+    ASSERT_EQ(in.frames(), out.frames());
+    std::size_t mismatches = 0;
+    for (std::size_t i = 0; i < out.frames(); ++i) {
+        const float wantLeft = i < kDelay ? 0.0f : in.left[i - kDelay];
+        const float wantRight = i < kDelay ? 0.0f : in.right[i - kDelay];
+        if (out.left[i] != wantLeft || out.right[i] != wantRight) {
+            if (++mismatches <= 5)
+                ADD_FAILURE() << "frame " << i << ": got (" << out.left[i] << ", " << out.right[i] << "), want ("
+                              << wantLeft << ", " << wantRight << ")";
+        }
+    }
+    EXPECT_EQ(mismatches, 0u);
+}
+
+class PluginAudio : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { plugin = new LoadedPlugin; }
+    static void TearDownTestSuite()
+    {
+        delete plugin;
+        plugin = nullptr;
+    }
+    void SetUp() override
+    {
+        ASSERT_TRUE(plugin->loaded()) << "cannot load " << plugin->path();
+        effect = plugin->create(versionAnsweringHost);
+        ASSERT_NE(effect, nullptr);
+        effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
+        effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
+        effect->dispatcher(effect, effSetBlockSize, 0, 4096, nullptr, 0.0f);
+        effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    }
+    void TearDown() override
+    {
+        if (effect != nullptr) {
+            effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
+            EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
+        }
+    }
+
+    static LoadedPlugin* plugin;
+    AEffect* effect = nullptr;
+};
+
+LoadedPlugin* PluginAudio::plugin = nullptr;
+
+TEST_F(PluginAudio, OutputIsInputDelayedByExactly2048FramesForAnyBlockLengths)
+{
+    const Stereo in = cleanTones(30000);
+    const std::vector<std::vector<int>> schedules = {
+        {512}, {1}, {3, 17, 511}, {2047, 2049}, {4097, 5000, 1}, {0, 1023, 0, 2048, 3333},
+    };
+    for (const auto& schedule : schedules) {
+        SCOPED_TRACE(::testing::Message() << "first block length " << schedule.front());
+        effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
+        effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+        expectDelayedCopy(in, run(effect, in, schedule));
+    }
+}
+
+TEST_F(PluginAudio, AccumulatingEntryOverwritesLikeReplacing)
+{
+    const Stereo in = cleanTones(9000);
+    expectDelayedCopy(in, run(effect, in, {1000, 7}, Entry::accumulating));
+}
+
+TEST_F(PluginAudio, InPlaceBuffersWork)
+{
+    const Stereo in = cleanTones(9000);
+    Stereo buffers = in;
+    for (std::size_t offset = 0; offset < buffers.frames(); offset += 777) {
+        const auto n = static_cast<VstInt32>(std::min<std::size_t>(777, buffers.frames() - offset));
+        float* io[2] = {buffers.left.data() + offset, buffers.right.data() + offset};
+        effect->processReplacing(effect, io, io, n);
+    }
+    expectDelayedCopy(in, buffers);
+}
+
+TEST_F(PluginAudio, SwitchingOnAgainRestartsWithSilence)
+{
+    const Stereo in = cleanTones(12000);
+    run(effect, in, {999});
+    effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    expectDelayedCopy(in, run(effect, in, {999}));
+}
+
+TEST_F(PluginAudio, AClickOnATonIsRemoved)
+{
+    const std::size_t frames = 20000;
+    const Stereo clean = cleanTones(frames);
+    Stereo clicked = clean;
+    const std::size_t clickAt = 9001;
+    for (std::size_t i = 0; i < 3; ++i) {
+        clicked.left[clickAt + i] += 0.9f;
+        clicked.right[clickAt + i] -= 0.9f;
+    }
+    const Stereo out = run(effect, clicked, {441});
+    double worstLeft = 0.0, worstRight = 0.0;
+    for (std::size_t i = clickAt - 64; i < clickAt + 64; ++i) {
+        worstLeft = std::max(worstLeft, std::fabs(double(out.left[i + kDelay]) - clean.left[i]));
+        worstRight = std::max(worstRight, std::fabs(double(out.right[i + kDelay]) - clean.right[i]));
+    }
+    EXPECT_LT(worstLeft, 0.1);
+    EXPECT_LT(worstRight, 0.1);
+}
+
+}  // namespace
