@@ -1,0 +1,71 @@
+#!/usr/bin/env bash
+# Cross-builds the 32-bit Windows plug-in (Sarnovellite.dll) and checks it:
+#   1. export table: module name SARNOVELLITE.dll, exactly one export, main;
+#   2. imports: only DLLs that ship with Windows;
+#   3. version resource: every string and the fixed version 2.1.0.0;
+#   4. under Wine: the LoadLibrary test host and the unit tests built for Windows;
+#   5. the DLL's output of a test signal with clicks against the Linux module's.
+# Wine runs in a throw-away 32-bit prefix under a temporary directory.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+scripts/deps.sh build windows
+
+work=$(mktemp -d "${TMPDIR:-/tmp}/sarnovellite-windows.XXXXXX")
+export WINEPREFIX="$work/wineprefix" WINEARCH=win32 WINEDEBUG=-all
+cleanup() {
+  wineserver -k 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+step() { printf '\n== %s\n' "$*"; }
+fail() { echo "windows-check: $*" >&2; exit 1; }
+
+step "cross build (preset windows-x86)"
+cmake --preset windows-x86 >/dev/null
+cmake --build --preset windows-x86 -j "$(nproc)"
+dll=build/windows-x86/platform/Sarnovellite.dll
+[ -f "$dll" ] || fail "$dll was not built"
+
+step "export table and imports of $dll"
+dump=$(i686-w64-mingw32-objdump -p "$dll")
+module=$(awk '/^Name[ \t]+[0-9a-f]+ / {print $3; exit}' <<<"$dump")
+[ "$module" = "SARNOVELLITE.dll" ] || fail "export table names the module '$module', not SARNOVELLITE.dll"
+exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | awk '/^\t\[/ {print $NF}')
+[ "$exports" = "main" ] || fail "exports are '$(tr '\n' ' ' <<<"$exports")', want exactly main"
+system_dlls=" kernel32.dll user32.dll msvcrt.dll advapi32.dll ntdll.dll gdi32.dll "
+imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump")
+for d in $imports; do
+  case "$system_dlls" in *" $d "*) ;; *) fail "imports from $d, which is not a Windows system DLL" ;; esac
+done
+echo "module SARNOVELLITE.dll, export main, imports: $(tr '\n' ' ' <<<"$imports")"
+
+step "version resource"
+wrestool -x --raw --type=version "$dll" | python3 tests/windows/check_version_resource.py \
+  || fail "version resource incomplete"
+
+step "Wine prefix"
+wineboot -i >/dev/null 2>&1 || fail "cannot initialise a Wine prefix in $WINEPREFIX"
+
+step "test host and unit tests under Wine"
+ctest --preset windows-x86 -j "$(nproc)"
+
+step "DLL output against the Linux module's"
+cmake --preset default >/dev/null
+cmake --build --preset default --target Sarnovellite -j "$(nproc)"
+so=build/default/platform/Sarnovellite.so
+[ -f "$so" ] || fail "$so was not built"
+g++ -std=c++20 -O2 -Wall -Wextra -I"$root" tests/windows/plugin_file_runner.cpp -ldl -o "$work/plugin_file_runner"
+python3 tests/windows/make_click_signal.py "$work/clicks.f32"
+status=0
+for sensitivity in 0 1; do
+  "$work/plugin_file_runner" "$so" "$work/clicks.f32" "$work/linux-$sensitivity.f32" "$sensitivity"
+  wine build/windows-x86/tests/windows/windows_plugin_file_runner.exe "$dll" "$work/clicks.f32" \
+    "$work/windows-$sensitivity.f32" "$sensitivity"
+  python3 tests/windows/compare_plugin_outputs.py "$work/clicks.f32" "$work/linux-$sensitivity.f32" \
+    "$work/windows-$sensitivity.f32" "sensitivity $sensitivity" || status=1
+done
+[ $status -eq 0 ] || fail "the DLL's output departs from the Linux module's"
+
+step "windows-check passed"
