@@ -1,0 +1,171 @@
+#include "tools/file_jobs.h"
+
+#include <sndfile.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <thread>
+#include <vector>
+
+#include "tools/file_processor.h"
+#include "tools/hosted_effect.h"
+#include "tools/progress_display.h"
+#include "tools/region_report.h"
+#include "tools/tool_error.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct FileJob {
+    std::string input;
+    std::string output;
+    std::optional<FileOutcome> outcome;
+    std::optional<ExitStatus> failure;
+};
+
+std::vector<FileJob> planJobs(const CliOptions& options) {
+    std::vector<FileJob> jobs;
+    if (options.mode == CliMode::process) {
+        jobs.push_back({options.inputs[0], options.output, {}, {}});
+        return jobs;
+    }
+    std::error_code ec;
+    if (!fs::is_directory(options.outputDir, ec)) {
+        throw ToolError(ExitStatus::badOutput, "output folder " + options.outputDir + ": no such folder");
+    }
+    std::map<std::string, std::string> claimedBy;
+    for (const std::string& input : options.inputs) {
+        const std::string name = fs::path(input).filename().string();
+        if (name.empty()) throw ToolError(ExitStatus::badInput, "input " + input + ": not a file name");
+        const std::string output = (fs::path(options.outputDir) / name).string();
+        const auto [it, fresh] = claimedBy.emplace(output, input);
+        if (!fresh) {
+            throw ToolError(ExitStatus::badInput,
+                            "inputs " + it->second + " and " + input + " would both be written to " + output);
+        }
+        jobs.push_back({input, output, {}, {}});
+    }
+    return jobs;
+}
+
+double totalDuration(const std::vector<FileJob>& jobs) {
+    double seconds = 0.0;
+    for (const FileJob& job : jobs) {
+        SF_INFO info{};
+        SNDFILE* file = sf_open(job.input.c_str(), SFM_READ, &info);
+        if (file == nullptr) continue;
+        if (info.samplerate > 0 && info.frames > 0 && info.frames < SF_COUNT_MAX) {
+            seconds += static_cast<double>(info.frames) / info.samplerate;
+        }
+        sf_close(file);
+    }
+    return seconds;
+}
+
+std::string summaryLine(const FileJob& job) {
+    const FileOutcome& o = *job.outcome;
+    const double audioSeconds = o.regions.sampleRate > 0 ? static_cast<double>(o.regions.frames) / o.regions.sampleRate : 0.0;
+    char speed[64];
+    if (o.wallSeconds > 0) {
+        std::snprintf(speed, sizeof speed, "%.1fx real time", audioSeconds / o.wallSeconds);
+    } else {
+        std::snprintf(speed, sizeof speed, "instant");
+    }
+    return job.input + " -> " + job.output + ": " + std::to_string(o.regionCount) + " regions repaired, " +
+           std::to_string(o.changedSamples) + " samples changed, " + formatDuration(audioSeconds) + " of audio, " +
+           speed;
+}
+
+}  // namespace
+
+std::string formatDuration(double seconds) {
+    const long minutes = static_cast<long>(seconds / 60.0);
+    char text[32];
+    std::snprintf(text, sizeof text, "%ld:%05.2f", minutes, seconds - minutes * 60.0);
+    return text;
+}
+
+std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
+    std::string path = options.pluginPath;
+    if (path.empty()) {
+        path = findBundledPlugin();
+        if (path.empty()) {
+            throw ToolError(ExitStatus::badPlugin,
+                            "Sarnovellite.so not found next to the executable, in its build tree or in ../lib/vst; "
+                            "use --plugin PATH");
+        }
+    }
+    return PluginLibrary::open(path);
+}
+
+int runFileJobs(const CliOptions& options) {
+    std::vector<FileJob> jobs = planJobs(options);
+
+    ProcessSettings settings;
+    settings.plugin = openChosenPlugin(options);
+    settings.sensitivity = options.sensitivity;
+    settings.clickGap = options.clickGap;
+    settings.blockSize = options.blockSize;
+    settings.keepLatency = options.keepLatency;
+    settings.keepRegions = !options.reportPath.empty();
+
+    {
+        // One trial instance: a plug-in that does not fit fails once, before any file.
+        HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
+        if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
+            std::fprintf(stderr, "sarnovellite: warning: -s and -g are not sent to %s, which is not Sarnovellite\n",
+                         settings.plugin->path().c_str());
+        }
+    }
+
+    const bool showBar = !options.quiet && isatty(STDERR_FILENO);
+    ProgressDisplay progress(showBar, !options.quiet, showBar ? totalDuration(jobs) : 0.0);
+
+    std::atomic<std::size_t> next{0};
+    auto worker = [&] {
+        for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1)) {
+            FileJob& job = jobs[i];
+            try {
+                job.outcome = processFile(job.input, job.output, settings, progress);
+                progress.printLine(summaryLine(job));
+            } catch (const ToolError& error) {
+                job.failure = error.status();
+                progress.printError(std::string("sarnovellite: ") + error.what());
+            } catch (const std::exception& error) {
+                job.failure = ExitStatus::processingFailed;
+                progress.printError("sarnovellite: " + job.input + ": " + error.what());
+            }
+        }
+    };
+    const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(options.jobs), jobs.size());
+    std::vector<std::thread> threads;
+    for (std::size_t t = 1; t < threadCount; ++t) threads.emplace_back(worker);
+    worker();
+    for (std::thread& thread : threads) thread.join();
+
+    int status = 0;
+    for (const FileJob& job : jobs) {
+        if (job.failure) {
+            status = static_cast<int>(*job.failure);
+            break;
+        }
+    }
+    if (!options.reportPath.empty()) {
+        std::vector<FileRegions> reported;
+        for (FileJob& job : jobs) {
+            if (job.outcome) reported.push_back(std::move(job.outcome->regions));
+        }
+        try {
+            writeRegionReport(options.reportPath, reported);
+        } catch (const ToolError& error) {
+            progress.printError(std::string("sarnovellite: ") + error.what());
+            if (status == 0) status = static_cast<int>(error.status());
+        }
+    }
+    return status;
+}

@@ -1,0 +1,47 @@
+// Streams one audio file through the hosted effect into an output file.
+//
+// The input is read, processed and written in chunks of whole host blocks, so
+// memory does not grow with the file's length. Channels are processed in
+// pairs, one effect instance per pair (a last odd channel is fed to both
+// inputs and the left output is kept). The effect's latency (its record's
+// initialDelay) is compensated: the first `latency` output frames are dropped
+// and the input is followed by `latency` frames of silence, so the output is
+// aligned sample-exactly and has the input's length. With keepLatency the raw
+// effect output of the input's length is written instead. Format, subtype,
+// rate, channel count and text fields are kept; integer formats clip.
+//
+// The output appears only when complete (see PendingOutput). Throws ToolError.
+// Safe to call from several threads at once for different files.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "tools/plugin_library.h"
+#include "tools/progress_display.h"
+#include "tools/region_report.h"
+
+struct ProcessSettings {
+    std::shared_ptr<PluginLibrary> plugin;
+    int sensitivity = 1;
+    int clickGap = 32;
+    int blockSize = 512;
+    bool keepLatency = false;
+    bool keepRegions = false;  // fill FileOutcome::regions.regions
+};
+
+struct FileOutcome {
+    FileRegions regions;  // regions filled only with keepRegions
+    std::int64_t regionCount = 0;
+    std::int64_t changedSamples = 0;
+    int latencyFrames = 0;
+    double wallSeconds = 0.0;
+};
+
+FileOutcome processFile(const std::string& inputPath, const std::string& outputPath, const ProcessSettings& settings,
+                        ProgressDisplay& progress);
+
+// Throws ToolError(ExitStatus::badOutput) when outputPath names the same file
+// as inputPath (also through links) or an existing folder.
+void checkOutputPath(const std::string& inputPath, const std::string& outputPath);

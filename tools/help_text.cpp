@@ -1,0 +1,66 @@
+#include "tools/cli_options.h"
+
+#ifndef SARNOVELLITE_VERSION
+#define SARNOVELLITE_VERSION "unknown"
+#endif
+
+std::string versionText() { return std::string("sarnovellite ") + SARNOVELLITE_VERSION + "\n"; }
+
+std::string helpText() {
+    return R"(Usage: sarnovellite [options] INPUT OUTPUT
+       sarnovellite [options] -o FOLDER INPUT...
+       sarnovellite demo [FOLDER]
+
+Removes clicks and crackle from audio files with the Sarnovellite VST 2 effect
+(or another 2-in/2-out VST 2 effect). Reads and writes what libsndfile handles
+(WAV, FLAC, AIFF, Ogg, ...); the output keeps the input's format, sample
+encoding, sample rate and channels. Integer formats clip at full scale.
+
+Options:
+  -s, --sensitivity N   detection sensitivity 1..5 (default 1; higher finds more)
+  -g, --click-gap N     clicks closer than N samples are repaired as one, 8..64
+                        (default 32)
+      --block N         host block size in frames, 1..1048576 (default 512)
+  -o, --output-dir DIR  batch mode: write each INPUT into DIR under its own name
+  -j, --jobs N          batch mode: process N files at a time, 1..64 (default 1)
+      --report FILE     write the repaired regions to FILE (.csv or .json)
+      --plugin PATH     use another VST 2 effect (2 inputs, 2 outputs); -s and
+                        -g are sent only to Sarnovellite
+      --keep-latency    write the effect's raw output, delayed by its latency,
+                        instead of the aligned output
+  -q, --quiet           no progress bar and no summary lines
+  -h, --help            this text
+      --version         the version
+
+The output is aligned with the input sample by sample and has the same
+length: the effect's latency is taken from its record and compensated. Mono
+files are fed to both effect inputs and written back as mono; files with more
+than two channels are processed in pairs, a last odd channel as mono.
+
+Repaired regions are found by comparing the output with the aligned input:
+every run of samples that changed, per channel, with runs closer than 8
+unchanged samples joined, is one region (start sample inclusive, end sample
+exclusive, also in seconds).
+
+The output is written to a hidden temporary file next to it and renamed into
+place only when complete: a failure or an interrupt leaves no partial file
+and an existing output untouched. OUTPUT may not be INPUT.
+
+demo [FOLDER] synthesises ten seconds of music, damages it like a worn record,
+repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav and
+demo-regions.csv into FOLDER (default: the current folder), then prints how
+much it helped.
+
+Exit status:
+  0    success
+  1    reading, processing or writing failed part-way
+  2    bad options or arguments
+  3    input missing, unreadable, unsupported, or two inputs with one name
+  4    output is the input, is a folder, or its folder is not writable
+  5    plug-in cannot be loaded, has no entry point 'main', returns no effect,
+       or is not a 2-in/2-out effect
+  130  interrupted (SIGINT, SIGTERM, SIGHUP)
+In batch mode the other files are still processed; the status is that of the
+first file (in command-line order) that failed.
+)";
+}

@@ -1,0 +1,125 @@
+#include "tools/pending_output.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
+#include <filesystem>
+#include <vector>
+
+#include "tools/tool_error.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+// The signal handler may only use async-signal-safe calls, so temporary paths
+// live in fixed slots it can read without locks: a slot's path is written
+// before its flag is raised and the flag is lowered before the slot is reused.
+constexpr int kSlotCount = 256;
+constexpr int kPathCapacity = 4096;
+char slotPaths[kSlotCount][kPathCapacity];
+std::atomic<int> slotInUse[kSlotCount];
+
+int claimSlot(const std::string& path) {
+    if (path.size() >= kPathCapacity) return -1;
+    for (int i = 0; i < kSlotCount; ++i) {
+        int expected = 0;
+        if (slotInUse[i].compare_exchange_strong(expected, 1)) {
+            std::memcpy(slotPaths[i], path.c_str(), path.size() + 1);
+            slotInUse[i].store(2);
+            return i;
+        }
+    }
+    return -1;
+}
+
+void releaseSlot(int slot) {
+    if (slot >= 0) slotInUse[slot].store(0);
+}
+
+void removeRegisteredFiles() {
+    for (int i = 0; i < kSlotCount; ++i) {
+        if (slotInUse[i].load() == 2) unlink(slotPaths[i]);
+    }
+}
+
+void onTerminatingSignal(int signal) {
+    removeRegisteredFiles();
+    _exit(static_cast<int>(ExitStatus::interrupted));
+    (void)signal;
+}
+
+void onCrash(int signal) {
+    removeRegisteredFiles();
+    // Default action again, so the crash is reported as the crash it is.
+    std::signal(signal, SIG_DFL);
+    raise(signal);
+}
+
+// Read once before any thread starts: umask can only be read by setting it.
+const mode_t processUmask = [] {
+    const mode_t mask = umask(0);
+    umask(mask);
+    return mask;
+}();
+
+std::string systemReason() { return std::strerror(errno); }
+
+}  // namespace
+
+void installInterruptCleanup() {
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        struct sigaction action {};
+        action.sa_handler = onTerminatingSignal;
+        sigemptyset(&action.sa_mask);
+        sigaction(signal, &action, nullptr);
+    }
+    for (int signal : {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT}) {
+        struct sigaction action {};
+        action.sa_handler = onCrash;
+        sigemptyset(&action.sa_mask);
+        action.sa_flags = SA_RESETHAND;
+        sigaction(signal, &action, nullptr);
+    }
+}
+
+PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPath) {
+    const fs::path target(finalPath);
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::string pattern = (folder / ("." + target.filename().string() + ".sarnovellite-XXXXXX")).string();
+    std::vector<char> buffer(pattern.begin(), pattern.end());
+    buffer.push_back('\0');
+    const int fd = mkstemp(buffer.data());
+    if (fd < 0) {
+        throw ToolError(ExitStatus::badOutput, "cannot write into folder " + folder.string() + ": " + systemReason());
+    }
+    // mkstemp makes the file private (0600); give it the mode any new file gets.
+    fchmod(fd, 0666 & ~processUmask);
+    close(fd);
+    temporaryPath_ = buffer.data();
+    slot_ = claimSlot(temporaryPath_);
+}
+
+PendingOutput::~PendingOutput() {
+    if (!committed_) unlink(temporaryPath_.c_str());
+    releaseSlot(slot_);
+}
+
+void PendingOutput::commit() {
+    const int fd = open(temporaryPath_.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+    if (rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) {
+        throw ToolError(ExitStatus::badOutput, "cannot move the finished output to " + finalPath_ + ": " + systemReason());
+    }
+    // Released only after the rename: an interrupt in between then finds the
+    // temporary name already gone, which is harmless.
+    committed_ = true;
+}

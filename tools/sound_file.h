@@ -1,0 +1,29 @@
+// Thin ownership and conversion helpers around libsndfile handles.
+//
+// Integer PCM is read and written with libsndfile's own normalisation off and
+// scaled here by an exact power of two: libsndfile scales integer-to-float by
+// 1/2^(n-1) but float-to-integer by 2^(n-1) - 1, so its round trip is not
+// bit-exact, while ours is. Other encodings keep libsndfile's normalisation.
+#pragma once
+
+#include <sndfile.h>
+
+#include <string>
+
+struct SoundFileCloser {
+    void operator()(SNDFILE* file) const { sf_close(file); }
+};
+
+// For integer PCM subtypes: the factor that maps the raw integer values
+// libsndfile hands out unnormalised onto [-1, 1); 0 for every other subtype.
+double integerSampleScale(int format);
+
+// Switches normalisation off when integerSampleScale(format) != 0, and turns
+// on clipping, so float values beyond full scale clip instead of wrapping.
+void configureSampleConversion(SNDFILE* file, int format);
+
+// Copies the text fields (title, artist, ...) from one file to another.
+void copyTextFields(SNDFILE* from, SNDFILE* to);
+
+// "WAV float", "FLAC 16-bit", ... for messages.
+std::string describeFormat(int format);
