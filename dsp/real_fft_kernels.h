@@ -1,0 +1,374 @@
+// The real-FFT transform kernels, written once and compiled by each
+// processor-class variant source with that class's code-generation flags.
+//
+// Everything here has internal linkage on purpose: every variant source gets
+// its own copy, so code built for a newer instruction set can never be linked
+// into another class's variant. Include this only from dsp/variants/*.cpp.
+//
+// Layout and scaling are described in dsp/primitives.h; the table layout in
+// dsp/real_fft_spec.h. The kernels use no scratch memory (workSize 0).
+#pragma once
+
+#include <cstdint>
+
+#include "dsp/aligned_memory.h"
+#include "dsp/fft_status.h"
+#include "dsp/real_fft_spec.h"
+
+namespace {
+
+// ---- bit-reversal permutation of M complex values ------------------------------
+// Position p of log2(M) bits splits into (top bit, middle bits, bottom bit); its
+// reverse is (bottom, reverse(middle), top). Each list entry names the middle
+// value(s) and moves the four positions sharing them.
+
+inline void SwapComplex(float* z, std::int32_t p, std::int32_t q)
+{
+    const float re = z[2 * p];
+    const float im = z[2 * p + 1];
+    z[2 * p] = z[2 * q];
+    z[2 * p + 1] = z[2 * q + 1];
+    z[2 * q] = re;
+    z[2 * q + 1] = im;
+}
+
+inline void CopyComplex(const float* src, float* dst, std::int32_t to, std::int32_t from)
+{
+    dst[2 * to] = src[2 * from];
+    dst[2 * to + 1] = src[2 * from + 1];
+}
+
+void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m)
+{
+    const std::int32_t top = m / 2;
+    for (const std::int32_t* e = list; *e != 0;) {
+        if (*e < 0) {
+            const std::int32_t mid = 2 * (-*e - 1);
+            SwapComplex(z, mid + 1, top + mid);
+            e += 1;
+        } else {
+            const std::int32_t a = 2 * (e[0] - 1);
+            const std::int32_t r = 2 * (e[1] - 1);
+            SwapComplex(z, a, r);
+            SwapComplex(z, a + 1, top + r);
+            SwapComplex(z, top + a, r + 1);
+            SwapComplex(z, top + a + 1, top + r + 1);
+            e += 2;
+        }
+    }
+}
+
+void BitReverseCopy(const float* src, float* dst, const std::int32_t* list, std::int32_t m)
+{
+    const std::int32_t top = m / 2;
+    for (const std::int32_t* e = list; *e != 0;) {
+        if (*e < 0) {
+            const std::int32_t mid = 2 * (-*e - 1);
+            CopyComplex(src, dst, mid, mid);
+            CopyComplex(src, dst, mid + 1, top + mid);
+            CopyComplex(src, dst, top + mid, mid + 1);
+            CopyComplex(src, dst, top + mid + 1, top + mid + 1);
+            e += 1;
+        } else {
+            const std::int32_t a = 2 * (e[0] - 1);
+            const std::int32_t r = 2 * (e[1] - 1);
+            CopyComplex(src, dst, a, r);
+            CopyComplex(src, dst, r, a);
+            CopyComplex(src, dst, a + 1, top + r);
+            CopyComplex(src, dst, top + r, a + 1);
+            CopyComplex(src, dst, top + a, r + 1);
+            CopyComplex(src, dst, r + 1, top + a);
+            CopyComplex(src, dst, top + a + 1, top + r + 1);
+            CopyComplex(src, dst, top + r + 1, top + a + 1);
+            e += 2;
+        }
+    }
+}
+
+// ---- complex decimation-in-time transform of length M, input bit-reversed -------
+// After bit reversal, an aligned block of length L holds four sub-transforms of
+// length L/4 of the residues 0, 2, 1, 3 (mod 4) of its sequence, in that order.
+// kInverse selects the positive exponent (conjugated twiddles, +i for -i).
+
+template <bool kInverse>
+inline void Butterfly4(float* z0, float* z1, float* z2, float* z3, float a0r, float a0i, float a1r, float a1i,
+                       float a2r, float a2i, float a3r, float a3i)
+{
+    // a0..a3: twiddled parts of residues 0, 1, 2, 3.
+    const float t0r = a0r + a2r, t0i = a0i + a2i;
+    const float t1r = a0r - a2r, t1i = a0i - a2i;
+    const float t2r = a1r + a3r, t2i = a1i + a3i;
+    const float t3r = a1r - a3r, t3i = a1i - a3i;
+    z0[0] = t0r + t2r;
+    z0[1] = t0i + t2i;
+    z2[0] = t0r - t2r;
+    z2[1] = t0i - t2i;
+    if constexpr (!kInverse) {  // X1 = t1 - i*t3, X3 = t1 + i*t3
+        z1[0] = t1r + t3i;
+        z1[1] = t1i - t3r;
+        z3[0] = t1r - t3i;
+        z3[1] = t1i + t3r;
+    } else {  // X1 = t1 + i*t3, X3 = t1 - i*t3
+        z1[0] = t1r - t3i;
+        z1[1] = t1i + t3r;
+        z3[0] = t1r + t3i;
+        z3[1] = t1i - t3r;
+    }
+}
+
+template <bool kInverse>
+void FirstRadix4Pass(float* z, std::int32_t m)
+{
+    for (std::int32_t g = 0; g < m; g += 4) {
+        float* p = z + 2 * g;
+        Butterfly4<kInverse>(p, p + 2, p + 4, p + 6, p[0], p[1], p[4], p[5], p[2], p[3], p[6], p[7]);
+    }
+}
+
+// Combines pairs of 4-point transforms into 8-point ones: W8^j = W^(j*M/8).
+template <bool kInverse>
+void Radix2Pass8(float* z, std::int32_t m, const float* twiddles)
+{
+    const float* w = twiddles + 6 * (m / 8);
+    const float sign = kInverse ? -1.0f : 1.0f;
+    const float wr[4] = {1.0f, w[0], w[2], w[4]};
+    const float wi[4] = {0.0f, sign * w[1], sign * w[3], sign * w[5]};
+    for (std::int32_t b = 0; b < m; b += 8) {
+        float* even = z + 2 * b;
+        float* odd = even + 8;
+        for (int j = 0; j < 4; ++j) {
+            const float orr = odd[2 * j] * wr[j] - odd[2 * j + 1] * wi[j];
+            const float oi = odd[2 * j] * wi[j] + odd[2 * j + 1] * wr[j];
+            const float er = even[2 * j], ei = even[2 * j + 1];
+            even[2 * j] = er + orr;
+            even[2 * j + 1] = ei + oi;
+            odd[2 * j] = er - orr;
+            odd[2 * j + 1] = ei - oi;
+        }
+    }
+}
+
+template <bool kInverse>
+void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles)
+{
+    const std::int32_t length = 4 * quarter;
+    const std::int32_t stride = 6 * (m / length);
+    for (std::int32_t b = 0; b < m; b += length) {
+        float* z0 = z + 2 * b;
+        float* z1 = z0 + 2 * quarter;
+        float* z2 = z1 + 2 * quarter;
+        float* z3 = z2 + 2 * quarter;
+        const float* w = twiddles;
+        for (std::int32_t j = 0; j < quarter; ++j, w += stride) {
+            const float w1r = w[0], w2r = w[2], w3r = w[4];
+            const float w1i = kInverse ? -w[1] : w[1];
+            const float w2i = kInverse ? -w[3] : w[3];
+            const float w3i = kInverse ? -w[5] : w[5];
+            const float* q0 = z0 + 2 * j;
+            const float* q1 = z1 + 2 * j;  // residue 2
+            const float* q2 = z2 + 2 * j;  // residue 1
+            const float* q3 = z3 + 2 * j;
+            const float a1r = q2[0] * w1r - q2[1] * w1i, a1i = q2[0] * w1i + q2[1] * w1r;
+            const float a2r = q1[0] * w2r - q1[1] * w2i, a2i = q1[0] * w2i + q1[1] * w2r;
+            const float a3r = q3[0] * w3r - q3[1] * w3i, a3i = q3[0] * w3i + q3[1] * w3r;
+            Butterfly4<kInverse>(z0 + 2 * j, z1 + 2 * j, z2 + 2 * j, z3 + 2 * j, q0[0], q0[1], a1r, a1i, a2r, a2i,
+                                 a3r, a3i);
+        }
+    }
+}
+
+template <bool kInverse>
+void ComplexTransform(float* z, std::int32_t m, int log2m, const float* twiddles)
+{
+    FirstRadix4Pass<kInverse>(z, m);
+    std::int32_t quarter = 4;
+    if (log2m % 2 != 0) {
+        Radix2Pass8<kInverse>(z, m, twiddles);
+        quarter = 8;
+    }
+    for (; quarter < m; quarter *= 4) Radix4Pass<kInverse>(z, m, quarter, twiddles);
+}
+
+void Scale(float* x, std::int64_t count, float factor)
+{
+    for (std::int64_t i = 0; i < count; ++i) x[i] *= factor;
+}
+
+// ---- fixed formulas for N = 1, 2, 4, 8 (PackedSpectrum, unscaled) --------------
+
+void SmallForward(const float* x, float* dst, int order)
+{
+    switch (order) {
+        case 0: dst[0] = x[0]; return;
+        case 1: {
+            const float x0 = x[0], x1 = x[1];
+            dst[0] = x0 + x1;
+            dst[1] = x0 - x1;
+            return;
+        }
+        case 2: {
+            const float x0 = x[0], x1 = x[1], x2 = x[2], x3 = x[3];
+            dst[0] = (x0 + x2) + (x1 + x3);
+            dst[1] = (x0 + x2) - (x1 + x3);
+            dst[2] = x0 - x2;
+            dst[3] = x3 - x1;
+            return;
+        }
+        default: {
+            constexpr float kRootHalf = 0.70710677f;
+            const float a0 = x[0] + x[4], a1 = x[0] - x[4];
+            const float b0 = x[2] + x[6], b1 = x[2] - x[6];
+            const float c0 = x[1] + x[5], c1 = x[1] - x[5];
+            const float d0 = x[3] + x[7], d1 = x[3] - x[7];
+            const float cd = kRootHalf * (c1 - d1);
+            const float cs = kRootHalf * (c1 + d1);
+            dst[0] = (a0 + b0) + (c0 + d0);
+            dst[1] = (a0 + b0) - (c0 + d0);
+            dst[2] = a1 + cd;
+            dst[3] = -b1 - cs;
+            dst[4] = a0 - b0;
+            dst[5] = d0 - c0;
+            dst[6] = a1 - cd;
+            dst[7] = b1 - cs;
+            return;
+        }
+    }
+}
+
+void SmallInverse(const float* p, float* y, int order)
+{
+    switch (order) {
+        case 0: y[0] = p[0]; return;
+        case 1: {
+            const float p0 = p[0], p1 = p[1];
+            y[0] = p0 + p1;
+            y[1] = p0 - p1;
+            return;
+        }
+        case 2: {
+            const float sum = p[0] + p[1], diff = p[0] - p[1], re = 2.0f * p[2], im = 2.0f * p[3];
+            y[0] = sum + re;
+            y[2] = sum - re;
+            y[1] = diff - im;
+            y[3] = diff + im;
+            return;
+        }
+        default: {
+            constexpr float kRootTwo = 1.4142135f;
+            // X1 = a + ib, X2 = c + id, X3 = e + if.
+            const float sum = p[0] + p[1], diff = p[0] - p[1];
+            const float a = p[2], b = p[3], c = p[4], d = p[5], e = p[6], f = p[7];
+            const float evenBase0 = sum + 2.0f * c, evenBase1 = sum - 2.0f * c;
+            const float ab = kRootTwo * (a - b), apb = kRootTwo * (a + b);
+            const float ef = kRootTwo * (e - f), epf = kRootTwo * (e + f);
+            y[0] = evenBase0 + 2.0f * (a + e);
+            y[4] = evenBase0 - 2.0f * (a + e);
+            y[2] = evenBase1 - 2.0f * (b - f);
+            y[6] = evenBase1 + 2.0f * (b - f);
+            y[1] = diff - 2.0f * d + (ab - epf);
+            y[5] = diff - 2.0f * d - (ab - epf);
+            y[3] = diff + 2.0f * d - (apb - ef);
+            y[7] = diff + 2.0f * d + (apb - ef);
+            return;
+        }
+    }
+}
+
+// ---- split post- and pre-processing between the half-length complex transform
+// and the real spectrum ---------------------------------------------------------
+
+void ForwardSplit(float* dst, std::int32_t m, const float* split)
+{
+    const float a = dst[0], b = dst[1];
+    dst[0] = a + b;
+    dst[1] = a - b;
+    for (std::int32_t k = 1; k < m / 2; ++k) {
+        float* p = dst + 2 * k;
+        float* q = dst + 2 * (m - k);
+        const float c = split[2 * k], s = split[2 * k + 1];
+        const float pr = p[0], pi = p[1], qr = q[0], qi = q[1];
+        const float d = pr - qr, e = pi + qi;
+        const float g = d * s + e * c;
+        const float h = e * s - d * c;
+        p[0] = qr + g;
+        q[0] = pr - g;
+        p[1] = h - qi;
+        q[1] = h - pi;
+    }
+    dst[m + 1] = -dst[m + 1];
+}
+
+void InverseSplit(const float* src, float* dst, std::int32_t m, const float* split)
+{
+    const float p0 = src[0], p1 = src[1];
+    dst[0] = p0 + p1;
+    dst[1] = p0 - p1;
+    for (std::int32_t k = 1; k < m / 2; ++k) {
+        const float* p = src + 2 * k;
+        const float* q = src + 2 * (m - k);
+        const float co = split[2 * k], si = split[2 * k + 1];
+        const float c = p[0], d = q[0], e = p[1], f = q[1];
+        const float h = (c - d) * si - (e + f) * co;
+        const float g = (c - d) * co + (e + f) * si;
+        dst[2 * k] = c + d + h;
+        dst[2 * (m - k)] = c + d - h;
+        dst[2 * k + 1] = (e - f) + g;
+        dst[2 * (m - k) + 1] = g - (e - f);
+    }
+    dst[m] = 2.0f * src[m];
+    dst[m + 1] = -2.0f * src[m + 1];
+}
+
+// ---- the transform primitives ---------------------------------------------------
+
+inline std::int32_t CheckTransformArguments(const float* src, const float* dst, const RealFftSpec* spec)
+{
+    if (spec == nullptr) return StatusNullPointer;
+    if (spec->id != kRealFftSpecLiveId) return StatusContextMismatch;
+    if (src == nullptr || dst == nullptr) return StatusNullPointer;
+    return StatusOk;
+}
+
+std::int32_t KernelForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* /*work*/)
+{
+    const std::int32_t status = CheckTransformArguments(src, dst, spec);
+    if (status != StatusOk) return status;
+    const int order = spec->order;
+    const std::int64_t n = std::int64_t(1) << order;
+    if (order <= 3) {
+        SmallForward(src, dst, order);
+        if (spec->scaleForward) Scale(dst, n, spec->factor);
+        return StatusOk;
+    }
+    const auto m = static_cast<std::int32_t>(n / 2);
+    if (src == dst) {
+        BitReverseInPlace(dst, spec->bitReverse, m);
+    } else {
+        BitReverseCopy(src, dst, spec->bitReverse, m);
+    }
+    ComplexTransform<false>(dst, m, order - 1, spec->twiddles);
+    if (spec->scaleForward) Scale(dst, n, spec->factor);
+    ForwardSplit(dst, m, spec->forwardSplit);
+    return StatusOk;
+}
+
+std::int32_t KernelInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* /*work*/)
+{
+    const std::int32_t status = CheckTransformArguments(src, dst, spec);
+    if (status != StatusOk) return status;
+    const int order = spec->order;
+    const std::int64_t n = std::int64_t(1) << order;
+    if (order <= 3) {
+        SmallInverse(src, dst, order);
+        if (spec->scaleInverse) Scale(dst, n, spec->factor);
+        return StatusOk;
+    }
+    const auto m = static_cast<std::int32_t>(n / 2);
+    InverseSplit(src, dst, m, spec->inverseSplit);
+    BitReverseInPlace(dst, spec->bitReverse, m);
+    ComplexTransform<true>(dst, m, order - 1, spec->twiddles);
+    if (spec->scaleInverse) Scale(dst, n, spec->factor);
+    return StatusOk;
+}
+
+}  // namespace

@@ -1,0 +1,19 @@
+// Class 3: processors with SSE3. The kernels are compiled here for SSE3 with
+// single-precision vector arithmetic; only a selection that found SSE3 reaches them.
+// Standard headers come before the target switch so that no inline library
+// code is built for the newer instruction set and shared with other classes.
+#include <cstdint>
+
+#if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
+#pragma GCC target("sse3,fpmath=sse")
+#endif
+
+#include "dsp/real_fft_kernels.h"
+#include "dsp/real_fft_spec_builder.h"
+#include "dsp/variants/class_variants.h"
+
+namespace class3_sse3 {
+
+#include "dsp/variants/define_real_fft_transforms.h"
+
+}  // namespace class3_sse3

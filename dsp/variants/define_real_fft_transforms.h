@@ -1,0 +1,29 @@
+// Defines the five transform operations of a class variant in the enclosing
+// namespace from the kernels of dsp/real_fft_kernels.h, which the including
+// source compiles with its class's instruction set. Include inside the class's
+// namespace, after dsp/real_fft_kernels.h and dsp/real_fft_spec_builder.h.
+
+std::int32_t RealFftInitAlloc(RealFftSpec** out, std::int32_t order, std::int32_t flag, std::int32_t hint)
+{
+    return BuildRealFftSpec(out, order, flag, hint);
+}
+
+std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work)
+{
+    return KernelForward(src, dst, spec, work);
+}
+
+std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work)
+{
+    return KernelInverse(src, dst, spec, work);
+}
+
+std::int32_t RealFftForwardInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work)
+{
+    return KernelForward(buf, buf, spec, work);
+}
+
+std::int32_t RealFftInverseInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work)
+{
+    return KernelInverse(buf, buf, spec, work);
+}
