@@ -3,7 +3,7 @@ add_library(sarnovellite_platform STATIC
   ${CMAKE_CURRENT_LIST_DIR}/cpuid_probe.cpp
   ${CMAKE_CURRENT_LIST_DIR}/error_message.cpp
 )
-target_include_directories(sarnovellite_platform PUBLIC ${PROJECT_SOURCE_DIR})
+target_include_directories(sarnovellite_platform PUBLIC ${CMAKE_CURRENT_LIST_DIR}/..)
 if(WIN32)
   target_link_libraries(sarnovellite_platform PUBLIC user32)
 endif()
