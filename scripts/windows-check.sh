@@ -6,9 +6,13 @@
 #   4. under Wine: the LoadLibrary test host and the unit tests built for Windows;
 #   5. the DLL's output of a test signal with clicks against the Linux module's.
 # Wine runs in a throw-away 32-bit prefix under a temporary directory.
+# Build directories default to the presets' (build/windows-x86, build/default);
+# WINDOWS_BUILD_DIR and LINUX_BUILD_DIR move them elsewhere.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
+windows_build=${WINDOWS_BUILD_DIR:-build/windows-x86}
+linux_build=${LINUX_BUILD_DIR:-build/default}
 scripts/deps.sh build windows
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/sarnovellite-windows.XXXXXX")
@@ -23,9 +27,9 @@ step() { printf '\n== %s\n' "$*"; }
 fail() { echo "windows-check: $*" >&2; exit 1; }
 
 step "cross build (preset windows-x86)"
-cmake --preset windows-x86 >/dev/null
-cmake --build --preset windows-x86 -j "$(nproc)"
-dll=build/windows-x86/platform/Sarnovellite.dll
+cmake --preset windows-x86 -B "$windows_build" >/dev/null
+cmake --build "$windows_build" -j "$(nproc)"
+dll=$windows_build/platform/Sarnovellite.dll
 [ -f "$dll" ] || fail "$dll was not built"
 
 step "export table and imports of $dll"
@@ -49,19 +53,19 @@ step "Wine prefix"
 wineboot -i >/dev/null 2>&1 || fail "cannot initialise a Wine prefix in $WINEPREFIX"
 
 step "test host and unit tests under Wine"
-ctest --preset windows-x86 -j "$(nproc)"
+ctest --test-dir "$windows_build" --output-on-failure --no-tests=error -j "$(nproc)"
 
 step "DLL output against the Linux module's"
-cmake --preset default >/dev/null
-cmake --build --preset default --target Sarnovellite -j "$(nproc)"
-so=build/default/platform/Sarnovellite.so
+cmake --preset default -B "$linux_build" >/dev/null
+cmake --build "$linux_build" --target Sarnovellite -j "$(nproc)"
+so=$linux_build/platform/Sarnovellite.so
 [ -f "$so" ] || fail "$so was not built"
 g++ -std=c++20 -O2 -Wall -Wextra -I"$root" tests/windows/plugin_file_runner.cpp -ldl -o "$work/plugin_file_runner"
 python3 tests/windows/make_click_signal.py "$work/clicks.f32"
 status=0
 for sensitivity in 0 1; do
   "$work/plugin_file_runner" "$so" "$work/clicks.f32" "$work/linux-$sensitivity.f32" "$sensitivity"
-  wine build/windows-x86/tests/windows/windows_plugin_file_runner.exe "$dll" "$work/clicks.f32" \
+  wine "$windows_build/tests/windows/windows_plugin_file_runner.exe" "$dll" "$work/clicks.f32" \
     "$work/windows-$sensitivity.f32" "$sensitivity"
   python3 tests/windows/compare_plugin_outputs.py "$work/clicks.f32" "$work/linux-$sensitivity.f32" \
     "$work/windows-$sensitivity.f32" "sensitivity $sensitivity" || status=1
