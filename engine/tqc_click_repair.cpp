@@ -1,3 +1,4 @@
+#include <cmath>
 #include <cstring>
 
 #include "dsp/tqc_real_fft.h"
@@ -34,6 +35,11 @@ void TQCCrackleDetector::repairPeriodic(const float* x, float* y, int32_t lag, d
             const double after = x[j + w];
             y[j] = static_cast<float>(before + d1 + k * (d2 - d1 + after - before) / length);
         }
+        // A non-finite sample in the history (or a result beyond the float
+        // range) must not replace finite input: keep the region as it came.
+        bool finite = true;
+        for (int32_t j = s; j < e; ++j) finite = finite && std::isfinite(y[j]);
+        if (!finite) std::memcpy(y + s, x + s, static_cast<size_t>(length) * sizeof(float));
     }
 }
 

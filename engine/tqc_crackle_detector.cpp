@@ -5,6 +5,7 @@
 #include <new>
 
 #include "dsp/tqc_real_fft.h"
+#include "engine/float_rounding.h"
 
 namespace {
 constexpr int32_t kDifferenceSmoothingWidth = 15;
@@ -181,8 +182,8 @@ int32_t TQCCrackleDetector::processBlock(const float* x, float* y, int32_t newFr
                                                 static_cast<double>(peakQuantile));
             const float reference = selectRank(selectScratch, peakCount, k).value;
             const float factor = thresholdFactor.load(std::memory_order_relaxed);
-            const auto threshold =
-                static_cast<float>(static_cast<double>(factor) * static_cast<double>(reference));
+            const float threshold =
+                roundToFloat(static_cast<double>(factor) * static_cast<double>(reference));
             buildRegions(threshold, newFrames);
         }
         if (regionCount > 0) {

@@ -1,6 +1,7 @@
 #include <cmath>
 
 #include "dsp/tqc_real_fft.h"
+#include "engine/float_rounding.h"
 #include "engine/tqc_crackle_detector.h"
 
 void TQCCrackleDetector::computeDifferences(const float* x) {
@@ -10,11 +11,12 @@ void TQCCrackleDetector::computeDifferences(const float* x) {
     // walks stop, and it must round exactly the same way every time.
     float sum = 0.0f;
     for (int32_t i = 1; i < n; ++i) {
-        diffs[i] = static_cast<float>(
-            std::fabs(static_cast<double>(x[i]) - static_cast<double>(x[i - 1])));
-        sum += diffs[i];
+        const float difference =
+            roundToFloat(std::fabs(static_cast<double>(x[i]) - static_cast<double>(x[i - 1])));
+        diffs[i] = difference;
+        sum = roundToFloat(static_cast<double>(sum) + difference);
     }
-    meanDiff = static_cast<float>(static_cast<double>(sum) / static_cast<double>(n - 1));
+    meanDiff = roundToFloat(static_cast<double>(sum) / static_cast<double>(n - 1));
 }
 
 void TQCCrackleDetector::smooth(const float* src, float* dst, int32_t width) const {
@@ -24,8 +26,10 @@ void TQCCrackleDetector::smooth(const float* src, float* dst, int32_t width) con
     for (int32_t i = 0; i < half && i < n; ++i) dst[i] = src[i];
     for (int32_t i = half; i < n - half; ++i) {
         float sum = 0.0f;
-        for (int32_t t = 0; t < width; ++t) sum += src[i - half + t];
-        dst[i] = static_cast<float>(static_cast<double>(sum) * reciprocal);
+        for (int32_t t = 0; t < width; ++t) {
+            sum = roundToFloat(static_cast<double>(sum) + src[i - half + t]);
+        }
+        dst[i] = roundToFloat(static_cast<double>(sum) * reciprocal);
     }
     for (int32_t i = n - half > half ? n - half : half; i < n; ++i) dst[i] = src[i];
 }
@@ -74,7 +78,7 @@ void TQCCrackleDetector::autocorrelate(const float* x) {
     for (int32_t k = 1; k < n / 2; ++k) {
         const double re = spectrum[2 * k];
         const double im = spectrum[2 * k + 1];
-        spectrum[2 * k] = static_cast<float>(re * re + im * im);
+        spectrum[2 * k] = roundToFloat(re * re + im * im);
         spectrum[2 * k + 1] = 0.0f;
     }
     fft->inverse(spectrum, diffs, n);
