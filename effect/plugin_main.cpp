@@ -1,0 +1,14 @@
+#include "effect/plugin_main.h"
+
+#include "effect/zovoridureri.h"
+
+AEffect* createPluginInstance(audioMasterCallback audioMaster) {
+    if (!audioMaster) return nullptr;
+    if (audioMaster(nullptr, audioMasterVersion, 0, 0, nullptr, 0.0f) == 0) return nullptr;
+    try {
+        return (new ZOVOridureri(audioMaster))->getAeffect();
+    } catch (...) {
+        // The caller is C code: out of memory becomes the null record.
+        return nullptr;
+    }
+}

@@ -1,0 +1,12 @@
+// The body of the library's entry point, shared by every platform's export.
+//
+// Asks the host for its VST version (an answer of 0 means no instance),
+// creates one ZOVOridureri and returns its record; null when the host refuses,
+// no callback is given, or construction fails. Never lets an exception reach
+// the host. Each call makes an independent instance; the host destroys it with
+// effClose through the record's dispatcher.
+#pragma once
+
+#include "host/aeffect.h"
+
+AEffect* createPluginInstance(audioMasterCallback audioMaster);
