@@ -1,0 +1,186 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
+#include "tests/plugin/plugin_loader.h"
+#include "tests/plugin/test_signals.h"
+
+namespace {
+
+constexpr std::size_t kDelay = 2048;
+
+// Frames of `out` from `kDelay` on equal `in` shifted by the delay, bit for bit.
+void expectDelayedCopy(const std::vector<float>& in, const std::vector<float>& out, std::size_t delay) {
+    ASSERT_EQ(in.size(), out.size());
+    for (std::size_t i = 0; i < delay && i < out.size(); ++i) ASSERT_EQ(out[i], 0.0f) << "frame " << i;
+    for (std::size_t i = delay; i < out.size(); ++i) ASSERT_EQ(out[i], in[i - delay]) << "frame " << i;
+}
+
+struct Rendered {
+    std::vector<float> left, right;
+};
+
+Rendered render(const StereoSignal& signal, const std::vector<int>& lengths) {
+    PluginInstance effect;
+    Rendered out;
+    effect.run(signal.left, signal.right, lengths, out.left, out.right);
+    return out;
+}
+
+}  // namespace
+
+TEST(PluginProcessing, CleanAudioComesOutUnchangedAndDelayedBy2048) {
+    const StereoSignal clean = cleanSignal(20000);
+    for (const std::vector<int>& lengths :
+         {std::vector<int>{2048}, std::vector<int>{2049}, std::vector<int>{512}, std::vector<int>{5000},
+          std::vector<int>{1, 2047, 0, 3}, randomLengths(5, 64, 1, 4096)}) {
+        SCOPED_TRACE(lengths.size() > 4 ? "random lengths" : std::to_string(lengths[0]));
+        const Rendered out = render(clean, lengths);
+        expectDelayedCopy(clean.left, out.left, kDelay);
+        expectDelayedCopy(clean.right, out.right, kDelay);
+    }
+}
+
+TEST(PluginProcessing, ClicksAreRepairedInPlaceAndInTime) {
+    const std::size_t frames = 24000;
+    const StereoSignal clean = cleanSignal(frames);
+    const std::vector<std::size_t> at = clickFrames(frames, 2900);
+    const StereoSignal clicked = withClicks(clean, at, 0.8f);
+    const Rendered out = render(clicked, randomLengths(9, 100, 1, 3000));
+
+    for (std::size_t i = 0; i < 1792; ++i) {
+        ASSERT_EQ(out.left[i], 0.0f);
+        ASSERT_EQ(out.right[i], 0.0f);
+    }
+    // Away from the clicks the output is the input, delayed, bit for bit; at
+    // the clicks it is close to the clean signal the clicks were added to.
+    auto nearClick = [&](std::size_t frame) {
+        for (std::size_t c : at) {
+            if (frame + 128 >= c && frame <= c + 128) return true;
+        }
+        return false;
+    };
+    double repairedError = 0.0;
+    for (std::size_t i = kDelay; i < frames; ++i) {
+        const std::size_t source = i - kDelay;
+        if (!nearClick(source)) {
+            ASSERT_EQ(out.left[i], clicked.left[source]) << "frame " << i;
+            ASSERT_EQ(out.right[i], clicked.right[source]) << "frame " << i;
+        }
+        repairedError = std::max({repairedError, double(std::fabs(out.left[i] - clean.left[source])),
+                                  double(std::fabs(out.right[i] - clean.right[source]))});
+    }
+    EXPECT_LT(repairedError, 0.05) << "clicks left in (they are 0.8 high)";
+}
+
+TEST(PluginProcessing, SlicingDoesNotChangeTheResult) {
+    const std::size_t frames = 30000;
+    const StereoSignal clicked = withClicks(cleanSignal(frames, 0.3), clickFrames(frames, 1700), 0.5f);
+    const Rendered reference = render(clicked, {2048});
+    for (const std::vector<int>& lengths : {std::vector<int>{2049}, std::vector<int>{7}, std::vector<int>{8192},
+                                            randomLengths(17, 200, 0, 5000)}) {
+        const Rendered out = render(clicked, lengths);
+        EXPECT_EQ(out.left, reference.left);
+        EXPECT_EQ(out.right, reference.right);
+    }
+}
+
+TEST(PluginProcessing, ProcessOverwritesLikeProcessReplacingAlsoInPlace) {
+    const std::size_t frames = 9000;
+    const StereoSignal clicked = withClicks(cleanSignal(frames), clickFrames(frames, 2500), 0.6f);
+    const Rendered reference = render(clicked, {1000});
+
+    PluginInstance accumulating, inPlace;
+    std::vector<float> outL(frames), outR(frames);
+    std::vector<float> bufL = clicked.left, bufR = clicked.right;
+    for (std::size_t done = 0; done < frames; done += 1000) {
+        const std::size_t n = std::min<std::size_t>(1000, frames - done);
+        std::vector<float> inL(clicked.left.begin() + done, clicked.left.begin() + done + n);
+        std::vector<float> inR(clicked.right.begin() + done, clicked.right.begin() + done + n);
+        std::vector<float> oL(n, 5.0f), oR(n, 5.0f);  // not silence: `process` must not add to it
+        float* in[2] = {inL.data(), inR.data()};
+        float* out[2] = {oL.data(), oR.data()};
+        accumulating.record()->process(accumulating.record(), in, out, static_cast<VstInt32>(n));
+        std::copy(oL.begin(), oL.end(), outL.begin() + done);
+        std::copy(oR.begin(), oR.end(), outR.begin() + done);
+
+        float* same[2] = {bufL.data() + done, bufR.data() + done};
+        inPlace.record()->processReplacing(inPlace.record(), same, same, static_cast<VstInt32>(n));
+    }
+    EXPECT_EQ(outL, reference.left);
+    EXPECT_EQ(outR, reference.right);
+    EXPECT_EQ(bufL, reference.left);
+    EXPECT_EQ(bufR, reference.right);
+}
+
+TEST(PluginProcessing, EmptyAndNegativeFrameCountsTouchNothing) {
+    const StereoSignal clicked = withClicks(cleanSignal(8000), clickFrames(8000, 1900), 0.5f);
+    const Rendered whole = render(clicked, {3000});
+
+    PluginInstance effect;
+    const StereoSignal head{std::vector<float>(clicked.left.begin(), clicked.left.begin() + 3000),
+                            std::vector<float>(clicked.right.begin(), clicked.right.begin() + 3000)};
+    const StereoSignal tail{std::vector<float>(clicked.left.begin() + 3000, clicked.left.end()),
+                            std::vector<float>(clicked.right.begin() + 3000, clicked.right.end())};
+    Rendered first, second;
+    effect.run(head.left, head.right, {3000}, first.left, first.right);
+    float sentinel[4] = {9.0f, 9.0f, 9.0f, 9.0f};
+    float* in[2] = {sentinel, sentinel + 2};
+    float* out[2] = {sentinel, sentinel + 2};
+    for (VstInt32 frames : {0, -1, -2048, -2147483647 - 1}) {
+        effect.record()->processReplacing(effect.record(), in, out, frames);
+        effect.record()->process(effect.record(), in, out, frames);
+    }
+    for (float s : sentinel) EXPECT_EQ(s, 9.0f);
+    // The stream continues as if those calls had not been made.
+    effect.run(tail.left, tail.right, {3000}, second.left, second.right);
+    first.left.insert(first.left.end(), second.left.begin(), second.left.end());
+    first.right.insert(first.right.end(), second.right.begin(), second.right.end());
+    EXPECT_EQ(first.left, whole.left);
+    EXPECT_EQ(first.right, whole.right);
+}
+
+TEST(PluginProcessing, SwitchingOnRePrimesTheEngine) {
+    const StereoSignal clean = cleanSignal(12000);
+    {
+        // Before any audio, switching on keeps the delay at one block.
+        PluginInstance effect;
+        effect.dispatch(effMainsChanged, 0, 0);
+        effect.dispatch(effMainsChanged, 0, 1);
+        std::vector<float> outL, outR;
+        effect.run(clean.left, clean.right, {700}, outL, outR);
+        expectDelayedCopy(clean.left, outL, kDelay);
+        expectDelayedCopy(clean.right, outR, kDelay);
+    }
+    {
+        // After audio, queued input and output are dropped and a block of
+        // silence is primed: the new input follows that silence, delayed by one
+        // block plus the frames the windows still held (at most one block).
+        PluginInstance effect;
+        std::vector<float> outL, outR;
+        effect.run(clean.left, clean.right, {4000}, outL, outR);
+        effect.dispatch(effMainsChanged, 0, 0);
+        effect.dispatch(effMainsChanged, 0, 1);
+        // A slowly rising level makes the new input unlike any shifted copy of itself.
+        StereoSignal next = cleanSignal(12000, 1.0);
+        for (std::size_t i = 0; i < next.left.size(); ++i) {
+            const float level = 0.5f + static_cast<float>(i) / 24000.0f;
+            next.left[i] *= level;
+            next.right[i] *= level;
+        }
+        std::vector<float> nextL, nextR;
+        effect.run(next.left, next.right, {1024}, nextL, nextR);
+        std::size_t delay = 0;
+        for (std::size_t d = kDelay; d <= 2 * kDelay && delay == 0; ++d) {
+            if (std::equal(nextL.begin() + d + 256, nextL.begin() + d + 1256, next.left.begin() + 256)) delay = d;
+        }
+        ASSERT_GT(delay, kDelay) << "new input not found after the primed silence";
+        for (std::size_t i = delay - kDelay + 128; i + 128 < delay; ++i) ASSERT_EQ(nextL[i], 0.0f) << i;
+        for (std::size_t i = delay + 256; i < nextL.size(); ++i) {
+            ASSERT_EQ(nextL[i], next.left[i - delay]) << i;
+            ASSERT_EQ(nextR[i], next.right[i - delay]) << i;
+        }
+    }
+}
