@@ -15,6 +15,16 @@
 #include "dsp/fft_status.h"
 #include "dsp/real_fft_spec.h"
 
+// With SSE available (always on x86-64; on 32-bit x86 only in the variants
+// built for SSE and later) the complex passes work on two complex values per
+// register; otherwise they are plain scalar code. Defining
+// SARNOVELLITE_FFT_KERNELS_SCALAR forces the scalar code (tests use it to cover
+// the 32-bit generic variant's path on any machine).
+#if defined(__SSE__) && !defined(SARNOVELLITE_FFT_KERNELS_SCALAR)
+#include <xmmintrin.h>
+#define SARNOVELLITE_FFT_KERNELS_USE_SSE 1
+#endif
+
 namespace {
 
 // ---- bit-reversal permutation of M complex values ------------------------------
@@ -116,15 +126,6 @@ inline void Butterfly4(float* z0, float* z1, float* z2, float* z3, float a0r, fl
     }
 }
 
-template <bool kInverse>
-void FirstRadix4Pass(float* z, std::int32_t m)
-{
-    for (std::int32_t g = 0; g < m; g += 4) {
-        float* p = z + 2 * g;
-        Butterfly4<kInverse>(p, p + 2, p + 4, p + 6, p[0], p[1], p[4], p[5], p[2], p[3], p[6], p[7]);
-    }
-}
-
 // Combines pairs of 4-point transforms into 8-point ones: W8^j = W^(j*M/8).
 template <bool kInverse>
 void Radix2Pass8(float* z, std::int32_t m, const float* twiddles)
@@ -145,6 +146,118 @@ void Radix2Pass8(float* z, std::int32_t m, const float* twiddles)
             odd[2 * j] = er - orr;
             odd[2 * j + 1] = ei - oi;
         }
+    }
+}
+
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_SSE)
+
+// Lanes (re0, im0, re1, im1): two complex values per register.
+
+inline __m128 SwapReIm(__m128 a)
+{
+    return _mm_shuffle_ps(a, a, _MM_SHUFFLE(2, 3, 0, 1));
+}
+
+// Sign mask flipping lanes 0 and 2 (forward) or 1 and 3 (inverse), so that
+// a * w becomes a * (wr, wr) + swap(a) * (-wi, wi): a complex product (or the
+// product with conj w for the inverse).
+template <bool kInverse>
+inline __m128 TwiddleSignMask()
+{
+    return kInverse ? _mm_set_ps(-0.0f, 0.0f, -0.0f, 0.0f) : _mm_set_ps(0.0f, -0.0f, 0.0f, -0.0f);
+}
+
+struct TwiddlePair {
+    __m128 re;  // (wr0, wr0, wr1, wr1)
+    __m128 im;  // signed imaginary parts, see TwiddleSignMask
+};
+
+// Twiddles of two consecutive j: the pairs at `w` and `w + step` floats.
+template <bool kInverse>
+inline TwiddlePair LoadTwiddlePair(const float* w, std::int32_t step)
+{
+    const __m128 both = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(w)),
+                                     reinterpret_cast<const __m64*>(w + step));
+    return {_mm_shuffle_ps(both, both, _MM_SHUFFLE(2, 2, 0, 0)),
+            _mm_xor_ps(_mm_shuffle_ps(both, both, _MM_SHUFFLE(3, 3, 1, 1)), TwiddleSignMask<kInverse>())};
+}
+
+inline __m128 MultiplyByTwiddle(__m128 a, const TwiddlePair& w)
+{
+    return _mm_add_ps(_mm_mul_ps(a, w.re), _mm_mul_ps(SwapReIm(a), w.im));
+}
+
+// Multiplies by -i (forward) or +i (inverse): (re, im) -> (im, -re) or (-im, re).
+template <bool kInverse>
+inline __m128 RotateQuarter(__m128 a)
+{
+    return _mm_xor_ps(SwapReIm(a), TwiddleSignMask<!kInverse>());
+}
+
+template <bool kInverse>
+void FirstRadix4Pass(float* z, std::int32_t m)
+{
+    // Each group holds q0, q1 (residue 2), q2 (residue 1), q3.
+    // After swapping t3's parts, negating lane 3 gives -i*t3 and lane 2 gives +i*t3.
+    const __m128 rotateSecond = kInverse ? _mm_set_ps(0.0f, -0.0f, 0.0f, 0.0f) : _mm_set_ps(-0.0f, 0.0f, 0.0f, 0.0f);
+    for (std::int32_t g = 0; g < m; g += 4) {
+        float* p = z + 2 * g;
+        const __m128 a = _mm_loadu_ps(p);      // q0, q1
+        const __m128 b = _mm_loadu_ps(p + 4);  // q2, q3
+        const __m128 lo = _mm_movelh_ps(a, b);  // q0, q2
+        const __m128 hi = _mm_movehl_ps(b, a);  // q1, q3
+        const __m128 sums = _mm_add_ps(lo, hi);  // t0 = q0 + q1, t2 = q2 + q3
+        const __m128 diffs = _mm_sub_ps(lo, hi);  // t1 = q0 - q1, t3 = q2 - q3
+        const __m128 firsts = _mm_movelh_ps(sums, diffs);  // t0, t1
+        __m128 seconds = _mm_movehl_ps(diffs, sums);       // t2, t3
+        // t3 -> -i*t3 (forward) or +i*t3 (inverse), t2 unchanged.
+        seconds = _mm_shuffle_ps(seconds, seconds, _MM_SHUFFLE(2, 3, 1, 0));
+        seconds = _mm_xor_ps(seconds, rotateSecond);
+        _mm_storeu_ps(p, _mm_add_ps(firsts, seconds));      // X0 = t0 + t2, X1 = t1 -+ i*t3
+        _mm_storeu_ps(p + 4, _mm_sub_ps(firsts, seconds));  // X2 = t0 - t2, X3 = t1 +- i*t3
+    }
+}
+
+template <bool kInverse>
+void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles)
+{
+    const std::int32_t length = 4 * quarter;
+    const std::int32_t step = 6 * (m / length);  // floats between the twiddles of j and j + 1
+    // j outside, blocks inside: each twiddle pair is prepared once per pass.
+    for (std::int32_t j = 0; j < quarter; j += 2) {
+        const float* w = twiddles + j * step;
+        const TwiddlePair w1 = LoadTwiddlePair<kInverse>(w, step);
+        const TwiddlePair w2 = LoadTwiddlePair<kInverse>(w + 2, step);
+        const TwiddlePair w3 = LoadTwiddlePair<kInverse>(w + 4, step);
+        for (std::int32_t b = 0; b < m; b += length) {
+            float* z0 = z + 2 * (b + j);
+            float* z1 = z0 + 2 * quarter;
+            float* z2 = z1 + 2 * quarter;
+            float* z3 = z2 + 2 * quarter;
+            const __m128 a0 = _mm_loadu_ps(z0);
+            const __m128 a2 = MultiplyByTwiddle(_mm_loadu_ps(z1), w2);  // residue 2
+            const __m128 a1 = MultiplyByTwiddle(_mm_loadu_ps(z2), w1);  // residue 1
+            const __m128 a3 = MultiplyByTwiddle(_mm_loadu_ps(z3), w3);
+            const __m128 t0 = _mm_add_ps(a0, a2);
+            const __m128 t1 = _mm_sub_ps(a0, a2);
+            const __m128 t2 = _mm_add_ps(a1, a3);
+            const __m128 t3 = RotateQuarter<kInverse>(_mm_sub_ps(a1, a3));
+            _mm_storeu_ps(z0, _mm_add_ps(t0, t2));
+            _mm_storeu_ps(z2, _mm_sub_ps(t0, t2));
+            _mm_storeu_ps(z1, _mm_add_ps(t1, t3));
+            _mm_storeu_ps(z3, _mm_sub_ps(t1, t3));
+        }
+    }
+}
+
+#else
+
+template <bool kInverse>
+void FirstRadix4Pass(float* z, std::int32_t m)
+{
+    for (std::int32_t g = 0; g < m; g += 4) {
+        float* p = z + 2 * g;
+        Butterfly4<kInverse>(p, p + 2, p + 4, p + 6, p[0], p[1], p[4], p[5], p[2], p[3], p[6], p[7]);
     }
 }
 
@@ -176,6 +289,8 @@ void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twi
         }
     }
 }
+
+#endif  // SARNOVELLITE_FFT_KERNELS_USE_SSE
 
 template <bool kInverse>
 void ComplexTransform(float* z, std::int32_t m, int log2m, const float* twiddles)
