@@ -1,0 +1,153 @@
+// Every way a run can be refused: a one-line error, the documented exit
+// status, and nothing lost: no output created, an existing output untouched,
+// no temporary file left behind.
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <filesystem>
+#include <thread>
+
+#include "tests/tools/cli_test_support.h"
+#include "tests/tools/fake_plugin_paths.h"
+
+namespace {
+
+constexpr int kUsage = 2, kBadInput = 3, kBadOutput = 4, kBadPlugin = 5, kInterrupted = 130;
+const std::string kPrevious = "previous output, must survive";
+
+class BadInput : public ::testing::Test {
+protected:
+    void SetUp() override {
+        writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, smoothSignal(3000, 2, 44100, 1));
+        writeText(folder.path("out.wav"), kPrevious);
+    }
+
+    // Runs, then checks the failure: status, one line on stderr naming the
+    // problem, stdout empty, out.wav as before, no stray files in the folder.
+    void expectRefused(const std::vector<std::string>& args, int status, const std::string& mention) {
+        const std::vector<std::string> before = folder.list();
+        const CliRun run = runCli(args);
+        EXPECT_EQ(run.exitStatus, status) << run.err;
+        EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
+        EXPECT_EQ(run.err.rfind("sarnovellite: ", 0), 0u) << run.err;
+        EXPECT_NE(run.err.find(mention), std::string::npos) << run.err;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(readText(folder.path("out.wav")), kPrevious);
+        EXPECT_EQ(folder.list(), before);
+    }
+
+    ScratchFolder folder;
+};
+
+TEST_F(BadInput, MissingUnreadableOrUnsupportedInputs) {
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("absent.wav"), folder.path("out.wav")}, kBadInput, "no such file");
+    writeText(folder.path("text.wav"), "this is not audio at all, just text");
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("text.wav"), folder.path("out.wav")}, kBadInput, "text.wav");
+    std::filesystem::create_directory(folder.path("sub"));
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("sub"), folder.path("out.wav")}, kBadInput, "is a folder");
+}
+
+TEST_F(BadInput, OutputEqualToTheInputIsRefusedAndTheInputKept) {
+    const std::string original = readText(folder.path("in.wav"));
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("in.wav")}, kBadOutput, "is the input");
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.root() + "/./in.wav"}, kBadOutput,
+                  "is the input");
+    std::filesystem::create_symlink(folder.path("in.wav"), folder.path("link.wav"));
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("link.wav")}, kBadOutput,
+                  "is the input");
+    EXPECT_EQ(readText(folder.path("in.wav")), original);
+    // Batch into the input's own folder would overwrite it too.
+    expectRefused({"--plugin", kSwapDelayPlugin, "-o", folder.root(), folder.path("in.wav")}, kBadOutput, "is the input");
+    EXPECT_EQ(readText(folder.path("in.wav")), original);
+}
+
+TEST_F(BadInput, UnwritableOutputFolders) {
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("nowhere/out.wav")}, kBadOutput,
+                  "nowhere");
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav/inside.wav")}, kBadOutput,
+                  "out.wav");
+    expectRefused({"--plugin", kSwapDelayPlugin, "-o", folder.path("nowhere"), folder.path("in.wav")}, kBadOutput,
+                  "nowhere");
+    std::filesystem::create_directory(folder.path("sub"));
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("sub")}, kBadOutput, "is a folder");
+}
+
+TEST_F(BadInput, PluginsThatCannotBeHosted) {
+    const std::string in = folder.path("in.wav"), out = folder.path("out.wav");
+    expectRefused({"--plugin", folder.path("absent.so"), in, out}, kBadPlugin, "absent.so");
+    writeText(folder.path("fake.so"), "not a shared library");
+    expectRefused({"--plugin", folder.path("fake.so"), in, out}, kBadPlugin, "cannot be loaded");
+    expectRefused({"--plugin", kNoEntryPlugin, in, out}, kBadPlugin, "entry point");
+    expectRefused({"--plugin", kNullPlugin, in, out}, kBadPlugin, "returned no effect");
+    expectRefused({"--plugin", kMonoPlugin, in, out}, kBadPlugin, "1 inputs and 1 outputs");
+}
+
+TEST_F(BadInput, MalformedOrOutOfRangeOptions) {
+    const std::string in = folder.path("in.wav"), out = folder.path("out.wav");
+    const std::vector<std::vector<std::string>> cases = {
+        {"-s", "0", in, out},        {"-s", "6", in, out},        {"--sensitivity=2.5", in, out},
+        {"-g", "7", in, out},        {"-g", "65", in, out},       {"--click-gap", "x", in, out},
+        {"--block", "0", in, out},   {"--block", "-4", in, out},  {"--block", "99999999999", in, out},
+        {"-j", "0", in, out},        {"--frobnicate", in, out},   {"--report", folder.path("r.txt"), in, out},
+        {in},                        {in, out, folder.path("third.wav")}, {"-s"},
+        {"-", out},                  {"-q=1", in, out},
+    };
+    for (const auto& args : cases) {
+        SCOPED_TRACE(args.front());
+        expectRefused(args, kUsage, "try --help");
+    }
+}
+
+TEST_F(BadInput, AnEmptyInputGivesAnEmptyOutput) {
+    writeFloatFile(folder.path("empty.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 22050, 1, {});
+    const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("empty.wav"), folder.path("out.wav")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const SoundData out = readSound(folder.path("out.wav"));
+    EXPECT_EQ(out.info.frames, 0);
+    EXPECT_EQ(out.info.samplerate, 22050);
+    EXPECT_EQ(out.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+}
+
+TEST_F(BadInput, BatchKeepsGoingAndReportsTheFirstFailure) {
+    std::filesystem::create_directory(folder.path("out"));
+    const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, "-o", folder.path("out"), folder.path("absent.wav"),
+                               folder.path("in.wav")});
+    EXPECT_EQ(run.exitStatus, kBadInput);
+    EXPECT_TRUE(std::filesystem::exists(folder.path("out/in.wav")));
+    std::filesystem::create_directory(folder.path("other"));
+    writeFloatFile(folder.path("other/in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 1, {0.0f});
+    expectRefused({"--plugin", kSwapDelayPlugin, "-o", folder.path("out"), folder.path("in.wav"), folder.path("other/in.wav")},
+                  kBadInput, "both");
+}
+
+TEST_F(BadInput, AnInterruptLeavesNoPartialFileAndTheOldOutput) {
+    writeFloatFile(folder.path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, smoothSignal(200000, 2, 44100, 2));
+    const std::vector<std::string> before = folder.list();
+    // Slowed to 1 ms per block of 64 frames: about three seconds for the file.
+    const int pid = startCli({"--block", "64", "--plugin", kSwapDelayPlugin, folder.path("long.wav"), folder.path("out.wav")},
+                             {{"FAKE_PLUGIN_SLEEP_US", "1000"}});
+    // Wait until the temporary output exists, so the interrupt lands mid-write.
+    for (int i = 0; i < 200 && folder.list() == before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_NE(folder.list(), before) << "no temporary output appeared";
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    kill(pid, SIGINT);
+    EXPECT_EQ(waitCli(pid), kInterrupted);
+    EXPECT_EQ(folder.list(), before);
+    EXPECT_EQ(readText(folder.path("out.wav")), kPrevious);
+}
+
+TEST(CliHelp, HelpAndVersionSucceedAndDocumentTheExitStatus) {
+    const CliRun help = runCli({"--help"});
+    EXPECT_EQ(help.exitStatus, 0);
+    EXPECT_NE(help.out.find("Exit status"), std::string::npos);
+    EXPECT_NE(help.out.find("--click-gap"), std::string::npos);
+    const CliRun version = runCli({"--version"});
+    EXPECT_EQ(version.exitStatus, 0);
+    EXPECT_EQ(version.out.rfind("sarnovellite ", 0), 0u);
+}
+
+}  // namespace

@@ -1,0 +1,211 @@
+// The host's streaming, latency compensation, channel pairing, integer
+// handling and region report, checked with test effects whose output is known
+// exactly.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <sstream>
+
+#include "tests/tools/cli_test_support.h"
+#include "tests/tools/fake_plugin_paths.h"
+
+namespace {
+
+std::vector<float> noise(long long frames, int channels, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> unit(-0.45f, 0.45f);
+    std::vector<float> samples(static_cast<std::size_t>(frames * channels));
+    for (float& x : samples) x = unit(random);
+    return samples;
+}
+
+// The channel the swapping effect's output channel c comes from: pairs
+// (0,1), (2,3), ... swap; a last odd channel is fed to both inputs.
+int swapSource(int c, int channels) {
+    if (c % 2 == 0) return c + 1 < channels ? c + 1 : c;
+    return c - 1;
+}
+
+TEST(HostAlignment, OutputIsAlignedSameLengthAndPairedForEveryChannelCountAndBlockSize) {
+    ScratchFolder folder;
+    const long long frames = 10007;  // not a multiple of any block size used
+    for (int channels : {1, 2, 5}) {
+        const std::vector<float> input = noise(frames, channels, 100 + channels);
+        const std::string in = folder.path("in" + std::to_string(channels) + ".wav");
+        writeFloatFile(in, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 48000, channels, input);
+        for (int block : {1, 64, 512, 4097}) {
+            SCOPED_TRACE("channels " + std::to_string(channels) + ", block " + std::to_string(block));
+            const std::string out = folder.path("out.wav");
+            const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, "--block", std::to_string(block), in, out});
+            ASSERT_EQ(run.exitStatus, 0) << run.err;
+            const SoundData result = readSound(out);
+            ASSERT_EQ(result.info.frames, frames);
+            ASSERT_EQ(result.info.channels, channels);
+            EXPECT_EQ(result.info.samplerate, 48000);
+            EXPECT_EQ(result.info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+            long long mismatches = 0;
+            for (long long f = 0; f < frames; ++f) {
+                for (int c = 0; c < channels; ++c) {
+                    mismatches += result.floats[f * channels + c] != input[f * channels + swapSource(c, channels)];
+                }
+            }
+            EXPECT_EQ(mismatches, 0);
+        }
+    }
+}
+
+TEST(HostAlignment, KeepLatencyWritesTheRawDelayedOutputOfTheInputsLength) {
+    ScratchFolder folder;
+    const long long frames = 3000;
+    const std::vector<float> input = noise(frames, 2, 7);
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, input);
+    const CliRun run = runCli({"-q", "--keep-latency", "--plugin", kSwapDelayPlugin, "--block", "100",
+                               folder.path("in.wav"), folder.path("out.wav")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const SoundData result = readSound(folder.path("out.wav"));
+    ASSERT_EQ(result.info.frames, frames);
+    for (long long f = 0; f < frames; ++f) {
+        for (int c = 0; c < 2; ++c) {
+            const float expected = f < kSwapDelayLatency ? 0.0f : input[(f - kSwapDelayLatency) * 2 + (1 - c)];
+            ASSERT_EQ(result.floats[f * 2 + c], expected) << "frame " << f;
+        }
+    }
+}
+
+TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
+    ScratchFolder folder;
+    const int frames = 4000;
+    std::mt19937 random(5);
+    for (int bits : {16, 24}) {
+        SCOPED_TRACE(bits);
+        const int shift = 32 - bits;
+        const long long top = (1LL << (bits - 1)) - 1, bottom = -(1LL << (bits - 1));
+        std::uniform_int_distribution<long long> value(bottom, top);
+        std::vector<int> input(static_cast<std::size_t>(frames) * 2);
+        for (int& x : input) x = static_cast<int>(value(random) * (1LL << shift));
+        const int format = SF_FORMAT_WAV | (bits == 16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_24);
+        writeIntFile(folder.path("in.wav"), format, 44100, 2, input);
+        const CliRun run = runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")});
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        const SoundData result = readSound(folder.path("out.wav"));
+        ASSERT_EQ(result.info.frames, frames);
+        EXPECT_EQ(result.info.format, format);
+        for (std::size_t i = 0; i < input.size(); ++i) {
+            const long long original = input[i] / (1LL << shift);
+            const long long expected = std::clamp(4 * original, bottom, top);
+            ASSERT_EQ(result.ints[i] / (1LL << shift), expected) << "sample " << i << " of " << original;
+        }
+    }
+    const std::vector<float> loud(200, 0.75f);
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, loud);
+    ASSERT_EQ(runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
+    for (float x : readSound(folder.path("out.wav")).floats) ASSERT_EQ(x, 3.0f);
+}
+
+struct ExpectedRegion {
+    int channel;
+    long long start, end;
+    bool operator==(const ExpectedRegion&) const = default;
+};
+
+TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
+    ScratchFolder folder;
+    const long long frames = 5000;
+    const int rate = 8000;
+    std::vector<float> input(frames * 2, 0.1f);
+    // The marking effect zeroes samples above 0.5: isolated ones, a run with a
+    // 7-sample hole (joined) and one with an 8-sample hole (kept apart).
+    auto mark = [&](int channel, long long from, long long to) {
+        for (long long f = from; f < to; ++f) input[f * 2 + channel] = 0.9f;
+    };
+    mark(0, 0, 1);
+    mark(0, 1000, 1003);
+    mark(0, 1010, 1012);  // hole of 7 after 1002
+    mark(1, 2000, 2001);
+    mark(1, 2009, 2010);  // hole of 8 after 2000
+    mark(1, 4999, 5000);
+    const std::vector<ExpectedRegion> expected = {{0, 0, 1}, {0, 1000, 1012}, {1, 2000, 2001}, {1, 2009, 2010}, {1, 4999, 5000}};
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, rate, 2, input);
+
+    const CliRun csvRun = runCli({"-q", "--plugin", kMarkPlugin, "--report", folder.path("r.csv"), folder.path("in.wav"),
+                                  folder.path("out.wav")});
+    ASSERT_EQ(csvRun.exitStatus, 0) << csvRun.err;
+    std::istringstream csv(readText(folder.path("r.csv")));
+    std::string line;
+    std::getline(csv, line);
+    EXPECT_EQ(line, "file,channel,start_sample,end_sample,start_seconds,end_seconds");
+    std::vector<ExpectedRegion> got;
+    while (std::getline(csv, line)) {
+        std::istringstream fields(line);
+        std::string file, channel, start, end, startSeconds, endSeconds;
+        std::getline(fields, file, ',');
+        std::getline(fields, channel, ',');
+        std::getline(fields, start, ',');
+        std::getline(fields, end, ',');
+        std::getline(fields, startSeconds, ',');
+        std::getline(fields, endSeconds, ',');
+        EXPECT_EQ(file, folder.path("in.wav"));
+        EXPECT_DOUBLE_EQ(std::stod(startSeconds), std::stoll(start) / static_cast<double>(rate));
+        EXPECT_DOUBLE_EQ(std::stod(endSeconds), std::stoll(end) / static_cast<double>(rate));
+        got.push_back({std::stoi(channel), std::stoll(start), std::stoll(end)});
+    }
+    EXPECT_EQ(got, expected);
+
+    const CliRun jsonRun = runCli({"-q", "--plugin", kMarkPlugin, "--report", folder.path("r.json"),
+                                   folder.path("in.wav"), folder.path("out.wav")});
+    ASSERT_EQ(jsonRun.exitStatus, 0) << jsonRun.err;
+    const std::string json = readText(folder.path("r.json"));
+    EXPECT_NE(json.find("\"sample_rate\":8000"), std::string::npos);
+    EXPECT_NE(json.find("\"frames\":5000"), std::string::npos);
+    std::size_t count = 0;
+    for (std::size_t at = json.find("\"channel\":"); at != std::string::npos; at = json.find("\"channel\":", at + 1)) ++count;
+    EXPECT_EQ(count, expected.size());
+    for (const ExpectedRegion& r : expected) {
+        const std::string entry = "{\"channel\":" + std::to_string(r.channel) + ",\"start_sample\":" + std::to_string(r.start) +
+                                  ",\"end_sample\":" + std::to_string(r.end) + ",";
+        EXPECT_NE(json.find(entry), std::string::npos) << entry;
+    }
+}
+
+TEST(HostAlignment, BatchWithTwoJobsProcessesEveryFileIntoTheFolder) {
+    ScratchFolder folder;
+    std::filesystem::create_directory(folder.path("out"));
+    std::vector<std::string> args = {"-j", "2", "--plugin", kSwapDelayPlugin, "-o", folder.path("out")};
+    std::vector<std::vector<float>> inputs;
+    for (int i = 0; i < 5; ++i) {
+        inputs.push_back(noise(2000 + 1500 * i, 2, 40 + i));
+        const std::string name = folder.path("f" + std::to_string(i) + ".wav");
+        writeFloatFile(name, SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, inputs.back());
+        args.push_back(name);
+    }
+    const CliRun run = runCli(args);
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5) << run.out;
+    for (int i = 0; i < 5; ++i) {
+        const SoundData result = readSound(folder.path("out/f" + std::to_string(i) + ".wav"));
+        ASSERT_EQ(result.floats.size(), inputs[i].size());
+        for (std::size_t k = 0; k < result.floats.size(); ++k) {
+            ASSERT_EQ(result.floats[k], inputs[i][k ^ 1]) << "file " << i << " sample " << k;
+        }
+    }
+    // Nothing else, in particular no temporary file, is left in the folder.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("out")), {}), 5);
+}
+
+TEST(HostAlignment, QuietPrintsNothingAndTheSummaryNamesWhatWasDone) {
+    ScratchFolder folder;
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, noise(1000, 2, 3));
+    const CliRun quiet = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("a.wav")});
+    ASSERT_EQ(quiet.exitStatus, 0);
+    EXPECT_EQ(quiet.out, "");
+    EXPECT_EQ(quiet.err, "");
+    const CliRun loud = runCli({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("b.wav")});
+    ASSERT_EQ(loud.exitStatus, 0);
+    EXPECT_NE(loud.out.find("2000 samples changed"), std::string::npos) << loud.out;
+    EXPECT_EQ(loud.err, "") << "no progress bar when stderr is not a terminal";
+}
+
+}  // namespace
