@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 
 #include "dsp/aligned_memory.h"
 #include "dsp/fft_status.h"
@@ -32,20 +33,19 @@ namespace {
 // reverse is (bottom, reverse(middle), top). Each list entry names the middle
 // value(s) and moves the four positions sharing them.
 
+// A complex value moves as one 8-byte word.
 inline void SwapComplex(float* z, std::int32_t p, std::int32_t q)
 {
-    const float re = z[2 * p];
-    const float im = z[2 * p + 1];
-    z[2 * p] = z[2 * q];
-    z[2 * p + 1] = z[2 * q + 1];
-    z[2 * q] = re;
-    z[2 * q + 1] = im;
+    std::uint64_t a, b;
+    std::memcpy(&a, z + 2 * p, sizeof a);
+    std::memcpy(&b, z + 2 * q, sizeof b);
+    std::memcpy(z + 2 * p, &b, sizeof b);
+    std::memcpy(z + 2 * q, &a, sizeof a);
 }
 
 inline void CopyComplex(const float* src, float* dst, std::int32_t to, std::int32_t from)
 {
-    dst[2 * to] = src[2 * from];
-    dst[2 * to + 1] = src[2 * from + 1];
+    std::memcpy(dst + 2 * to, src + 2 * from, 2 * sizeof(float));
 }
 
 void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m)
@@ -392,46 +392,151 @@ void SmallInverse(const float* p, float* y, int order)
 // ---- split post- and pre-processing between the half-length complex transform
 // and the real spectrum ---------------------------------------------------------
 
-void ForwardSplit(float* dst, std::int32_t m, const float* split)
+// Both directions fold the direction's scale factor (1 when unscaled) into
+// the values they read: scaling is linear, so this equals scaling the whole
+// array, without a separate pass over it.
+
+inline void ForwardSplitPair(float* dst, std::int32_t m, std::int32_t k, const float* split, float scale)
 {
-    const float a = dst[0], b = dst[1];
-    dst[0] = a + b;
-    dst[1] = a - b;
-    for (std::int32_t k = 1; k < m / 2; ++k) {
-        float* p = dst + 2 * k;
-        float* q = dst + 2 * (m - k);
-        const float c = split[2 * k], s = split[2 * k + 1];
-        const float pr = p[0], pi = p[1], qr = q[0], qi = q[1];
-        const float d = pr - qr, e = pi + qi;
-        const float g = d * s + e * c;
-        const float h = e * s - d * c;
-        p[0] = qr + g;
-        q[0] = pr - g;
-        p[1] = h - qi;
-        q[1] = h - pi;
-    }
-    dst[m + 1] = -dst[m + 1];
+    float* p = dst + 2 * k;
+    float* q = dst + 2 * (m - k);
+    const float c = split[2 * k], s = split[2 * k + 1];
+    const float pr = scale * p[0], pi = scale * p[1], qr = scale * q[0], qi = scale * q[1];
+    const float d = pr - qr, e = pi + qi;
+    const float g = d * s + e * c;
+    const float h = e * s - d * c;
+    p[0] = qr + g;
+    q[0] = pr - g;
+    p[1] = h - qi;
+    q[1] = h - pi;
 }
 
-void InverseSplit(const float* src, float* dst, std::int32_t m, const float* split)
+inline void InverseSplitPair(const float* src, float* dst, std::int32_t m, std::int32_t k, const float* split,
+                             float scale)
 {
-    const float p0 = src[0], p1 = src[1];
+    const float* p = src + 2 * k;
+    const float* q = src + 2 * (m - k);
+    const float co = split[2 * k], si = split[2 * k + 1];
+    const float c = scale * p[0], d = scale * q[0], e = scale * p[1], f = scale * q[1];
+    const float h = (c - d) * si - (e + f) * co;
+    const float g = (c - d) * co + (e + f) * si;
+    dst[2 * k] = c + d + h;
+    dst[2 * (m - k)] = c + d - h;
+    dst[2 * k + 1] = (e - f) + g;
+    dst[2 * (m - k) + 1] = g - (e - f);
+}
+
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_SSE)
+
+// Four bins k..k+3 and their mirrors M-k-3..M-k, with real and imaginary parts
+// gathered into separate registers (mirrors in the order of k).
+struct SplitQuad {
+    __m128 pr, pi, qr, qi;
+};
+
+inline SplitQuad LoadSplitQuad(const float* data, std::int32_t m, std::int32_t k, __m128 scale)
+{
+    const __m128 p0 = _mm_mul_ps(_mm_loadu_ps(data + 2 * k), scale);
+    const __m128 p1 = _mm_mul_ps(_mm_loadu_ps(data + 2 * k + 4), scale);
+    const __m128 q0 = _mm_mul_ps(_mm_loadu_ps(data + 2 * (m - k - 3)), scale);  // bins M-k-3, M-k-2
+    const __m128 q1 = _mm_mul_ps(_mm_loadu_ps(data + 2 * (m - k - 1)), scale);  // bins M-k-1, M-k
+    return {_mm_shuffle_ps(p0, p1, _MM_SHUFFLE(2, 0, 2, 0)), _mm_shuffle_ps(p0, p1, _MM_SHUFFLE(3, 1, 3, 1)),
+            _mm_shuffle_ps(q1, q0, _MM_SHUFFLE(0, 2, 0, 2)), _mm_shuffle_ps(q1, q0, _MM_SHUFFLE(1, 3, 1, 3))};
+}
+
+inline void StoreSplitQuad(float* data, std::int32_t m, std::int32_t k, const SplitQuad& v)
+{
+    _mm_storeu_ps(data + 2 * k, _mm_unpacklo_ps(v.pr, v.pi));
+    _mm_storeu_ps(data + 2 * k + 4, _mm_unpackhi_ps(v.pr, v.pi));
+    const __m128 mirrorsHigh = _mm_unpackhi_ps(v.qr, v.qi);  // bins M-k-2, M-k-3
+    const __m128 mirrorsLow = _mm_unpacklo_ps(v.qr, v.qi);   // bins M-k, M-k-1
+    _mm_storeu_ps(data + 2 * (m - k - 3), _mm_shuffle_ps(mirrorsHigh, mirrorsHigh, _MM_SHUFFLE(1, 0, 3, 2)));
+    _mm_storeu_ps(data + 2 * (m - k - 1), _mm_shuffle_ps(mirrorsLow, mirrorsLow, _MM_SHUFFLE(1, 0, 3, 2)));
+}
+
+inline void LoadSplitFactors(const float* split, std::int32_t k, __m128& first, __m128& second)
+{
+    const __m128 f0 = _mm_loadu_ps(split + 2 * k);
+    const __m128 f1 = _mm_loadu_ps(split + 2 * k + 4);
+    first = _mm_shuffle_ps(f0, f1, _MM_SHUFFLE(2, 0, 2, 0));
+    second = _mm_shuffle_ps(f0, f1, _MM_SHUFFLE(3, 1, 3, 1));
+}
+
+// Bins k = 1.. in groups of four while a whole group and its mirrors fit below
+// M/2 without meeting; returns the first bin left for the scalar code.
+inline std::int32_t ForwardSplitQuads(float* dst, std::int32_t m, const float* split, float scale)
+{
+    const __m128 factor = _mm_set1_ps(scale);
+    std::int32_t k = 1;
+    for (; k + 3 < m / 2; k += 4) {
+        const SplitQuad in = LoadSplitQuad(dst, m, k, factor);
+        __m128 c, s;
+        LoadSplitFactors(split, k, c, s);
+        const __m128 d = _mm_sub_ps(in.pr, in.qr);
+        const __m128 e = _mm_add_ps(in.pi, in.qi);
+        const __m128 g = _mm_add_ps(_mm_mul_ps(d, s), _mm_mul_ps(e, c));
+        const __m128 h = _mm_sub_ps(_mm_mul_ps(e, s), _mm_mul_ps(d, c));
+        StoreSplitQuad(dst, m, k,
+                       {_mm_add_ps(in.qr, g), _mm_sub_ps(h, in.qi), _mm_sub_ps(in.pr, g), _mm_sub_ps(h, in.pi)});
+    }
+    return k;
+}
+
+inline std::int32_t InverseSplitQuads(const float* src, float* dst, std::int32_t m, const float* split, float scale)
+{
+    const __m128 factor = _mm_set1_ps(scale);
+    std::int32_t k = 1;
+    for (; k + 3 < m / 2; k += 4) {
+        const SplitQuad in = LoadSplitQuad(src, m, k, factor);  // c = pr, d = qr, e = pi, f = qi
+        __m128 co, si;
+        LoadSplitFactors(split, k, co, si);
+        const __m128 cMinusD = _mm_sub_ps(in.pr, in.qr);
+        const __m128 cPlusD = _mm_add_ps(in.pr, in.qr);
+        const __m128 ePlusF = _mm_add_ps(in.pi, in.qi);
+        const __m128 eMinusF = _mm_sub_ps(in.pi, in.qi);
+        const __m128 h = _mm_sub_ps(_mm_mul_ps(cMinusD, si), _mm_mul_ps(ePlusF, co));
+        const __m128 g = _mm_add_ps(_mm_mul_ps(cMinusD, co), _mm_mul_ps(ePlusF, si));
+        StoreSplitQuad(dst, m, k,
+                       {_mm_add_ps(cPlusD, h), _mm_add_ps(eMinusF, g), _mm_sub_ps(cPlusD, h), _mm_sub_ps(g, eMinusF)});
+    }
+    return k;
+}
+
+#else
+
+inline std::int32_t ForwardSplitQuads(float*, std::int32_t, const float*, float)
+{
+    return 1;
+}
+
+inline std::int32_t InverseSplitQuads(const float*, float*, std::int32_t, const float*, float)
+{
+    return 1;
+}
+
+#endif  // SARNOVELLITE_FFT_KERNELS_USE_SSE
+
+void ForwardSplit(float* dst, std::int32_t m, const float* split, float scale)
+{
+    const float a = scale * dst[0], b = scale * dst[1];
+    dst[0] = a + b;
+    dst[1] = a - b;
+    for (std::int32_t k = ForwardSplitQuads(dst, m, split, scale); k < m / 2; ++k)
+        ForwardSplitPair(dst, m, k, split, scale);
+    dst[m] = scale * dst[m];
+    dst[m + 1] = -(scale * dst[m + 1]);
+}
+
+void InverseSplit(const float* src, float* dst, std::int32_t m, const float* split, float scale)
+{
+    const float p0 = scale * src[0], p1 = scale * src[1];
+    const float middleRe = scale * src[m], middleIm = scale * src[m + 1];
+    for (std::int32_t k = InverseSplitQuads(src, dst, m, split, scale); k < m / 2; ++k)
+        InverseSplitPair(src, dst, m, k, split, scale);
     dst[0] = p0 + p1;
     dst[1] = p0 - p1;
-    for (std::int32_t k = 1; k < m / 2; ++k) {
-        const float* p = src + 2 * k;
-        const float* q = src + 2 * (m - k);
-        const float co = split[2 * k], si = split[2 * k + 1];
-        const float c = p[0], d = q[0], e = p[1], f = q[1];
-        const float h = (c - d) * si - (e + f) * co;
-        const float g = (c - d) * co + (e + f) * si;
-        dst[2 * k] = c + d + h;
-        dst[2 * (m - k)] = c + d - h;
-        dst[2 * k + 1] = (e - f) + g;
-        dst[2 * (m - k) + 1] = g - (e - f);
-    }
-    dst[m] = 2.0f * src[m];
-    dst[m + 1] = -2.0f * src[m + 1];
+    dst[m] = 2.0f * middleRe;
+    dst[m + 1] = -2.0f * middleIm;
 }
 
 // ---- the transform primitives ---------------------------------------------------
@@ -462,8 +567,7 @@ std::int32_t KernelForward(const float* src, float* dst, const RealFftSpec* spec
         BitReverseCopy(src, dst, spec->bitReverse, m);
     }
     ComplexTransform<false>(dst, m, order - 1, spec->twiddles);
-    if (spec->scaleForward) Scale(dst, n, spec->factor);
-    ForwardSplit(dst, m, spec->forwardSplit);
+    ForwardSplit(dst, m, spec->forwardSplit, spec->scaleForward ? spec->factor : 1.0f);
     return StatusOk;
 }
 
@@ -479,10 +583,9 @@ std::int32_t KernelInverse(const float* src, float* dst, const RealFftSpec* spec
         return StatusOk;
     }
     const auto m = static_cast<std::int32_t>(n / 2);
-    InverseSplit(src, dst, m, spec->inverseSplit);
+    InverseSplit(src, dst, m, spec->inverseSplit, spec->scaleInverse ? spec->factor : 1.0f);
     BitReverseInPlace(dst, spec->bitReverse, m);
     ComplexTransform<true>(dst, m, order - 1, spec->twiddles);
-    if (spec->scaleInverse) Scale(dst, n, spec->factor);
     return StatusOk;
 }
 
