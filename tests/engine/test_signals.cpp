@@ -21,13 +21,13 @@ std::vector<float> harmonicTone(int length, double f0, int harmonics, double amp
 
 std::vector<float> sungVowel(int length, double f0, double amp, uint32_t seed) {
     std::mt19937 rng(seed);
-    std::uniform_real_distribution<double> jitter(-0.002, 0.002);
+    std::uniform_real_distribution<double> startPhase(0.0, 1.0);
     // Formants of an "a" vowel.
     const double formants[3][2] = {{730.0, 80.0}, {1090.0, 90.0}, {2440.0, 120.0}};
     double state[3][2] = {};
     std::vector<double> out(static_cast<size_t>(length));
-    double phase = 0.0;
-    const double f = f0 * (1.0 + jitter(rng));
+    double phase = startPhase(rng);
+    const double f = f0;
     for (int i = 0; i < length; ++i) {
         phase += f / kSampleRate;
         if (phase >= 1.0) phase -= 1.0;

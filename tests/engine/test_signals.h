@@ -11,8 +11,8 @@ constexpr double kSampleRate = 44100.0;
 
 // Sum of harmonics k = 1..harmonics of f0 with amplitude amp / k.
 std::vector<float> harmonicTone(int length, double f0, int harmonics, double amp, double phase = 0.0);
-// A glottal-pulse-like source through three formant resonators: strongly
-// periodic with a rich, vowel-like spectrum.
+// A glottal-pulse-like source through three formant resonators: strictly
+// periodic (period 44100 / f0 samples) with a rich, vowel-like spectrum.
 std::vector<float> sungVowel(int length, double f0, double amp, uint32_t seed);
 // White noise of standard deviation sigma.
 std::vector<float> whiteNoise(int length, double sigma, uint32_t seed);
