@@ -172,14 +172,27 @@ struct TwiddlePair {
     __m128 im;  // signed imaginary parts, see TwiddleSignMask
 };
 
-// Twiddles of two consecutive j: the pairs at `w` and `w + step` floats.
+struct TwiddleTriple {
+    TwiddlePair w1, w2, w3;
+};
+
+// W^i, W^2i, W^3i of two consecutive j, whose entries lie `step` floats apart.
+// Each load takes four floats of one entry (the last may reach two floats into
+// the next entry, which always exists: the table has M/4 + 1 entries).
 template <bool kInverse>
-inline TwiddlePair LoadTwiddlePair(const float* w, std::int32_t step)
+inline TwiddleTriple LoadTwiddles(const float* w, std::int32_t step)
 {
-    const __m128 both = _mm_loadh_pi(_mm_loadl_pi(_mm_setzero_ps(), reinterpret_cast<const __m64*>(w)),
-                                     reinterpret_cast<const __m64*>(w + step));
-    return {_mm_shuffle_ps(both, both, _MM_SHUFFLE(2, 2, 0, 0)),
-            _mm_xor_ps(_mm_shuffle_ps(both, both, _MM_SHUFFLE(3, 3, 1, 1)), TwiddleSignMask<kInverse>())};
+    const __m128 sign = TwiddleSignMask<kInverse>();
+    const __m128 first12 = _mm_loadu_ps(w);          // w1r, w1i, w2r, w2i of j
+    const __m128 second12 = _mm_loadu_ps(w + step);  // the same of j + 1
+    const __m128 first3 = _mm_loadu_ps(w + 4);       // w3r, w3i of j
+    const __m128 second3 = _mm_loadu_ps(w + step + 4);
+    return {{_mm_shuffle_ps(first12, second12, _MM_SHUFFLE(0, 0, 0, 0)),
+             _mm_xor_ps(_mm_shuffle_ps(first12, second12, _MM_SHUFFLE(1, 1, 1, 1)), sign)},
+            {_mm_shuffle_ps(first12, second12, _MM_SHUFFLE(2, 2, 2, 2)),
+             _mm_xor_ps(_mm_shuffle_ps(first12, second12, _MM_SHUFFLE(3, 3, 3, 3)), sign)},
+            {_mm_shuffle_ps(first3, second3, _MM_SHUFFLE(0, 0, 0, 0)),
+             _mm_xor_ps(_mm_shuffle_ps(first3, second3, _MM_SHUFFLE(1, 1, 1, 1)), sign)}};
 }
 
 inline __m128 MultiplyByTwiddle(__m128 a, const TwiddlePair& w)
@@ -225,19 +238,16 @@ void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twi
     const std::int32_t step = 6 * (m / length);  // floats between the twiddles of j and j + 1
     // j outside, blocks inside: each twiddle pair is prepared once per pass.
     for (std::int32_t j = 0; j < quarter; j += 2) {
-        const float* w = twiddles + j * step;
-        const TwiddlePair w1 = LoadTwiddlePair<kInverse>(w, step);
-        const TwiddlePair w2 = LoadTwiddlePair<kInverse>(w + 2, step);
-        const TwiddlePair w3 = LoadTwiddlePair<kInverse>(w + 4, step);
+        const TwiddleTriple w = LoadTwiddles<kInverse>(twiddles + j * step, step);
         for (std::int32_t b = 0; b < m; b += length) {
             float* z0 = z + 2 * (b + j);
             float* z1 = z0 + 2 * quarter;
             float* z2 = z1 + 2 * quarter;
             float* z3 = z2 + 2 * quarter;
             const __m128 a0 = _mm_loadu_ps(z0);
-            const __m128 a2 = MultiplyByTwiddle(_mm_loadu_ps(z1), w2);  // residue 2
-            const __m128 a1 = MultiplyByTwiddle(_mm_loadu_ps(z2), w1);  // residue 1
-            const __m128 a3 = MultiplyByTwiddle(_mm_loadu_ps(z3), w3);
+            const __m128 a2 = MultiplyByTwiddle(_mm_loadu_ps(z1), w.w2);  // residue 2
+            const __m128 a1 = MultiplyByTwiddle(_mm_loadu_ps(z2), w.w1);  // residue 1
+            const __m128 a3 = MultiplyByTwiddle(_mm_loadu_ps(z3), w.w3);
             const __m128 t0 = _mm_add_ps(a0, a2);
             const __m128 t1 = _mm_sub_ps(a0, a2);
             const __m128 t2 = _mm_add_ps(a1, a3);
