@@ -1,1 +1,103 @@
+// Counts heap allocations made by the engine's processing. This binary
+// replaces the global allocation functions, so it stays a Linux-only test.
 #include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <vector>
+
+#include "dsp/primitive_dispatch.h"
+#include "engine/tqc_stream_engine.h"
+#include "test_signals.h"
+
+namespace {
+std::atomic<bool> counting{false};
+std::atomic<long> allocations{0};
+
+void* allocate(std::size_t size, std::size_t alignment = 0) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    if (size == 0) size = 1;
+    void* p = nullptr;
+    if (alignment > alignof(std::max_align_t)) {
+        if (posix_memalign(&p, alignment, size) != 0) p = nullptr;
+    } else {
+        p = std::malloc(size);
+    }
+    if (p == nullptr) throw std::bad_alloc();
+    return p;
+}
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
+void* operator new[](std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+    try { return allocate(size); } catch (...) { return nullptr; }
+}
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+    try { return allocate(size); } catch (...) { return nullptr; }
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::align_val_t) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
+
+namespace {
+
+// Material that takes every path: periodic repair, band-limited fill,
+// deferral of long bursts, and plain windows.
+std::vector<float> demandingStereo(int frames) {
+    auto left = test_signals::sungVowel(frames, 367.5, 0.3, 1);
+    auto right = test_signals::whiteNoise(frames, 0.003, 2);
+    for (int p = 3000; p < frames - 3000; p += 1100) {
+        test_signals::addDampedClick(left, p, 0.6);
+        test_signals::addImpulse(right, p + 300, -0.5);
+        if (p % 5 == 0) test_signals::addRingingBurst(right, p + 500, 0.4, 3000.0, 2000);
+    }
+    std::vector<float> v(static_cast<size_t>(2 * frames));
+    for (int i = 0; i < frames; ++i) {
+        v[static_cast<size_t>(2 * i)] = left[static_cast<size_t>(i)];
+        v[static_cast<size_t>(2 * i + 1)] = right[static_cast<size_t>(i)];
+    }
+    return v;
+}
+
+long allocationsWhileProcessing(TQCStreamEngine& engine, std::vector<float>& signal, int from, int to) {
+    std::vector<float> slice(2 * 2048);
+    allocations.store(0);
+    counting.store(true);
+    for (int pos = from, n = 1; pos < to; pos += n, n = 1 + (n * 37 + 11) % 2048) {
+        const int frames = std::min(n, to - pos);
+        std::copy(signal.begin() + 2 * pos, signal.begin() + 2 * (pos + frames), slice.begin());
+        engine.process(frames * 8, slice.data(), slice.data());
+    }
+    counting.store(false);
+    return allocations.load();
+}
+
+void expectNoAllocationAfterWarmUp() {
+    TQCStreamEngine engine(2048, 2);
+    engine.detector.setSensitivity(2);
+    engine.detector.setClickGap(32);
+    auto signal = demandingStereo(400000);
+    // The first window with a click builds the transform tables (and shows
+    // that the counter sees the engine's allocations).
+    EXPECT_GT(allocationsWhileProcessing(engine, signal, 0, 20000), 0);
+    EXPECT_EQ(allocationsWhileProcessing(engine, signal, 20000, 400000), 0);
+}
+
+TEST(EngineAllocations, NoneOnTheAudioPathWithTheDefaultPrimitives) { expectNoAllocationAfterWarmUp(); }
+
+// The plug-in selects the processor-class variants before processing.
+TEST(EngineAllocations, NoneOnTheAudioPathWithTheSelectedPrimitives) {
+    SelectPrimitiveClass();
+    expectNoAllocationAfterWarmUp();
+}
+
+}  // namespace
