@@ -43,6 +43,12 @@ imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump")
 for d in $imports; do
   case "$system_dlls" in *" $d "*) ;; *) fail "imports from $d, which is not a Windows system DLL" ;; esac
 done
+# The processor-selection failure is reported through the Windows message box.
+user32_functions=$(awk '/DLL Name:/ {in_user32 = (tolower($3) == "user32.dll"); next}
+                        in_user32 && NF == 3 && $1 ~ /^[0-9a-f]+$/ {print $3}' <<<"$dump")
+for f in MessageBeep MessageBoxA; do
+  grep -qx "$f" <<<"$user32_functions" || fail "$f is not imported from USER32.dll"
+done
 echo "module SARNOVELLITE.dll, export main, imports: $(tr '\n' ' ' <<<"$imports")"
 
 step "version resource"
