@@ -1,5 +1,7 @@
 // Counts heap allocations made by the engine's processing. This binary
-// replaces the global allocation functions, so it stays a Linux-only test.
+// replaces the global allocation functions and, through the linker's --wrap,
+// the C allocation calls made by the statically linked libraries (the
+// transform layer allocates with malloc), so it stays a Linux-only test.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -28,6 +30,35 @@ void* allocate(std::size_t size, std::size_t alignment = 0) {
     return p;
 }
 }  // namespace
+
+extern "C" {
+void* __real_malloc(std::size_t size);
+void* __real_calloc(std::size_t count, std::size_t size);
+void* __real_realloc(void* p, std::size_t size);
+int __real_posix_memalign(void** p, std::size_t alignment, std::size_t size);
+void* __real_aligned_alloc(std::size_t alignment, std::size_t size);
+
+void* __wrap_malloc(std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    return __real_malloc(size);
+}
+void* __wrap_calloc(std::size_t count, std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    return __real_calloc(count, size);
+}
+void* __wrap_realloc(void* p, std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    return __real_realloc(p, size);
+}
+int __wrap_posix_memalign(void** p, std::size_t alignment, std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    return __real_posix_memalign(p, alignment, size);
+}
+void* __wrap_aligned_alloc(std::size_t alignment, std::size_t size) {
+    if (counting.load(std::memory_order_relaxed)) allocations.fetch_add(1, std::memory_order_relaxed);
+    return __real_aligned_alloc(alignment, size);
+}
+}
 
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
