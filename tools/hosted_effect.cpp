@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 
 #include "tools/tool_error.h"
 
@@ -16,6 +17,11 @@ struct HostContext {
 namespace {
 
 thread_local HostContext* constructingContext = nullptr;
+
+// Hosts conventionally create, switch and close plug-ins from one thread at a
+// time; some plug-ins rewrite process-wide state while they are constructed.
+// With several files in flight, those calls are serialised here.
+std::mutex lifecycleMutex;
 
 constexpr VstInt32 kUniqueIdSarnovellite = 0x39353733;  // '9573'
 constexpr VstIntPtr kHostVstVersion = 2400;
@@ -60,6 +66,7 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*
 HostedEffect::HostedEffect(std::shared_ptr<PluginLibrary> library, double sampleRate, int maxBlockFrames)
     : library_(std::move(library)), context_(std::make_unique<HostContext>(HostContext{sampleRate, maxBlockFrames})) {
     const std::string& path = library_->path();
+    std::lock_guard<std::mutex> lifecycle(lifecycleMutex);
     constructingContext = context_.get();
     AEffect* effect = library_->entryPoint()(hostCallback);
     constructingContext = nullptr;
@@ -92,6 +99,7 @@ HostedEffect::HostedEffect(std::shared_ptr<PluginLibrary> library, double sample
 
 HostedEffect::~HostedEffect() {
     if (effect_ == nullptr) return;
+    std::lock_guard<std::mutex> lifecycle(lifecycleMutex);
     effect_->dispatcher(effect_, effMainsChanged, 0, 0, nullptr, 0.0f);
     effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
 }

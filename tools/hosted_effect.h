@@ -6,8 +6,9 @@
 // Destruction switches it off and sends effClose. Throws
 // ToolError(ExitStatus::badPlugin) when the plug-in refuses or does not fit.
 //
-// An instance is used by one thread at a time; instances are independent, so
-// separate threads may each drive their own.
+// An instance is used by one thread at a time; separate threads may each
+// drive their own. Construction and destruction of all instances are
+// serialised process-wide, as a host on one main thread would do them.
 #pragma once
 
 #include <memory>

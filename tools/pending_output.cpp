@@ -56,8 +56,8 @@ void onTerminatingSignal(int signal) {
 
 void onCrash(int signal) {
     removeRegisteredFiles();
-    // Default action again, so the crash is reported as the crash it is.
-    std::signal(signal, SIG_DFL);
+    // The handler was reset on entry (SA_RESETHAND): raising again takes the
+    // default action, so the crash is reported as the crash it is.
     raise(signal);
 }
 

@@ -1,9 +1,10 @@
 // Thin ownership and conversion helpers around libsndfile handles.
 //
 // Integer PCM is read and written with libsndfile's own normalisation off and
-// scaled here by an exact power of two: libsndfile scales integer-to-float by
-// 1/2^(n-1) but float-to-integer by 2^(n-1) - 1, so its round trip is not
-// bit-exact, while ours is. Other encodings keep libsndfile's normalisation.
+// scaled here by an exact power of two each way. Older libsndfile releases
+// scale integer-to-float by 1/2^(n-1) but float-to-integer by 2^(n-1) - 1, so
+// their round trip is not bit-exact; this one is, on any release. Other
+// encodings keep libsndfile's normalisation.
 #pragma once
 
 #include <sndfile.h>
