@@ -140,6 +140,15 @@ TEST_F(BadInput, AnInterruptLeavesNoPartialFileAndTheOldOutput) {
     EXPECT_EQ(readText(folder.path("out.wav")), kPrevious);
 }
 
+TEST_F(BadInput, APluginCrashLeavesNoPartialFileAndTheOldOutput) {
+    const std::vector<std::string> before = folder.list();
+    const CliRun run = runCli({"--block", "16", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav")},
+                              {{"FAKE_PLUGIN_CRASH", "1"}});
+    EXPECT_EQ(run.exitStatus, 128 + SIGSEGV);
+    EXPECT_EQ(folder.list(), before);
+    EXPECT_EQ(readText(folder.path("out.wav")), kPrevious);
+}
+
 TEST(CliHelp, HelpAndVersionSucceedAndDocumentTheExitStatus) {
     const CliRun help = runCli({"--help"});
     EXPECT_EQ(help.exitStatus, 0);

@@ -8,7 +8,9 @@
 //   6 no-entry: exports no entry point at all
 // Every mode outputs NaN when the host processes before switching it on or
 // with more frames than it announced, so such host faults fail the tests.
-// FAKE_PLUGIN_SLEEP_US in the environment slows every process call down.
+// FAKE_PLUGIN_SLEEP_US in the environment slows every process call down;
+// FAKE_PLUGIN_CRASH makes the tenth process call crash (SIGSEGV).
+#include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -29,6 +31,8 @@ struct FakeEffect {
     float sampleRate = 0.0f;
     bool on = false;
     int sleepMicroseconds = 0;
+    bool crash = false;
+    int calls = 0;
     std::vector<float> delay[2];
     int delayPosition = 0;
 };
@@ -60,6 +64,7 @@ VstIntPtr VSTCALLBACK dispatch(AEffect* e, VstInt32 opcode, VstInt32, VstIntPtr 
 void render(AEffect* e, float** in, float** out, VstInt32 frames, bool accumulate) {
     FakeEffect* fx = self(e);
     if (fx->sleepMicroseconds > 0) usleep(static_cast<useconds_t>(fx->sleepMicroseconds));
+    if (fx->crash && ++fx->calls == 10) raise(SIGSEGV);
     const bool hostFault = !fx->on || frames > fx->blockSize || fx->sampleRate <= 0.0f;
     for (VstInt32 i = 0; i < frames; ++i) {
         float result[2];
@@ -108,6 +113,7 @@ AEffect* create(audioMasterCallback host) {
     r.uniqueID = 0x46616B65;  // 'Fake'
     r.version = 1;
     if (const char* sleep = std::getenv("FAKE_PLUGIN_SLEEP_US")) fx->sleepMicroseconds = std::atoi(sleep);
+    fx->crash = std::getenv("FAKE_PLUGIN_CRASH") != nullptr;
     return &r;
 }
 
