@@ -2,12 +2,16 @@
 // failure message, and the entry points' jump through their slots.
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <cmath>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "dsp/cpu_type.h"
 #include "dsp/primitive_dispatch.h"
 #include "dsp/primitives.h"
+#include "dsp/tqc_real_fft.h"
 #include "platform/error_message.h"
 
 namespace {
@@ -180,6 +184,38 @@ TEST_F(PrimitiveDispatch, EveryClassComputesTheSameTransform)
     for (std::size_t c = 1; c < results.size(); ++c)
         for (std::size_t i = 0; i < x.size(); ++i) ASSERT_NEAR(results[c][i], results[0][i], 1e-3) << c;
     ASSERT_EQ(SelectPrimitiveClass(), 1);
+}
+
+// One instance selects while another transforms through the same slots; the
+// transforms keep their results (the thread sanitizer checks the slot accesses).
+TEST_F(PrimitiveDispatch, SelectionWhileAnotherThreadTransforms)
+{
+    std::vector<float> x(2048);
+    for (std::size_t i = 0; i < x.size(); ++i) x[i] = static_cast<float>((i * 31) % 97) / 97.0f;
+    std::atomic<bool> done{false};
+    std::atomic<int> wrong{0};
+    std::thread audio([&] {
+        TQCRealFFT fft;
+        std::vector<float> spectrum(2050), y(2048);
+        for (int round = 0; round < 200; ++round) {
+            fft.forward(x.data(), spectrum.data(), 2048);
+            fft.inverse(spectrum.data(), y.data(), 2048);
+            for (std::size_t i = 0; i < x.size(); ++i)
+                if (std::fabs(y[i] - x[i]) > 1e-5f) ++wrong;
+        }
+        fft.freeSpec();
+        done = true;
+    });
+    int selections = 0;
+    while (!done || selections < 10) {
+        EXPECT_EQ(SelectPrimitiveClassFrom(PrimitiveDispatchTable, PrimitiveDispatchTableCount, CpuTypeToClass(),
+                                           &CaptureMessage),
+                  1);
+        ++selections;
+    }
+    audio.join();
+    EXPECT_EQ(wrong.load(), 0);
+    EXPECT_EQ(g_message.shown, 0);
 }
 
 std::int32_t g_stubCalls = 0;
