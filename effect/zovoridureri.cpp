@@ -105,12 +105,17 @@ void ZOVOridureri::process(float** inputs, float** outputs, VstInt32 sampleFrame
 }
 
 // Each slice is read into the interleave buffer before its output is written,
-// so inputs and outputs may be the same arrays. A call with no frames still
-// reaches the engine once, with a byte count of 0.
+// so inputs and outputs may be the same arrays. A call with no frames (or a
+// negative count) still reaches the engine once, with a byte count of 0.
 void ZOVOridureri::processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) {
-    std::int32_t remaining = sampleFrames > 0 ? sampleFrames : 0;
-    std::int32_t offset = 0;
     float* buffer = interleaveBuffer.get();
+    if (sampleFrames <= 0) {
+        // Hosts may pass no buffers at all with an empty block: leave them alone.
+        engine->process(0, buffer, buffer);
+        return;
+    }
+    std::int32_t remaining = sampleFrames;
+    std::int32_t offset = 0;
     do {
         const std::int32_t n = sliceLength < remaining ? sliceLength : remaining;
         interleaveStereo(inputs[0] + offset, inputs[1] + offset, buffer, n);

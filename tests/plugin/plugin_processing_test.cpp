@@ -133,6 +133,10 @@ TEST(PluginProcessing, EmptyAndNegativeFrameCountsTouchNothing) {
         effect.record()->processReplacing(effect.record(), in, out, frames);
         effect.record()->process(effect.record(), in, out, frames);
     }
+    for (VstInt32 frames : {0, -5}) {
+        effect.record()->processReplacing(effect.record(), nullptr, nullptr, frames);
+        effect.record()->process(effect.record(), nullptr, nullptr, frames);
+    }
     for (float s : sentinel) EXPECT_EQ(s, 9.0f);
     // The stream continues as if those calls had not been made.
     effect.run(tail.left, tail.right, {3000}, second.left, second.right);
