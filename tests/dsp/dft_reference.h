@@ -52,7 +52,7 @@ inline void RecursiveFft(std::vector<Complex>& a, int sign)
 
 inline std::vector<Complex> Dft(const std::vector<Complex>& x, int sign)
 {
-    if (x.size() <= 4096) return DirectDft(x, sign);
+    if (x.size() <= 1024) return DirectDft(x, sign);
     std::vector<Complex> a = x;
     RecursiveFft(a, sign);
     return a;
