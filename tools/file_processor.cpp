@@ -99,12 +99,13 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     SF_INFO outInfo{};
     outInfo.samplerate = inInfo.samplerate;
     outInfo.channels = channels;
-    outInfo.format = inInfo.format;
-    if (!sf_format_check(&outInfo)) {
-        throw ToolError(ExitStatus::badInput,
-                        "input " + inputPath + ": its format (" + describeFormat(inInfo.format) + ") cannot be written");
+    outInfo.format = chooseOutputFormat(inInfo.format, outputPath, channels, inInfo.samplerate);
+    if (outInfo.format == 0 || !sf_format_check(&outInfo)) {
+        throw ToolError(ExitStatus::badInput, "input " + inputPath + ": its format (" + describeFormat(inInfo.format) +
+                                                  ") cannot be written as " + outputPath);
     }
-    const double scale = integerSampleScale(inInfo.format);
+    const double readScale = integerSampleScale(inInfo.format);
+    const double writeScale = integerSampleScale(outInfo.format);
     configureSampleConversion(in.get(), inInfo.format);
 
     // Effects first: a plug-in that refuses should not leave a temporary file.
@@ -157,8 +158,8 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
 
     auto writeFrames = [&](float* frames, std::int64_t count) {
         if (count <= 0) return;
-        if (scale != 0.0) {
-            const float toInteger = static_cast<float>(1.0 / scale);
+        if (writeScale != 0.0) {
+            const float toInteger = static_cast<float>(1.0 / writeScale);
             for (std::int64_t i = 0; i < count * channels; ++i) frames[i] *= toInteger;
         }
         if (sf_writef_float(out.get(), frames, count) != count) {
@@ -179,8 +180,8 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
             }
             got += std::max<sf_count_t>(n, 0);
         }
-        if (scale != 0.0) {
-            const float toUnit = static_cast<float>(scale);
+        if (readScale != 0.0) {
+            const float toUnit = static_cast<float>(readScale);
             for (std::int64_t i = 0; i < got * channels; ++i) inChunk[static_cast<std::size_t>(i)] *= toUnit;
         }
         std::fill(inChunk.begin() + got * channels, inChunk.end(), 0.0f);

@@ -8,7 +8,9 @@
 // and the input is followed by `latency` frames of silence, so the output is
 // aligned sample-exactly and has the input's length. With keepLatency the raw
 // effect output of the input's length is written instead. Format, subtype,
-// rate, channel count and text fields are kept; integer formats clip.
+// rate, channel count and text fields are kept (the container changes only
+// when the output's extension names another; see chooseOutputFormat);
+// integer formats clip.
 //
 // The output appears only when complete (see PendingOutput). Throws ToolError.
 // Safe to call from several threads at once for different files.

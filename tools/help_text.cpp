@@ -14,7 +14,9 @@ std::string helpText() {
 Removes clicks and crackle from audio files with the Sarnovellite VST 2 effect
 (or another 2-in/2-out VST 2 effect). Reads and writes what libsndfile handles
 (WAV, FLAC, AIFF, Ogg, ...); the output keeps the input's format, sample
-encoding, sample rate and channels. Integer formats clip at full scale.
+encoding, sample rate and channels, unless OUTPUT's extension names another
+container (in.wav out.flac converts to FLAC, keeping the encoding if FLAC
+takes it, else the nearest). Integer formats clip at full scale.
 
 Options:
   -s, --sensitivity N   detection sensitivity 1..5 (default 1; higher finds more)

@@ -1,5 +1,75 @@
 #include "tools/sound_file.h"
 
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+#include <vector>
+
+namespace {
+
+std::string lowerExtension(const std::string& path) {
+    std::string ext = std::filesystem::path(path).extension().string();
+    if (!ext.empty()) ext.erase(0, 1);
+    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return ext;
+}
+
+// Container (with a preferred encoding, or 0) that a file extension names.
+std::pair<int, int> containerForExtension(const std::string& ext) {
+    // Common spellings libsndfile's own table does not list.
+    if (ext == "aif" || ext == "aifc") return {SF_FORMAT_AIFF, 0};
+    if (ext == "wave") return {SF_FORMAT_WAV, 0};
+    if (ext == "ogg") return {SF_FORMAT_OGG, 0};
+    if (ext == "opus") return {SF_FORMAT_OGG, SF_FORMAT_OPUS};
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO info{};
+        info.format = i;
+        if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info) == 0 && info.extension != nullptr &&
+            ext == info.extension) {
+            return {info.format & SF_FORMAT_TYPEMASK, 0};
+        }
+    }
+    return {0, 0};
+}
+
+bool sameContainerFamily(int a, int b) {
+    auto family = [](int major) { return major == SF_FORMAT_WAVEX ? SF_FORMAT_WAV : major; };
+    return family(a) == family(b);
+}
+
+}  // namespace
+
+int chooseOutputFormat(int inputFormat, const std::string& outputPath, int channels, int sampleRate) {
+    const int inputMajor = inputFormat & SF_FORMAT_TYPEMASK;
+    const int inputSub = inputFormat & SF_FORMAT_SUBMASK;
+    const auto [major, preferredSub] = containerForExtension(lowerExtension(outputPath));
+    if (major == 0 || (major == inputMajor && (preferredSub == 0 || preferredSub == inputSub)) ||
+        (preferredSub == 0 && sameContainerFamily(major, inputMajor))) {
+        return inputFormat;
+    }
+    const bool integerInput = integerSampleScale(inputFormat) != 0.0 || inputSub == SF_FORMAT_ALAC_16 ||
+                              inputSub == SF_FORMAT_ALAC_20 || inputSub == SF_FORMAT_ALAC_24 || inputSub == SF_FORMAT_ALAC_32;
+    std::vector<int> candidates;
+    if (preferredSub != 0) candidates.push_back(preferredSub);
+    candidates.push_back(inputSub);
+    if (integerInput) {
+        candidates.insert(candidates.end(), {SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_FLOAT});
+    } else {
+        candidates.insert(candidates.end(), {SF_FORMAT_FLOAT, SF_FORMAT_PCM_24, SF_FORMAT_PCM_16});
+    }
+    candidates.insert(candidates.end(), {SF_FORMAT_VORBIS, SF_FORMAT_MPEG_LAYER_III});
+    for (int sub : candidates) {
+        SF_INFO info{};
+        info.channels = channels;
+        info.samplerate = sampleRate;
+        info.format = major | sub;
+        if (sf_format_check(&info)) return info.format;
+    }
+    return 0;
+}
+
 double integerSampleScale(int format) {
     switch (format & SF_FORMAT_SUBMASK) {
         case SF_FORMAT_PCM_S8:

@@ -26,5 +26,12 @@ void configureSampleConversion(SNDFILE* file, int format);
 // Copies the text fields (title, artist, ...) from one file to another.
 void copyTextFields(SNDFILE* from, SNDFILE* to);
 
+// The format to write: the input's, unless the output name's extension names
+// another container libsndfile knows (out.flac from in.wav gives FLAC). Then
+// the input's sample encoding is kept when that container takes it, otherwise
+// the nearest it does take (24-bit, 16-bit, float, Vorbis, MP3). Returns 0
+// when no encoding fits. Unknown extensions keep the input's format.
+int chooseOutputFormat(int inputFormat, const std::string& outputPath, int channels, int sampleRate);
+
 // "WAV float", "FLAC 16-bit", ... for messages.
 std::string describeFormat(int format);

@@ -105,6 +105,33 @@ TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
     for (float x : readSound(folder.path("out.wav")).floats) ASSERT_EQ(x, 3.0f);
 }
 
+TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
+    ScratchFolder folder;
+    const int frames = 3000;
+    std::mt19937 random(8);
+    std::uniform_int_distribution<int> value(-32768, 32767);
+    std::vector<int> input(static_cast<std::size_t>(frames) * 2);
+    for (int& x : input) x = value(random) * 65536;
+    writeIntFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, input);
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.aiff")}).exitStatus, 0);
+    const SoundData aiff = readSound(folder.path("out.aiff"));
+    EXPECT_EQ(aiff.info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_AIFF);
+    EXPECT_EQ(aiff.info.format & SF_FORMAT_SUBMASK, SF_FORMAT_PCM_16);
+    ASSERT_EQ(aiff.ints.size(), input.size());
+    for (std::size_t i = 0; i < input.size(); ++i) ASSERT_EQ(aiff.ints[i], input[i ^ 1]) << i;
+
+    const std::vector<float> floats = noise(frames, 2, 9);
+    writeFloatFile(folder.path("f.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, floats);
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("f.wav"), folder.path("f.flac")}).exitStatus, 0);
+    const SoundData flac = readSound(folder.path("f.flac"));
+    EXPECT_EQ(flac.info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);  // FLAC holds no floats: the nearest depth
+    for (std::size_t i = 0; i < floats.size(); ++i) ASSERT_NEAR(flac.floats[i], floats[i ^ 1], 1.0 / (1 << 23)) << i;
+
+    // An extension that names no container keeps the input's format.
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("f.wav"), folder.path("f.bak")}).exitStatus, 0);
+    EXPECT_EQ(readSound(folder.path("f.bak")).info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+}
+
 struct ExpectedRegion {
     int channel;
     long long start, end;
