@@ -51,6 +51,18 @@ for f in MessageBeep MessageBoxA; do
 done
 echo "module SARNOVELLITE.dll, export main, imports: $(tr '\n' ' ' <<<"$imports")"
 
+step "instruction sets"
+# Only the processor-class variant files may use SSE; everything else must run
+# on any i686, since a selection on a processor without SSE never reaches them.
+sse_objects=()
+while IFS= read -r -d '' object; do
+  case "$object" in */variants/class[123]_*) continue ;; esac
+  if i686-w64-mingw32-objdump -d "$object" | grep -qE '%xmm|mxcsr'; then sse_objects+=("$object"); fi
+done < <(find "$windows_build"/platform "$windows_build"/dsp "$windows_build"/engine "$windows_build"/host \
+           "$windows_build"/effect -name '*.obj' -print0)
+[ ${#sse_objects[@]} -eq 0 ] || fail "SSE instructions outside the variant files: ${sse_objects[*]}"
+echo "SSE instructions only in the processor-class variant files"
+
 step "version resource"
 wrestool -x --raw --type=version "$dll" | python3 tests/windows/check_version_resource.py \
   || fail "version resource incomplete"
