@@ -73,6 +73,9 @@ std::string systemReason() { return std::strerror(errno); }
 }  // namespace
 
 void installInterruptCleanup() {
+    // A closed pipe on stdout (| head) must not kill a run mid-file; the
+    // summary lines are simply lost.
+    std::signal(SIGPIPE, SIG_IGN);
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction action {};
         action.sa_handler = onTerminatingSignal;

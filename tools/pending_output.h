@@ -31,5 +31,6 @@ private:
     bool committed_ = false;
 };
 
-// Installs the signal handlers; call once from main before any output exists.
+// Installs the signal handlers (and ignores SIGPIPE); call once from main
+// before any output exists.
 void installInterruptCleanup();
