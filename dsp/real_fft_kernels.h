@@ -231,32 +231,48 @@ void FirstRadix4Pass(float* z, std::int32_t m)
     }
 }
 
+// Two radix-4 butterflies at j, j + 1 of the block whose first value is z0.
+template <bool kInverse>
+inline void Radix4ButterflyPair(float* z0, std::int32_t quarter, const TwiddleTriple& w)
+{
+    float* z1 = z0 + 2 * quarter;
+    float* z2 = z1 + 2 * quarter;
+    float* z3 = z2 + 2 * quarter;
+    const __m128 a0 = _mm_loadu_ps(z0);
+    const __m128 a2 = MultiplyByTwiddle(_mm_loadu_ps(z1), w.w2);  // residue 2
+    const __m128 a1 = MultiplyByTwiddle(_mm_loadu_ps(z2), w.w1);  // residue 1
+    const __m128 a3 = MultiplyByTwiddle(_mm_loadu_ps(z3), w.w3);
+    const __m128 t0 = _mm_add_ps(a0, a2);
+    const __m128 t1 = _mm_sub_ps(a0, a2);
+    const __m128 t2 = _mm_add_ps(a1, a3);
+    const __m128 t3 = RotateQuarter<kInverse>(_mm_sub_ps(a1, a3));
+    _mm_storeu_ps(z0, _mm_add_ps(t0, t2));
+    _mm_storeu_ps(z2, _mm_sub_ps(t0, t2));
+    _mm_storeu_ps(z1, _mm_add_ps(t1, t3));
+    _mm_storeu_ps(z3, _mm_sub_ps(t1, t3));
+}
+
+// Complex values up to which a whole transform stays in the first-level cache.
+constexpr std::int32_t kCacheResidentComplexCount = 4096;
+
 template <bool kInverse>
 void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles)
 {
     const std::int32_t length = 4 * quarter;
     const std::int32_t step = 6 * (m / length);  // floats between the twiddles of j and j + 1
-    // j outside, blocks inside: each twiddle pair is prepared once per pass.
-    for (std::int32_t j = 0; j < quarter; j += 2) {
-        const TwiddleTriple w = LoadTwiddles<kInverse>(twiddles + j * step, step);
-        for (std::int32_t b = 0; b < m; b += length) {
-            float* z0 = z + 2 * (b + j);
-            float* z1 = z0 + 2 * quarter;
-            float* z2 = z1 + 2 * quarter;
-            float* z3 = z2 + 2 * quarter;
-            const __m128 a0 = _mm_loadu_ps(z0);
-            const __m128 a2 = MultiplyByTwiddle(_mm_loadu_ps(z1), w.w2);  // residue 2
-            const __m128 a1 = MultiplyByTwiddle(_mm_loadu_ps(z2), w.w1);  // residue 1
-            const __m128 a3 = MultiplyByTwiddle(_mm_loadu_ps(z3), w.w3);
-            const __m128 t0 = _mm_add_ps(a0, a2);
-            const __m128 t1 = _mm_sub_ps(a0, a2);
-            const __m128 t2 = _mm_add_ps(a1, a3);
-            const __m128 t3 = RotateQuarter<kInverse>(_mm_sub_ps(a1, a3));
-            _mm_storeu_ps(z0, _mm_add_ps(t0, t2));
-            _mm_storeu_ps(z2, _mm_sub_ps(t0, t2));
-            _mm_storeu_ps(z1, _mm_add_ps(t1, t3));
-            _mm_storeu_ps(z3, _mm_sub_ps(t1, t3));
+    if (m <= kCacheResidentComplexCount) {
+        // j outside, blocks inside: each twiddle pair is prepared once per pass.
+        for (std::int32_t j = 0; j < quarter; j += 2) {
+            const TwiddleTriple w = LoadTwiddles<kInverse>(twiddles + j * step, step);
+            for (std::int32_t b = 0; b < m; b += length) Radix4ButterflyPair<kInverse>(z + 2 * (b + j), quarter, w);
         }
+    } else {
+        // Blocks outside: one block at a time stays in cache, at the price of
+        // preparing the twiddles again for every block.
+        for (std::int32_t b = 0; b < m; b += length)
+            for (std::int32_t j = 0; j < quarter; j += 2)
+                Radix4ButterflyPair<kInverse>(z + 2 * (b + j), quarter,
+                                              LoadTwiddles<kInverse>(twiddles + j * step, step));
     }
 }
 
