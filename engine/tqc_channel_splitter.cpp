@@ -14,9 +14,10 @@ int32_t TQCChannelSplitter::split(const float* interleaved, TQCChannelBuffers& b
         float* w = buffers.windows[c];
         std::memmove(w - h, w - h + frames, static_cast<size_t>(h + n - frames) * sizeof(float));
     }
-    const int32_t total = frames * channels;
-    for (int32_t i = 0; i < total; ++i) {
-        buffers.windows[i % channels][n - frames + i / channels] = interleaved[i];
+    for (int32_t c = 0; c < channels; ++c) {
+        float* end = buffers.windows[c] + n - frames;
+        const float* source = interleaved + c;
+        for (int32_t f = 0; f < frames; ++f) end[f] = source[f * channels];
     }
     return frames;
 }
@@ -24,9 +25,10 @@ int32_t TQCChannelSplitter::split(const float* interleaved, TQCChannelBuffers& b
 int32_t TQCChannelSplitter::merge(float* interleaved, TQCChannelBuffers& buffers, int32_t frames,
                                   int32_t newCarry, int32_t newChannel) {
     if (frames > blockSize || frames < 0) return 0;
-    const int32_t total = frames * channels;
-    for (int32_t i = 0; i < total; ++i) {
-        interleaved[i] = buffers.windows[i % channels][i / channels];
+    for (int32_t c = 0; c < channels; ++c) {
+        const float* window = buffers.windows[c];
+        float* target = interleaved + c;
+        for (int32_t f = 0; f < frames; ++f) target[f * channels] = window[f];
     }
     // A carry must fit the store before the window and be read from inside the
     // area after it; anything else is interleaved without carrying.

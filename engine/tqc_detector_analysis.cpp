@@ -24,11 +24,23 @@ void TQCCrackleDetector::smooth(const float* src, float* dst, int32_t width) con
     const int32_t half = width / 2;
     const double reciprocal = 1.0 / static_cast<double>(width);
     for (int32_t i = 0; i < half && i < n; ++i) dst[i] = src[i];
-    for (int32_t i = half; i < n - half; ++i) {
-        float sum = 0.0f;
+    // Each position's sum adds src[i - half], src[i - half + 1], ... in that
+    // order, rounded to float after every addition. Running the additions for
+    // a chunk of neighbouring positions side by side keeps that order for every
+    // position while letting the compiler use vector registers.
+    constexpr int32_t kChunk = 64;
+    int32_t first = half;
+    for (; first + kChunk <= n - half; first += kChunk) {
+        float sums[kChunk] = {};
+        const float* base = src + first - half;
         for (int32_t t = 0; t < width; ++t) {
-            sum = roundToFloat(static_cast<double>(sum) + src[i - half + t]);
+            for (int32_t k = 0; k < kChunk; ++k) sums[k] = roundToFloat(static_cast<double>(sums[k]) + base[k + t]);
         }
+        for (int32_t k = 0; k < kChunk; ++k) dst[first + k] = roundToFloat(static_cast<double>(sums[k]) * reciprocal);
+    }
+    for (int32_t i = first; i < n - half; ++i) {
+        float sum = 0.0f;
+        for (int32_t t = 0; t < width; ++t) sum = roundToFloat(static_cast<double>(sum) + src[i - half + t]);
         dst[i] = roundToFloat(static_cast<double>(sum) * reciprocal);
     }
     for (int32_t i = n - half > half ? n - half : half; i < n; ++i) dst[i] = src[i];
@@ -38,12 +50,15 @@ void TQCCrackleDetector::findPeaks(const float* src, int32_t offset) {
     const int32_t n = blockSize;
     peakCount = 0;
     if (n - 1 <= 1) return;
+    // Written unconditionally and kept only when it is a peak: the slot at
+    // peakCount (< i) is free either way, and the loop has no hard-to-predict
+    // branch.
+    int32_t count = 0;
     for (int32_t i = 1; i <= n - 2; ++i) {
-        if (src[i - 1] < src[i] && src[i + 1] < src[i]) {
-            peaks[peakCount] = PeakEntry{i + offset, src[i]};
-            ++peakCount;
-        }
+        peaks[count] = PeakEntry{i + offset, src[i]};
+        count += (src[i - 1] < src[i]) & (src[i + 1] < src[i]);
     }
+    peakCount = count;
 }
 
 PeakEntry TQCCrackleDetector::selectRank(PeakEntry* e, int32_t n, int32_t k) {

@@ -62,6 +62,7 @@ bool TQCStreamEngine::process(int32_t byteCount, const float* input, float* outp
 }
 
 bool TQCStreamEngine::runCycle() {
+    ++cycleCount;
     const int32_t bytes = advance * frameBytes();
     if (!inputRing->read(scratch.get(), bytes)) return false;
     splitter->split(scratch.get(), analysisBuffers, advance);

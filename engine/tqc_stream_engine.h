@@ -40,6 +40,8 @@ public:
     bool reset();
 
     int32_t framesPerNextCycle() const { return advance; }
+    // Processing cycles run since construction (for diagnostics and benchmarks).
+    int64_t cyclesRun() const { return cycleCount; }
     int32_t frameBytes() const { return channels * static_cast<int32_t>(sizeof(float)); }
 
 private:
@@ -60,4 +62,5 @@ private:
     int32_t advance;
     std::unique_ptr<float[]> scratch;
     int32_t ringCapacity;
+    int64_t cycleCount = 0;
 };
