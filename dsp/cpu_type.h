@@ -2,7 +2,8 @@
 //
 // DecodeCpuType is a pure function of the identification registers, so every
 // row of the code table can be checked without the processor at hand;
-// DetectCpuType feeds it what the running processor reports.
+// DetectCpuType feeds it what the running processor reports. Any thread may
+// call any of these; none keeps state.
 #pragma once
 
 #include <cstdint>

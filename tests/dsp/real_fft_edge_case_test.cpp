@@ -111,15 +111,4 @@ TEST(RealFftEdgeCases, OrderZeroCopiesTimesFactor)
     EXPECT_EQ(y, 3.0f);
 }
 
-TEST(RealFftEdgeCases, SqrtScalingAppliesToBothDirections)
-{
-    const int order = 6;
-    const std::size_t n = 64;
-    std::vector<float> x(n, 0.0f);
-    x[0] = 1.0f;
-    const std::vector<float> scaled = Forward(x, order, FftScaleSqrt);
-    EXPECT_FLOAT_EQ(scaled[0], 0.125f);
-    EXPECT_FLOAT_EQ(scaled[2], 0.125f);
-}
-
 }  // namespace
