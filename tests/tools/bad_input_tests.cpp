@@ -131,7 +131,7 @@ TEST_F(BadInput, AnInterruptLeavesNoPartialFileAndTheOldOutput) {
     const int pid = startCli({"--block", "64", "--plugin", kSwapDelayPlugin, folder.path("long.wav"), folder.path("out.wav")},
                              {{"FAKE_PLUGIN_SLEEP_US", "1000"}});
     // Wait until the temporary output exists, so the interrupt lands mid-write.
-    for (int i = 0; i < 200 && folder.list() == before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    for (int i = 0; i < 1000 && folder.list() == before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_NE(folder.list(), before) << "no temporary output appeared";
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
     kill(pid, SIGINT);
