@@ -9,9 +9,10 @@ packages_for() {
   case "$1" in
     build)   echo "g++ cmake make pkg-config libgtest-dev libbenchmark-dev libfftw3-dev libsndfile1-dev python3" ;;
     # Cross compiler and Wine for the 32-bit Windows plug-in; wine32 needs the i386 architecture.
-    windows) echo "g++-mingw-w64-i686-posix binutils-mingw-w64-i686 wine wine32:i386 icoutils" ;;
-    # Peers for the comparison benchmark and third-party plug-ins for host tests.
-    extra)   echo "ffmpeg" ;;
+    windows) echo "g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wine wine32:i386 icoutils" ;;
+    # A third-party VST 2 effect the command-line host is tested with, and the
+    # peer and timer of the comparison benchmark.
+    extra)   echo "dpf-plugins-vst ffmpeg time" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }
