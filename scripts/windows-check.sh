@@ -38,6 +38,9 @@ module=$(awk '/^Name[ \t]+[0-9a-f]+ / {print $3; exit}' <<<"$dump")
 [ "$module" = "SARNOVELLITE.dll" ] || fail "export table names the module '$module', not SARNOVELLITE.dll"
 exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | awk '/^\t\[/ {print $NF}')
 [ "$exports" = "main" ] || fail "exports are '$(tr '\n' ' ' <<<"$exports")', want exactly main"
+# Ordinal-only exports have no name; the address table counts every export.
+address_entries=$(awk '/^\tExport Address Table[ \t]+[0-9a-f]+$/ {print $NF; exit}' <<<"$dump")
+[ -n "$address_entries" ] && [ $((16#$address_entries)) -eq 1 ] || fail "the export address table has '$address_entries' entries, want 1"
 system_dlls=" kernel32.dll user32.dll msvcrt.dll advapi32.dll ntdll.dll gdi32.dll "
 imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump")
 for d in $imports; do
