@@ -46,7 +46,7 @@ bool TQCStreamEngine::reset() {
 bool TQCStreamEngine::process(int32_t byteCount, const float* input, float* output) {
     // A partial frame would shift the channel alignment of both rings for
     // good, and a negative count would pass every size check.
-    const bool wellFormed = byteCount >= 0 && byteCount % frameBytes() == 0 &&
+    const bool wellFormed = frameBytes() > 0 && byteCount >= 0 && byteCount % frameBytes() == 0 &&
                             (byteCount == 0 || (input != nullptr && output != nullptr));
     if (!wellFormed || !inputRing->write(input, byteCount)) {
         if (byteCount > 0 && output != nullptr) std::memset(output, 0, static_cast<size_t>(byteCount));
