@@ -60,16 +60,17 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     bool wantVersion = false;
     bool optionsEnded = false;
 
-    int first = 1;
-    if (argc > 1 && std::string_view(argv[1]) == "demo") {
-        options.mode = CliMode::demo;
-        first = 2;
-    }
-
-    for (int i = first; i < argc; ++i) {
+    // "demo" as the first word that is not an option selects the demo, so
+    // `sarnovellite -s 5 demo out` works as well as `sarnovellite demo -s 5 out`;
+    // a file named demo is still reachable as ./demo or after "--".
+    for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            positional.push_back(arg);
+            if (!optionsEnded && positional.empty() && options.mode != CliMode::demo && arg == "demo") {
+                options.mode = CliMode::demo;
+            } else {
+                positional.push_back(arg);
+            }
             continue;
         }
         if (arg == "--") {

@@ -103,10 +103,16 @@ int runDemo(const CliOptions& options) {
     writeRegionReport(reportPath, {outcome.regions});
     const std::vector<float> repaired = readFloatWav(repairedPath);
 
+    // One mask over every damaged sample, and one per kind of damage, since
+    // how well a kind is repaired differs widely (a scratch that rings for
+    // milliseconds is no click to this detector).
     std::vector<char> damagedMask(material.clean.size(), 0);
+    std::vector<std::vector<char>> kindMasks(kDamageKinds, std::vector<char>(material.clean.size(), 0));
     for (const DamageSpan& span : material.spans) {
         for (std::int64_t f = span.start; f < span.end; ++f) {
-            damagedMask[static_cast<std::size_t>(f * DemoMaterial::kChannels + span.channel)] = 1;
+            const auto i = static_cast<std::size_t>(f * DemoMaterial::kChannels + span.channel);
+            damagedMask[i] = 1;
+            kindMasks[static_cast<std::size_t>(span.kind)][i] = 1;
         }
     }
     const double audioSeconds = static_cast<double>(material.frames()) / DemoMaterial::kSampleRate;
@@ -118,6 +124,13 @@ int runDemo(const CliOptions& options) {
     std::printf("  %-30s %12s %12lld\n", "regions repaired", "", static_cast<long long>(outcome.regionCount));
     std::printf("  %-30s %12s %12s\n", "SNR vs clean, damaged spans", decibels(snrDecibels(material.clean, material.damaged, damagedMask)).c_str(),
                 decibels(snrDecibels(material.clean, repaired, damagedMask)).c_str());
+    for (int k = 0; k < kDamageKinds; ++k) {
+        const std::vector<char>& mask = kindMasks[static_cast<std::size_t>(k)];
+        char label[64];
+        std::snprintf(label, sizeof label, "  %s (%d)", damageKindName(static_cast<DamageKind>(k)), material.eventsOfKind[k]);
+        std::printf("  %-30s %12s %12s\n", label, decibels(snrDecibels(material.clean, material.damaged, mask)).c_str(),
+                    decibels(snrDecibels(material.clean, repaired, mask)).c_str());
+    }
     std::printf("  %-30s %12s %12s\n", "SNR vs clean, overall", decibels(snrDecibels(material.clean, material.damaged, {})).c_str(),
                 decibels(snrDecibels(material.clean, repaired, {})).c_str());
     std::printf("  processed in %.2f s (%.1fx real time); files in %s\n", outcome.wallSeconds,

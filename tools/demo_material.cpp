@@ -105,7 +105,7 @@ public:
     // (Callers draw their random numbers in separate statements: the order in
     // which function arguments are evaluated is unspecified.)
     template <typename Shape>
-    void add(std::int64_t at, std::int64_t length, bool bothChannels, int channel, Shape shape) {
+    void add(DamageKind kind, std::int64_t at, std::int64_t length, bool bothChannels, int channel, Shape shape) {
         length = std::min(length, m_.frames() - at);
         if (length <= 0) return;
         for (int c = 0; c < DemoMaterial::kChannels; ++c) {
@@ -114,9 +114,10 @@ public:
             for (std::int64_t k = 0; k < length; ++k) {
                 m_.damaged[static_cast<std::size_t>(2 * (at + k) + c)] += static_cast<float>(gain * shape(k));
             }
-            m_.spans.push_back({c, at, at + length});
+            m_.spans.push_back({kind, c, at, at + length});
         }
         ++m_.clicksAdded;
+        ++m_.eventsOfKind[static_cast<int>(kind)];
     }
 
     std::int64_t position(double fromSeconds, double toSeconds) {
@@ -139,7 +140,7 @@ void addDamage(DemoMaterial& m, DemoRandom& random) {
         const std::int64_t at = damage.position(0.1, end);
         const bool both = (random.next() & 1) != 0;
         const int channel = static_cast<int>(random.next() & 1);
-        damage.add(at, 1, both, channel,
+        damage.add(DamageKind::impulse, at, 1, both, channel,
                    [=](std::int64_t) { return amplitude; });
     }
     for (int i = 0; i < 30; ++i) {  // damped clicks, 0.1 to 2 ms
@@ -150,7 +151,7 @@ void addDamage(DemoMaterial& m, DemoRandom& random) {
         const std::int64_t at = damage.position(0.1, end);
         const bool both = (random.next() & 1) != 0;
         const int channel = static_cast<int>(random.next() & 1);
-        damage.add(at, length, both, channel,
+        damage.add(DamageKind::dampedClick, at, length, both, channel,
                    [=](std::int64_t k) { return amplitude * std::exp(-k / decay) * std::cos(kTwoPi * hz * k / rate); });
     }
     for (int i = 0; i < 150; ++i) {  // a burst of dense crackle between 2.6 s and 3.4 s
@@ -159,7 +160,7 @@ void addDamage(DemoMaterial& m, DemoRandom& random) {
         const std::int64_t at = damage.position(2.6, 3.4);
         const bool both = (random.next() & 1) != 0;
         const int channel = static_cast<int>(random.next() & 1);
-        damage.add(at, length, both, channel,
+        damage.add(DamageKind::crackle, at, length, both, channel,
                    [=](std::int64_t k) { return amplitude * std::exp(-k / 1.5); });
     }
     for (int i = 0; i < 3; ++i) {  // scratches: a sharp edge, then a ringing low thump, 5 to 15 ms
@@ -167,7 +168,7 @@ void addDamage(DemoMaterial& m, DemoRandom& random) {
         const double amplitude = random.sign() * random.uniform(0.4, 0.8);
         const double hz = random.uniform(300.0, 900.0);
         const std::int64_t at = damage.position(0.5, end);
-        damage.add(at, length, true, 0, [=](std::int64_t k) {
+        damage.add(DamageKind::scratch, at, length, true, 0, [=](std::int64_t k) {
             const double t = static_cast<double>(k) / length;
             return amplitude * std::exp(-4.0 * t) * (k == 0 ? 1.0 : std::sin(kTwoPi * hz * k / rate + 1.2));
         });
@@ -175,6 +176,16 @@ void addDamage(DemoMaterial& m, DemoRandom& random) {
 }
 
 }  // namespace
+
+const char* damageKindName(DamageKind kind) {
+    switch (kind) {
+        case DamageKind::impulse: return "single-sample impulses";
+        case DamageKind::dampedClick: return "damped clicks 0.1-2 ms";
+        case DamageKind::crackle: return "dense crackle";
+        case DamageKind::scratch: return "scratches 5-15 ms";
+    }
+    return "";
+}
 
 DemoMaterial makeDemoMaterial() {
     DemoMaterial m;

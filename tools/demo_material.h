@@ -8,7 +8,12 @@
 #include <cstdint>
 #include <vector>
 
+enum class DamageKind { impulse, dampedClick, crackle, scratch };
+constexpr int kDamageKinds = 4;
+const char* damageKindName(DamageKind kind);
+
 struct DamageSpan {
+    DamageKind kind;
     int channel;
     std::int64_t start;
     std::int64_t end;  // exclusive
@@ -21,6 +26,7 @@ struct DemoMaterial {
     std::vector<float> damaged;
     std::vector<DamageSpan> spans;  // every sample the damage touched, per channel
     int clicksAdded = 0;            // damage events: impulses, clicks, crackle ticks, scratches
+    int eventsOfKind[kDamageKinds] = {};
     std::int64_t frames() const { return static_cast<std::int64_t>(clean.size()) / kChannels; }
 };
 

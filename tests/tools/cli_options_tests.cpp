@@ -42,6 +42,15 @@ TEST(CliOptions, DefaultsAndModes) {
     EXPECT_EQ(demo.demoDir, "folder");
     EXPECT_EQ(demo.sensitivity, 5);
     EXPECT_EQ(parse({"demo"}).demoDir, ".");
+    const CliOptions demoAfterOptions = parse({"-s", "4", "demo", "folder"});
+    EXPECT_EQ(demoAfterOptions.mode, CliMode::demo);
+    EXPECT_EQ(demoAfterOptions.demoDir, "folder");
+    EXPECT_EQ(demoAfterOptions.sensitivity, 4);
+    // A file called demo stays reachable: as a later word, or after "--".
+    EXPECT_EQ(parse({"in.wav", "demo"}).mode, CliMode::process);
+    const CliOptions fileNamedDemo = parse({"--", "demo", "out.wav"});
+    EXPECT_EQ(fileNamedDemo.mode, CliMode::process);
+    EXPECT_EQ(fileNamedDemo.inputs.front(), "demo");
 
     EXPECT_EQ(parse({"in.wav", "--help"}).mode, CliMode::help);
     EXPECT_EQ(parse({"--version", "a", "b", "c"}).mode, CliMode::version);
