@@ -8,8 +8,8 @@
 // PackedSpectrum (N floats): [0] = X[0], [1] = X[N/2], [2k], [2k+1] = Re, Im X[k]
 // for k = 1..N/2-1; for N = 2 it is [X[0], X[1]], for N = 1 it is [X[0]].
 // The inverse reads a PackedSpectrum, takes Im X[0] = Im X[N/2] = 0 and
-// X[N-k] = conj X[k]; unscaled, inverse(forward(x)) = N * x. The spec's scaling
-// flag decides which direction is multiplied by its factor.
+// X[N-k] = conj X[k]; unscaled, inverse(forward(x)) = N * x. The scaling flag
+// the RealFftSpec was built with decides which direction is multiplied by its factor.
 //
 // src and dst either are the same array or do not overlap; an out-of-place call
 // leaves src unchanged. `work` is an optional scratch buffer of spec->workSize
