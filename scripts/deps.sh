@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a task needs are present.
-#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, extra
+#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench
 # As root it installs what is missing; otherwise it prints the exact
 # apt-get line to run and exits with status 1.
 set -euo pipefail
@@ -10,9 +10,10 @@ packages_for() {
     build)   echo "g++ cmake make pkg-config libgtest-dev libbenchmark-dev libfftw3-dev libsndfile1-dev python3" ;;
     # Cross compiler and Wine for the 32-bit Windows plug-in; wine32 needs the i386 architecture.
     windows) echo "g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wine wine32:i386 icoutils" ;;
-    # A third-party VST 2 effect the command-line host is tested with, and the
-    # peer and timer of the comparison benchmark.
-    extra)   echo "dpf-plugins-vst ffmpeg time" ;;
+    # A third-party VST 2 effect the command-line host is tested with.
+    plugins) echo "dpf-plugins-vst" ;;
+    # The peer and the timer of the command-line host's comparison benchmark.
+    bench)   echo "ffmpeg time" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

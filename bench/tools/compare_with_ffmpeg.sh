@@ -15,8 +15,9 @@ set -euo pipefail
 cli="${1:-build/default/tools/sarnovellite}"
 runs="${2:-3}"
 [ -x "$cli" ] || { echo "no executable at $cli (build first, or pass its path)" >&2; exit 2; }
-command -v ffmpeg >/dev/null || { echo "ffmpeg is not installed (apt-get install ffmpeg)" >&2; exit 2; }
-[ -x /usr/bin/time ] || { echo "GNU time is not installed (apt-get install time)" >&2; exit 2; }
+if ! command -v ffmpeg >/dev/null || [ ! -x /usr/bin/time ]; then
+    "$(dirname "$0")/../../scripts/deps.sh" bench || exit 2
+fi
 
 work="$(mktemp -d)"
 trap 'rm -rf "$work"' EXIT
