@@ -26,19 +26,20 @@ constexpr int kMaxLatencyFrames = 1 << 24;
 // Frames per file read; rounded to whole host blocks.
 constexpr int kReadFrames = 8192;
 
-// Interleaved frames held back until the aligned output catches up with them.
+// Interleaved input frames, at the file's own precision, held back until the
+// aligned output catches up with them.
 class FrameQueue {
 public:
     FrameQueue(int channels, std::int64_t capacityFrames)
         : channels_(channels), capacity_(capacityFrames), samples_(static_cast<std::size_t>(capacityFrames * channels)) {}
 
-    void push(const float* frames, std::int64_t count) {
+    void push(const double* frames, std::int64_t count) {
         for (std::int64_t f = 0; f < count; ++f) {
             std::copy_n(frames + f * channels_, channels_, &samples_[static_cast<std::size_t>(((head_ + size_) % capacity_) * channels_)]);
             ++size_;
         }
     }
-    void pop(float* frames, std::int64_t count) {
+    void pop(double* frames, std::int64_t count) {
         for (std::int64_t f = 0; f < count; ++f) {
             std::copy_n(&samples_[static_cast<std::size_t>(head_ * channels_)], channels_, frames + f * channels_);
             head_ = (head_ + 1) % capacity_;
@@ -51,8 +52,16 @@ private:
     std::int64_t capacity_;
     std::int64_t head_ = 0;
     std::int64_t size_ = 0;
-    std::vector<float> samples_;
+    std::vector<double> samples_;
 };
+
+// The value to write for one sample: the file's own value where the effect
+// passed the sample through, so 64-bit float and 32-bit integer samples the
+// effect did not touch keep the precision the effect's 32-bit floats lack.
+double sampleToWrite(double original, float fed, float processed) {
+    const bool bothNaN = fed != fed && processed != processed;
+    return processed == fed || bothNaN ? original : static_cast<double>(processed);
+}
 
 // One effect instance per channel pair, and its planar scratch.
 struct ChannelPair {
@@ -144,9 +153,14 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
 
     const std::int64_t chunk = static_cast<std::int64_t>(block) * std::max(1, kReadFrames / block);
     const std::size_t chunkSamples = static_cast<std::size_t>(chunk * channels);
-    std::vector<float> inChunk(chunkSamples);
+    // Samples travel as doubles between the files, which holds every integer
+    // encoding and 64-bit float exactly; the effect gets them rounded to float.
+    std::vector<double> inChunk(chunkSamples);
+    std::vector<float> effectInput(chunkSamples);
     std::vector<float> outChunk(chunkSamples);
-    std::vector<float> aligned(chunkSamples);
+    std::vector<double> aligned(chunkSamples);
+    std::vector<float> alignedAsFed(chunkSamples);
+    std::vector<double> outputFrames(chunkSamples);
     FrameQueue pendingInput(channels, latency + chunk);
     ChangeRegionTracker tracker(channels, settings.keepRegions);
 
@@ -156,13 +170,14 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     bool endOfInput = false;
     const double secondsPerFrame = 1.0 / inInfo.samplerate;
 
-    auto writeFrames = [&](float* frames, std::int64_t count) {
+    // Scaling by a power of two in double is exact, so integer values survive.
+    auto writeFrames = [&](double* frames, std::int64_t count) {
         if (count <= 0) return;
         if (writeScale != 0.0) {
-            const float toInteger = static_cast<float>(1.0 / writeScale);
+            const double toInteger = 1.0 / writeScale;
             for (std::int64_t i = 0; i < count * channels; ++i) frames[i] *= toInteger;
         }
-        if (sf_writef_float(out.get(), frames, count) != count) {
+        if (sf_writef_double(out.get(), frames, count) != count) {
             throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": write failed: " + sf_strerror(out.get()));
         }
     };
@@ -170,7 +185,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     while (!(endOfInput && alignedTotal >= readTotal)) {
         std::int64_t got = 0;
         while (!endOfInput && got < chunk) {
-            const sf_count_t n = sf_readf_float(in.get(), inChunk.data() + got * channels, chunk - got);
+            const sf_count_t n = sf_readf_double(in.get(), inChunk.data() + got * channels, chunk - got);
             if (n <= 0) {
                 if (sf_error(in.get()) != SF_ERR_NO_ERROR) {
                     throw ToolError(ExitStatus::processingFailed,
@@ -180,17 +195,19 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
             }
             got += std::max<sf_count_t>(n, 0);
         }
-        if (readScale != 0.0) {
-            const float toUnit = static_cast<float>(readScale);
-            for (std::int64_t i = 0; i < got * channels; ++i) inChunk[static_cast<std::size_t>(i)] *= toUnit;
+        const double toUnit = readScale != 0.0 ? readScale : 1.0;
+        for (std::int64_t i = 0; i < got * channels; ++i) {
+            const auto at = static_cast<std::size_t>(i);
+            inChunk[at] *= toUnit;
+            effectInput[at] = static_cast<float>(inChunk[at]);
         }
-        std::fill(inChunk.begin() + got * channels, inChunk.end(), 0.0f);
+        std::fill(effectInput.begin() + got * channels, effectInput.end(), 0.0f);
         pendingInput.push(inChunk.data(), got);
         readTotal += got;
 
         for (std::int64_t start = 0; start < chunk; start += block) {
             for (ChannelPair& pair : pairs) {
-                const float* src = inChunk.data() + start * channels;
+                const float* src = effectInput.data() + start * channels;
                 for (int f = 0; f < block; ++f) {
                     pair.in[0][f] = src[f * channels + pair.left];
                     pair.in[1][f] = src[f * channels + pair.right];
@@ -212,14 +229,25 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
         if (from < to) {
             const std::int64_t count = to - from;
             pendingInput.pop(aligned.data(), count);
-            float* processed = outChunk.data() + (from - fedTotal) * channels;
-            tracker.feed(aligned.data(), processed, count);
+            const float* processed = outChunk.data() + (from - fedTotal) * channels;
+            const auto samples = static_cast<std::size_t>(count * channels);
+            for (std::size_t i = 0; i < samples; ++i) alignedAsFed[i] = static_cast<float>(aligned[i]);
+            tracker.feed(alignedAsFed.data(), processed, count);
             alignedTotal += count;
-            if (!settings.keepLatency) writeFrames(processed, count);
+            if (!settings.keepLatency) {
+                for (std::size_t i = 0; i < samples; ++i) {
+                    outputFrames[i] = sampleToWrite(aligned[i], alignedAsFed[i], processed[i]);
+                }
+                writeFrames(outputFrames.data(), count);
+            }
         }
         if (settings.keepLatency) {
             const std::int64_t rawEnd = std::min(fedTotal + chunk, readTotal);
-            if (rawEnd > fedTotal) writeFrames(outChunk.data(), rawEnd - fedTotal);
+            if (rawEnd > fedTotal) {
+                const auto samples = static_cast<std::size_t>((rawEnd - fedTotal) * channels);
+                std::copy_n(outChunk.begin(), samples, outputFrames.begin());
+                writeFrames(outputFrames.data(), rawEnd - fedTotal);
+            }
         }
         fedTotal += chunk;
         progress.addAudio(static_cast<double>(got) * secondsPerFrame);
