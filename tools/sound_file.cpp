@@ -21,6 +21,8 @@ std::pair<int, int> containerForExtension(const std::string& ext) {
     if (ext == "wave") return {SF_FORMAT_WAV, 0};
     if (ext == "ogg") return {SF_FORMAT_OGG, 0};
     if (ext == "opus") return {SF_FORMAT_OGG, SF_FORMAT_OPUS};
+    // libsndfile names its MPEG container .m1a; everyone else says .mp3.
+    if (ext == "mp3") return {SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III};
     int count = 0;
     sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
     for (int i = 0; i < count; ++i) {
@@ -51,9 +53,13 @@ int chooseOutputFormat(int inputFormat, const std::string& outputPath, int chann
     }
     const bool integerInput = integerSampleScale(inputFormat) != 0.0 || inputSub == SF_FORMAT_ALAC_16 ||
                               inputSub == SF_FORMAT_ALAC_20 || inputSub == SF_FORMAT_ALAC_24 || inputSub == SF_FORMAT_ALAC_32;
+    // sf_format_check accepts MPEG layers inside WAV, but libsndfile cannot
+    // write them there: a compressed MPEG encoding is only kept in MPEG files.
+    const bool mpegEncoding =
+        inputSub == SF_FORMAT_MPEG_LAYER_I || inputSub == SF_FORMAT_MPEG_LAYER_II || inputSub == SF_FORMAT_MPEG_LAYER_III;
     std::vector<int> candidates;
     if (preferredSub != 0) candidates.push_back(preferredSub);
-    candidates.push_back(inputSub);
+    if (!mpegEncoding || major == SF_FORMAT_MPEG) candidates.push_back(inputSub);
     if (integerInput) {
         candidates.insert(candidates.end(), {SF_FORMAT_PCM_24, SF_FORMAT_PCM_16, SF_FORMAT_FLOAT});
     } else {

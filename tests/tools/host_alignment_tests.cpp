@@ -132,6 +132,25 @@ TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
     EXPECT_EQ(readSound(folder.path("f.bak")).info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
 }
 
+TEST(HostAlignment, AnMp3OutputNameWritesMp3) {
+    SF_INFO probe{};
+    probe.samplerate = 44100;
+    probe.channels = 2;
+    probe.format = SF_FORMAT_MPEG | SF_FORMAT_MPEG_LAYER_III;
+    if (!sf_format_check(&probe)) GTEST_SKIP() << "this libsndfile writes no MP3";
+    ScratchFolder folder;
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, noise(20000, 2, 4));
+    const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.mp3")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    // Not WAV data under an .mp3 name, which players would refuse.
+    EXPECT_EQ(readSound(folder.path("out.mp3")).info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_MPEG);
+
+    // And back: decoded MP3 goes into WAV as float, the nearest encoding.
+    const CliRun back = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("out.mp3"), folder.path("back.wav")});
+    ASSERT_EQ(back.exitStatus, 0) << back.err;
+    EXPECT_EQ(readSound(folder.path("back.wav")).info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+}
+
 struct ExpectedRegion {
     int channel;
     long long start, end;
