@@ -48,8 +48,20 @@ void removeRegisteredFiles() {
     }
 }
 
+// Decided once at start-up: isatty is not async-signal-safe.
+bool stderrIsTerminal = false;
+
+void writeToStderr(const char* text) {
+    // A failed or short write cannot be reported anywhere; the status still is.
+    const ssize_t ignored = write(STDERR_FILENO, text, std::strlen(text));
+    (void)ignored;
+}
+
 void onTerminatingSignal(int signal) {
     removeRegisteredFiles();
+    // Clears a progress bar that would otherwise run into the shell prompt.
+    if (stderrIsTerminal) writeToStderr("\r\033[K");
+    writeToStderr("sarnovellite: interrupted; unfinished output removed\n");
     _exit(static_cast<int>(ExitStatus::interrupted));
     (void)signal;
 }
@@ -76,6 +88,7 @@ void installInterruptCleanup() {
     // A closed pipe on stdout (| head) must not kill a run mid-file; the
     // summary lines are simply lost.
     std::signal(SIGPIPE, SIG_IGN);
+    stderrIsTerminal = isatty(STDERR_FILENO) != 0;
     for (int signal : {SIGINT, SIGTERM, SIGHUP}) {
         struct sigaction action {};
         action.sa_handler = onTerminatingSignal;

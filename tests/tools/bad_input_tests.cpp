@@ -127,9 +127,10 @@ TEST_F(BadInput, BatchKeepsGoingAndReportsTheFirstFailure) {
 TEST_F(BadInput, AnInterruptLeavesNoPartialFileAndTheOldOutput) {
     writeFloatFile(folder.path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, smoothSignal(200000, 2, 44100, 2));
     const std::vector<std::string> before = folder.list();
+    ScratchFolder logs;
     // Slowed to 1 ms per block of 64 frames: about three seconds for the file.
     const int pid = startCli({"--block", "64", "--plugin", kSwapDelayPlugin, folder.path("long.wav"), folder.path("out.wav")},
-                             {{"FAKE_PLUGIN_SLEEP_US", "1000"}});
+                             {{"FAKE_PLUGIN_SLEEP_US", "1000"}}, logs.path("stderr"));
     // Wait until the temporary output exists, so the interrupt lands mid-write.
     for (int i = 0; i < 1000 && folder.list() == before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
     ASSERT_NE(folder.list(), before) << "no temporary output appeared";
@@ -138,6 +139,8 @@ TEST_F(BadInput, AnInterruptLeavesNoPartialFileAndTheOldOutput) {
     EXPECT_EQ(waitCli(pid), kInterrupted);
     EXPECT_EQ(folder.list(), before);
     EXPECT_EQ(readText(folder.path("out.wav")), kPrevious);
+    // Like every other failure: one line saying what happened.
+    EXPECT_EQ(readText(logs.path("stderr")), "sarnovellite: interrupted; unfinished output removed\n");
 }
 
 TEST_F(BadInput, APluginCrashLeavesNoPartialFileAndTheOldOutput) {

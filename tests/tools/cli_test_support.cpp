@@ -80,8 +80,9 @@ CliRun runCli(const std::vector<std::string>& args, const std::map<std::string, 
     return run;
 }
 
-int startCli(const std::vector<std::string>& args, const std::map<std::string, std::string>& environment) {
-    return spawn(args, environment, "/dev/null", "/dev/null");
+int startCli(const std::vector<std::string>& args, const std::map<std::string, std::string>& environment,
+             const std::string& errPath) {
+    return spawn(args, environment, "/dev/null", errPath);
 }
 
 ScratchFolder::ScratchFolder() {

@@ -19,8 +19,10 @@ struct CliRun {
 // inherited environment.
 CliRun runCli(const std::vector<std::string>& args, const std::map<std::string, std::string>& environment = {});
 
-// Starts the executable and returns its process id (output to /dev/null).
-int startCli(const std::vector<std::string>& args, const std::map<std::string, std::string>& environment);
+// Starts the executable and returns its process id (stdout to /dev/null,
+// stderr to errPath).
+int startCli(const std::vector<std::string>& args, const std::map<std::string, std::string>& environment,
+             const std::string& errPath = "/dev/null");
 // Waits for a started process; returns its exit status as CliRun does.
 int waitCli(int pid);
 
