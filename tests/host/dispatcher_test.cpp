@@ -251,3 +251,17 @@ TEST(EffectRecord, EffCloseLetsTheObjectCloseThenDestroysIt) {
     const std::vector<std::string> expected = {"close", "destroyed"};
     EXPECT_EQ(log, expected);
 }
+
+TEST(CoreDispatcher, BaseTextOperationsWriteEmptyTexts) {
+    ProbeEffect effect(nullptr);
+    for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay,
+                            effGetParamName}) {
+        char text[16] = "host text";
+        EXPECT_EQ(dispatch(effect, opcode, 3, 0, text), 0) << opcode;
+        EXPECT_EQ(text[0], '\0') << opcode;
+        EXPECT_STREQ(text + 1, "ost text") << opcode;  // only the terminator is written
+    }
+    AEffect* record = effect.getAeffect();
+    record->setParameter(record, 0, 0.75f);
+    EXPECT_EQ(record->getParameter(record, 0), 0.0f);
+}

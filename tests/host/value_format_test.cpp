@@ -5,8 +5,10 @@
 #include <cstring>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "host/value_format.h"
+#include "tests/host/probe_effect.h"
 
 namespace {
 
@@ -105,4 +107,75 @@ TEST(FormatLong8, ExamplesAndPrintfReference) {
         std::snprintf(reference, sizeof(reference), "%7d", value);
         ASSERT_EQ(formatLong(value), reference);
     }
+}
+
+namespace {
+
+// Sees the value the unit texts hand to float2string and answers with its own
+// sample rate, so both must be reached as virtual operations.
+struct UnitTextEffect : ProbeEffect {
+    using ProbeEffect::ProbeEffect;
+    float rate = 44100.0f;
+    std::vector<float> formatted;
+    float getSampleRate() override { return rate; }
+    void float2string(float value, char* text) override {
+        formatted.push_back(value);
+        ProbeEffect::float2string(value, text);
+    }
+};
+
+std::string textOf(void (AudioEffect::*operation)(float, char*), AudioEffect& effect, float value) {
+    char text[32];
+    std::memset(text, 'X', sizeof(text));
+    (effect.*operation)(value, text);
+    return text;
+}
+
+}  // namespace
+
+TEST(UnitTexts, ExamplesHold) {
+    UnitTextEffect effect(nullptr);
+    EXPECT_EQ(textOf(&AudioEffect::dB2string, effect, 1.0f), "0.000000");
+    EXPECT_EQ(textOf(&AudioEffect::dB2string, effect, 0.5f), "-6.02059");
+    EXPECT_EQ(textOf(&AudioEffect::dB2string, effect, 0.0f), "-oo");
+    EXPECT_EQ(textOf(&AudioEffect::dB2string, effect, -1.0f), "-oo");
+    EXPECT_EQ(textOf(&AudioEffect::Hz2string, effect, 0.0f), "0.000000");
+    EXPECT_EQ(textOf(&AudioEffect::Hz2string, effect, 441.0f), "100.0000");
+    EXPECT_EQ(textOf(&AudioEffect::ms2string, effect, 44100.0f), "1000.000");
+}
+
+// Over random inputs and rates, each unit text formats exactly the float the
+// conversion gives in the stated precision, through the virtual operations.
+TEST(UnitTexts, FormatTheConvertedValueThroughTheVirtualOperations) {
+    std::mt19937 random(5);
+    for (int trial = 0; trial < 2000; ++trial) {
+        UnitTextEffect effect(nullptr);
+        effect.rate = std::uniform_real_distribution<float>(8000.0f, 192000.0f)(random);
+        const float amplitude = std::uniform_real_distribution<float>(1e-6f, 1e4f)(random);
+        const float samples = std::uniform_real_distribution<float>(1.0f, 1e6f)(random);
+        textOf(&AudioEffect::dB2string, effect, amplitude);
+        textOf(&AudioEffect::Hz2string, effect, samples);
+        textOf(&AudioEffect::ms2string, effect, samples);
+        ASSERT_EQ(effect.formatted.size(), 3u);
+        EXPECT_EQ(effect.formatted[0], static_cast<float>(20.0 * std::log10(static_cast<double>(amplitude))));
+        EXPECT_EQ(effect.formatted[1], effect.rate / samples);
+        EXPECT_EQ(effect.formatted[2],
+                  static_cast<float>(static_cast<double>(samples) * 1000.0 / static_cast<double>(effect.rate)));
+    }
+    UnitTextEffect effect(nullptr);
+    textOf(&AudioEffect::dB2string, effect, 0.0f);
+    textOf(&AudioEffect::dB2string, effect, -3.0f);
+    EXPECT_TRUE(effect.formatted.empty()) << "\"-oo\" is written without formatting a number";
+    textOf(&AudioEffect::Hz2string, effect, 0.0f);
+    ASSERT_EQ(effect.formatted.size(), 1u);
+    EXPECT_EQ(effect.formatted[0], 0.0f);
+}
+
+TEST(UnitTexts, LongAndFloatOperationsWriteTheFormattedTexts) {
+    ProbeEffect effect(nullptr);
+    char text[32];
+    effect.long2string(42, text);
+    EXPECT_STREQ(text, "     42");
+    effect.float2string(-0.25f, text);
+    EXPECT_STREQ(text, "-0.25000");
 }
