@@ -78,9 +78,10 @@ HostedEffect::HostedEffect(std::shared_ptr<PluginLibrary> library, double sample
     effect_->user = context_.get();
     const bool isInstrument = (effect_->flags & effFlagsIsSynth) != 0;
     if (effect_->numInputs != 2 || effect_->numOutputs != 2 || isInstrument) {
+        auto count = [](int n, const char* noun) { return std::to_string(n) + " " + noun + (n == 1 ? "" : "s"); };
         const std::string shape = isInstrument ? "an instrument"
-                                               : "an effect with " + std::to_string(effect_->numInputs) +
-                                                     " inputs and " + std::to_string(effect_->numOutputs) + " outputs";
+                                               : "an effect with " + count(effect_->numInputs, "input") + " and " +
+                                                     count(effect_->numOutputs, "output");
         effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
         effect_ = nullptr;
         throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": is " + shape + ", not a 2-in/2-out effect");

@@ -83,7 +83,7 @@ TEST_F(BadInput, PluginsThatCannotBeHosted) {
     expectRefused({"--plugin", folder.path("fake.so"), in, out}, kBadPlugin, "cannot be loaded");
     expectRefused({"--plugin", kNoEntryPlugin, in, out}, kBadPlugin, "entry point");
     expectRefused({"--plugin", kNullPlugin, in, out}, kBadPlugin, "returned no effect");
-    expectRefused({"--plugin", kMonoPlugin, in, out}, kBadPlugin, "1 inputs and 1 outputs");
+    expectRefused({"--plugin", kMonoPlugin, in, out}, kBadPlugin, "an effect with 1 input and 1 output,");
 }
 
 TEST_F(BadInput, MalformedOrOutOfRangeOptions) {
