@@ -56,6 +56,10 @@ std::vector<FileJob> planJobs(const CliOptions& options) {
 double totalDuration(const std::vector<FileJob>& jobs) {
     double seconds = 0.0;
     for (const FileJob& job : jobs) {
+        // A pipe or device can be read only once: opening it here would eat
+        // the header the processing needs. Its length stays unknown.
+        std::error_code ec;
+        if (!fs::is_regular_file(job.input, ec)) continue;
         SF_INFO info{};
         SNDFILE* file = sf_open(job.input.c_str(), SFM_READ, &info);
         if (file == nullptr) continue;
