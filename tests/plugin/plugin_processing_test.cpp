@@ -188,3 +188,31 @@ TEST(PluginProcessing, SwitchingOnRePrimesTheEngine) {
         }
     }
 }
+
+// Small clicks that only the most sensitive level repairs show whether the
+// detector still holds the host's settings after the effect is switched off
+// and on again.
+TEST(PluginProcessing, SwitchingOffAndOnKeepsTheParameters) {
+    const std::size_t frames = 16000;
+    const StereoSignal clicked = withClicks(cleanSignal(frames), clickFrames(frames, 1300), 0.1f);
+    const Rendered atDefaults = render(clicked, {512});
+
+    PluginInstance configured;
+    configured.setParameter(0, 1.0f);
+    configured.setParameter(2, 0.0f);
+    Rendered reference;
+    configured.run(clicked.left, clicked.right, {512}, reference.left, reference.right);
+    ASSERT_NE(reference.left, atDefaults.left) << "the clicks must be repaired only at the highest sensitivity";
+
+    PluginInstance switched;
+    switched.setParameter(0, 1.0f);
+    switched.setParameter(2, 0.0f);
+    switched.dispatch(effMainsChanged, 0, 0);
+    switched.dispatch(effMainsChanged, 0, 1);
+    EXPECT_EQ(switched.getParameter(0), 1.0f);
+    EXPECT_EQ(switched.getParameter(2), 0.0f);
+    Rendered out;
+    switched.run(clicked.left, clicked.right, {512}, out.left, out.right);
+    EXPECT_EQ(out.left, reference.left);
+    EXPECT_EQ(out.right, reference.right);
+}
