@@ -165,9 +165,13 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     ChangeRegionTracker tracker(channels, settings.keepRegions);
 
     std::int64_t readTotal = 0;     // input frames read so far
-    std::int64_t fedTotal = 0;      // frames given to the effect, silence included
+    std::int64_t fedTotal = 0;      // frames given to the effect, the flush included
     std::int64_t alignedTotal = 0;  // output frames matched with their input
     bool endOfInput = false;
+    // The flush after the input repeats its last frame: silence would put a
+    // step at the end of a file cut mid-sound, which the effect would take for
+    // a click and "repair" in the file's last samples. A held value has no step.
+    std::vector<float> lastFrame(static_cast<std::size_t>(channels), 0.0f);
     const double secondsPerFrame = 1.0 / inInfo.samplerate;
 
     // Scaling by a power of two in double is exact, so integer values survive.
@@ -201,7 +205,8 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
             inChunk[at] *= toUnit;
             effectInput[at] = static_cast<float>(inChunk[at]);
         }
-        std::fill(effectInput.begin() + got * channels, effectInput.end(), 0.0f);
+        if (got > 0) std::copy_n(effectInput.begin() + (got - 1) * channels, channels, lastFrame.begin());
+        for (std::int64_t f = got; f < chunk; ++f) std::copy_n(lastFrame.begin(), channels, effectInput.begin() + f * channels);
         pendingInput.push(inChunk.data(), got);
         readTotal += got;
 

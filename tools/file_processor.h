@@ -5,7 +5,8 @@
 // pairs, one effect instance per pair (a last odd channel is fed to both
 // inputs and the left output is kept). The effect's latency (its record's
 // initialDelay) is compensated: the first `latency` output frames are dropped
-// and the input is followed by `latency` frames of silence, so the output is
+// and the input is followed by `latency` frames holding its last frame (no
+// step for the effect to take for a click), so the output is
 // aligned sample-exactly and has the input's length. With keepLatency the raw
 // effect output of the input's length is written instead. Format, subtype,
 // rate, channel count and text fields are kept (the container changes only

@@ -133,6 +133,20 @@ TEST_F(RealPlugin, ClicksAreRepairedAtTheirPlaceAndEverythingElseIsUntouched) {
     }
 }
 
+TEST_F(RealPlugin, AFileCutMidSoundKeepsItsLastSamples) {
+    // Tracks cut from a longer recording end at full swing. The file's end is
+    // no click, and nothing the host appends to flush the effect may make it one.
+    const std::vector<float> recording = smoothSignal(3 * 44100, 2, 44100, 31);
+    for (std::int64_t frames : {30011, 41234, 52000, 66666, 77777, 90001, 101010, 115000}) {
+        SCOPED_TRACE(frames);
+        const std::vector<float> track(recording.begin(), recording.begin() + frames * 2);
+        writeFloatFile(folder.path("track.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, track);
+        const CliRun run = runCli({"-q", folder.path("track.wav"), folder.path("out.wav")});
+        ASSERT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_EQ(readSound(folder.path("out.wav")).floats, track);
+    }
+}
+
 TEST_F(RealPlugin, DemoWritesItsFilesAndImprovesTheDamagedSpans) {
     const CliRun run = runCli({"demo", folder.path("demo")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
