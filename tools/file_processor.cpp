@@ -149,7 +149,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
         throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": cannot be created: " + sf_strerror(nullptr));
     }
     configureSampleConversion(out.get(), outInfo.format);
-    copyTextFields(in.get(), out.get());
+    copyMetadata(in.get(), out.get(), channels);
 
     const std::int64_t chunk = static_cast<std::int64_t>(block) * std::max(1, kReadFrames / block);
     const std::size_t chunkSamples = static_cast<std::size_t>(chunk * channels);

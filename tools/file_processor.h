@@ -9,7 +9,7 @@
 // step for the effect to take for a click), so the output is
 // aligned sample-exactly and has the input's length. With keepLatency the raw
 // effect output of the input's length is written instead. Format, subtype,
-// rate, channel count and text fields are kept (the container changes only
+// rate, channel count and metadata (copyMetadata) are kept (the container changes only
 // when the output's extension names another; see chooseOutputFormat);
 // integer formats clip.
 //

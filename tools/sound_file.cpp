@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <vector>
 
 namespace {
@@ -100,11 +102,51 @@ void configureSampleConversion(SNDFILE* file, int format) {
     sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
 }
 
-void copyTextFields(SNDFILE* from, SNDFILE* to) {
+namespace {
+
+// Room for long coding histories and cart tag texts, just under the 16 KiB
+// records libsndfile refuses to be handed.
+typedef SF_BROADCAST_INFO_VAR(16000) BroadcastInfo;
+typedef SF_CART_INFO_VAR(16000) CartInfo;
+
+template <typename Record>
+void copyRecord(SNDFILE* from, SNDFILE* to, int getCommand, int setCommand) {
+    const auto record = std::make_unique<Record>();
+    const int size = static_cast<int>(sizeof(Record));
+    if (sf_command(from, getCommand, record.get(), size) == SF_TRUE) sf_command(to, setCommand, record.get(), size);
+}
+
+void copyCues(SNDFILE* from, SNDFILE* to) {
+    std::uint32_t count = 0;
+    if (sf_command(from, SFC_GET_CUE_COUNT, &count, sizeof count) != SF_TRUE || count == 0) return;
+    // The record is a count followed by `count` cue points, all 32-bit aligned.
+    const std::size_t bytes = sizeof(std::uint32_t) + count * sizeof(SF_CUE_POINT);
+    std::vector<std::uint32_t> record((bytes + sizeof(std::uint32_t) - 1) / sizeof(std::uint32_t));
+    if (sf_command(from, SFC_GET_CUE, record.data(), static_cast<int>(bytes)) == SF_TRUE) {
+        sf_command(to, SFC_SET_CUE, record.data(), static_cast<int>(bytes));
+    }
+}
+
+void copyChannelMap(SNDFILE* from, SNDFILE* to, int channels) {
+    std::vector<int> map(static_cast<std::size_t>(channels));
+    const int size = static_cast<int>(map.size() * sizeof(int));
+    if (sf_command(from, SFC_GET_CHANNEL_MAP_INFO, map.data(), size) == SF_TRUE) {
+        sf_command(to, SFC_SET_CHANNEL_MAP_INFO, map.data(), size);
+    }
+}
+
+}  // namespace
+
+void copyMetadata(SNDFILE* from, SNDFILE* to, int channels) {
     for (int field = SF_STR_FIRST; field <= SF_STR_LAST; ++field) {
         const char* text = sf_get_string(from, field);
         if (text != nullptr) sf_set_string(to, field, text);
     }
+    copyRecord<BroadcastInfo>(from, to, SFC_GET_BROADCAST_INFO, SFC_SET_BROADCAST_INFO);
+    copyRecord<CartInfo>(from, to, SFC_GET_CART_INFO, SFC_SET_CART_INFO);
+    copyRecord<SF_INSTRUMENT>(from, to, SFC_GET_INSTRUMENT, SFC_SET_INSTRUMENT);
+    copyCues(from, to);
+    copyChannelMap(from, to, channels);
 }
 
 std::string describeFormat(int format) {

@@ -23,8 +23,12 @@ double integerSampleScale(int format);
 // on clipping, so float values beyond full scale clip instead of wrapping.
 void configureSampleConversion(SNDFILE* file, int format);
 
-// Copies the text fields (title, artist, ...) from one file to another.
-void copyTextFields(SNDFILE* from, SNDFILE* to);
+// Copies what a file holds beside its samples: text fields (title, artist,
+// ...), the Broadcast WAV description and cart chunk, cue markers, instrument
+// loops and the channel layout. Call before the first write to `to`; items its
+// container cannot hold are left out silently. Sample positions are copied
+// as they are, so they fit an output aligned with the input.
+void copyMetadata(SNDFILE* from, SNDFILE* to, int channels);
 
 // The format to write: the input's, unless the output name's extension names
 // another container libsndfile knows (out.flac from in.wav gives FLAC). Then
