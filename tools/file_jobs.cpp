@@ -4,7 +4,9 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <map>
 #include <optional>
@@ -51,6 +53,31 @@ std::vector<FileJob> planJobs(const CliOptions& options) {
         jobs.push_back({input, output, {}, {}});
     }
     return jobs;
+}
+
+// The report is written last, after hours of work in a long batch: a place it
+// cannot go, or a name an output already takes, is refused before any work.
+void checkReportPath(const std::string& reportPath, const std::vector<FileJob>& jobs) {
+    std::error_code ec;
+    const fs::path report(reportPath);
+    if (fs::is_directory(report, ec)) throw ToolError(ExitStatus::badOutput, "report " + reportPath + ": is a folder");
+    const fs::path folder = report.has_parent_path() ? report.parent_path() : fs::path(".");
+    if (!fs::is_directory(folder, ec)) {
+        throw ToolError(ExitStatus::badOutput, "report " + reportPath + ": no such folder " + folder.string());
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        throw ToolError(ExitStatus::badOutput,
+                        "report " + reportPath + ": cannot write into folder " + folder.string() + ": " + std::strerror(errno));
+    }
+    const fs::path reportFile = fs::weakly_canonical(report, ec);
+    for (const FileJob& job : jobs) {
+        for (const std::string& audio : {job.input, job.output}) {
+            std::error_code sameEc;
+            if (fs::weakly_canonical(audio, sameEc) == reportFile || fs::equivalent(audio, report, sameEc)) {
+                throw ToolError(ExitStatus::badOutput, "report " + reportPath + ": would overwrite the audio file " + audio);
+            }
+        }
+    }
 }
 
 double totalDuration(const std::vector<FileJob>& jobs) {
@@ -109,6 +136,7 @@ std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
 
 int runFileJobs(const CliOptions& options) {
     std::vector<FileJob> jobs = planJobs(options);
+    if (!options.reportPath.empty()) checkReportPath(options.reportPath, jobs);
 
     ProcessSettings settings;
     settings.plugin = openChosenPlugin(options);

@@ -58,7 +58,8 @@ Exit status:
   1    reading, processing or writing failed part-way
   2    bad options or arguments
   3    input missing, unreadable, unsupported, or two inputs with one name
-  4    output is the input, is a folder, or its folder is not writable
+  4    output is the input, is a folder, or its folder is not writable;
+       the report cannot be written there or would overwrite an audio file
   5    plug-in cannot be loaded, has no entry point 'main', returns no effect,
        or is not a 2-in/2-out effect
   130  interrupted (SIGINT, SIGTERM, SIGHUP)

@@ -76,6 +76,16 @@ TEST_F(BadInput, UnwritableOutputFolders) {
     expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("sub")}, kBadOutput, "is a folder");
 }
 
+TEST_F(BadInput, AReportThatCannotBeWrittenIsRefusedBeforeAnyWork) {
+    const std::string in = folder.path("in.wav"), out = folder.path("out.wav");
+    expectRefused({"--plugin", kSwapDelayPlugin, "--report", folder.path("nowhere/r.csv"), in, out}, kBadOutput, "nowhere");
+    std::filesystem::create_directory(folder.path("r.json"));
+    expectRefused({"--plugin", kSwapDelayPlugin, "--report", folder.path("r.json"), in, out}, kBadOutput, "is a folder");
+    // The report would overwrite the audio just written under the same name.
+    expectRefused({"--plugin", kSwapDelayPlugin, "--report", folder.path("out.csv"), in, folder.path("out.csv")},
+                  kBadOutput, "out.csv");
+}
+
 TEST_F(BadInput, PluginsThatCannotBeHosted) {
     const std::string in = folder.path("in.wav"), out = folder.path("out.wav");
     expectRefused({"--plugin", folder.path("absent.so"), in, out}, kBadPlugin, "absent.so");
