@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <filesystem>
 #include <vector>
 
@@ -174,15 +175,27 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     std::vector<float> lastFrame(static_cast<std::size_t>(channels), 0.0f);
     const double secondsPerFrame = 1.0 / inInfo.samplerate;
 
+    // Only float encodings can hold a NaN; any other turns it into an
+    // arbitrary value (a full-scale click in integer PCM) or refuses it (FLAC).
+    const int outputSubtype = outInfo.format & SF_FORMAT_SUBMASK;
+    const bool outputHoldsNaN = outputSubtype == SF_FORMAT_FLOAT || outputSubtype == SF_FORMAT_DOUBLE;
     // Scaling by a power of two in double is exact, so integer values survive.
     auto writeFrames = [&](double* frames, std::int64_t count) {
         if (count <= 0) return;
+        if (!outputHoldsNaN) {
+            for (std::int64_t i = 0; i < count * channels; ++i) {
+                if (std::isnan(frames[i])) frames[i] = 0.0;
+            }
+        }
         if (writeScale != 0.0) {
             const double toInteger = 1.0 / writeScale;
             for (std::int64_t i = 0; i < count * channels; ++i) frames[i] *= toInteger;
         }
         if (sf_writef_double(out.get(), frames, count) != count) {
-            throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": write failed: " + sf_strerror(out.get()));
+            // Encoders can refuse samples without setting an error code.
+            const std::string reason = sf_error(out.get()) != SF_ERR_NO_ERROR ? sf_strerror(out.get())
+                                                                              : "the encoder refused the samples";
+            throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": write failed: " + reason);
         }
     };
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <limits>
 #include <random>
 #include <sstream>
 
@@ -130,6 +131,21 @@ TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
     // An extension that names no container keeps the input's format.
     ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("f.wav"), folder.path("f.bak")}).exitStatus, 0);
     EXPECT_EQ(readSound(folder.path("f.bak")).info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
+}
+
+TEST(HostAlignment, NotANumberBecomesSilenceAndInfinityClipsInIntegerOutput) {
+    ScratchFolder folder;
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
+    const std::vector<float> input = {0.25f, nan, inf, -inf, 0.5f, -nan, 2.0f, -0.125f};
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 1, input);
+    const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.flac")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    const SoundData out = readSound(folder.path("out.flac"));
+    ASSERT_EQ(out.info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
+    const int top = 0x7FFFFF << 8, bottom = -0x800000 * 256;
+    // Not a full-scale click where a sample was not a number.
+    const std::vector<int> expected = {0x200000 << 8, 0, top, bottom, 0x400000 << 8, 0, top, -0x100000 * 256};
+    EXPECT_EQ(out.ints, expected);
 }
 
 TEST(HostAlignment, AnMp3OutputNameWritesMp3) {
