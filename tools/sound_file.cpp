@@ -38,9 +38,12 @@ std::pair<int, int> containerForExtension(const std::string& ext) {
     return {0, 0};
 }
 
-bool sameContainerFamily(int a, int b) {
+// Whether the container an extension names already fits the input's. A .wav
+// name fits WAVEX and also RF64, which keeps the .wav name past 4 GiB; writing
+// such a file as plain WAV would fail at its 4 GiB limit.
+bool extensionFitsContainer(int named, int inputMajor) {
     auto family = [](int major) { return major == SF_FORMAT_WAVEX ? SF_FORMAT_WAV : major; };
-    return family(a) == family(b);
+    return family(named) == family(inputMajor) || (named == SF_FORMAT_WAV && inputMajor == SF_FORMAT_RF64);
 }
 
 }  // namespace
@@ -50,7 +53,7 @@ int chooseOutputFormat(int inputFormat, const std::string& outputPath, int chann
     const int inputSub = inputFormat & SF_FORMAT_SUBMASK;
     const auto [major, preferredSub] = containerForExtension(lowerExtension(outputPath));
     if (major == 0 || (major == inputMajor && (preferredSub == 0 || preferredSub == inputSub)) ||
-        (preferredSub == 0 && sameContainerFamily(major, inputMajor))) {
+        (preferredSub == 0 && extensionFitsContainer(major, inputMajor))) {
         return inputFormat;
     }
     const bool integerInput = integerSampleScale(inputFormat) != 0.0 || inputSub == SF_FORMAT_ALAC_16 ||

@@ -128,6 +128,11 @@ TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
     EXPECT_EQ(flac.info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);  // FLAC holds no floats: the nearest depth
     for (std::size_t i = 0; i < floats.size(); ++i) ASSERT_NEAR(flac.floats[i], floats[i ^ 1], 1.0 / (1 << 23)) << i;
 
+    // RF64, the WAV that outgrew 4 GiB, is kept under its usual .wav name.
+    writeIntFile(folder.path("long.wav"), SF_FORMAT_RF64 | SF_FORMAT_PCM_24, 44100, 2, input);
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("long.wav"), folder.path("long-out.wav")}).exitStatus, 0);
+    EXPECT_EQ(readSound(folder.path("long-out.wav")).info.format, SF_FORMAT_RF64 | SF_FORMAT_PCM_24);
+
     // An extension that names no container keeps the input's format.
     ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("f.wav"), folder.path("f.bak")}).exitStatus, 0);
     EXPECT_EQ(readSound(folder.path("f.bak")).info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
