@@ -107,7 +107,17 @@ void installInterruptCleanup() {
 PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPath) {
     const fs::path target(finalPath);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::string pattern = (folder / ("." + target.filename().string() + ".sarnovellite-XXXXXX")).string();
+    // The temporary name adds 21 bytes to the final one; a final name near the
+    // 255-byte limit must still get a temporary name, so only a prefix of it
+    // is used, cut at a character boundary.
+    constexpr std::size_t kNamePrefixBytes = 200;
+    std::string name = target.filename().string();
+    if (name.size() > kNamePrefixBytes) {
+        std::size_t cut = kNamePrefixBytes;
+        while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
+        name.resize(cut);
+    }
+    std::string pattern = (folder / ("." + name + ".sarnovellite-XXXXXX")).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     const int fd = mkstemp(buffer.data());

@@ -153,6 +153,17 @@ TEST(HostAlignment, NotANumberBecomesSilenceAndInfinityClipsInIntegerOutput) {
     EXPECT_EQ(out.ints, expected);
 }
 
+TEST(HostAlignment, AnOutputNameNearTheFileSystemLimitCanBeWritten) {
+    ScratchFolder folder;
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, noise(1000, 2, 6));
+    // 250 bytes: allowed for a file name, but not with a temporary prefix and suffix around it.
+    const std::string name = std::string(246, 'n') + ".wav";
+    const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path(name)});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(readSound(folder.path(name)).info.frames, 1000);
+    EXPECT_EQ(folder.list(), (std::vector<std::string>{"in.wav", name}));
+}
+
 TEST(HostAlignment, AnMp3OutputNameWritesMp3) {
     SF_INFO probe{};
     probe.samplerate = 44100;
