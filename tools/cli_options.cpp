@@ -59,6 +59,7 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     bool wantHelp = false;
     bool wantVersion = false;
     bool optionsEnded = false;
+    bool jobsGiven = false;
 
     // "demo" as the first word that is not an option selects the demo, so
     // `sarnovellite -s 5 demo out` works as well as `sarnovellite demo -s 5 out`;
@@ -112,6 +113,7 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
             options.blockSize = parseBoundedInt(name, value, 1, kMaxBlockSize);
         } else if (longName == "--jobs") {
             options.jobs = parseBoundedInt(name, value, 1, kMaxJobs);
+            jobsGiven = true;
         } else if (longName == "--output-dir") {
             if (value.empty()) usageError("option " + name + " needs a folder");
             options.outputDir = value;
@@ -154,6 +156,9 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     if (options.mode == CliMode::demo) {
         if (positional.size() > 1) usageError("demo takes at most one folder");
         if (!options.outputDir.empty()) usageError("demo takes no -o; give the folder after 'demo'");
+        if (!options.reportPath.empty()) usageError("demo takes no --report; it writes demo-regions.csv into its folder");
+        if (options.keepLatency) usageError("demo takes no --keep-latency; it compares aligned audio");
+        if (jobsGiven) usageError("demo takes no -j; it processes one file");
         if (!positional.empty()) options.demoDir = positional[0];
         return options;
     }

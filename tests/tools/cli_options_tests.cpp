@@ -71,3 +71,23 @@ TEST(CliOptions, RangeEdgesAreInsideAndOneBeyondIsRefused) {
 }
 
 }  // namespace
+
+namespace {
+
+// The demo writes its own files; options it would not honour are refused, not
+// silently ignored.
+TEST(CliOptions, TheDemoRefusesOptionsItDoesNotHonour) {
+    for (auto args : std::vector<std::vector<const char*>>{
+             {"demo", "--report", "r.json"}, {"demo", "--keep-latency"}, {"-j", "2", "demo"}}) {
+        try {
+            parse(args);
+            ADD_FAILURE() << "accepted " << args[0] << " " << args[1];
+        } catch (const ToolError& error) {
+            EXPECT_EQ(error.status(), ExitStatus::usage);
+            EXPECT_NE(std::string(error.what()).find("demo"), std::string::npos) << error.what();
+        }
+    }
+    EXPECT_EQ(parse({"demo", "-q", "--block", "64", "-s", "2"}).mode, CliMode::demo);
+}
+
+}  // namespace
