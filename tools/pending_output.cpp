@@ -124,8 +124,12 @@ PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPat
     if (fd < 0) {
         throw ToolError(ExitStatus::badOutput, "cannot write into folder " + folder.string() + ": " + systemReason());
     }
-    // mkstemp makes the file private (0600); give it the mode any new file gets.
-    fchmod(fd, 0666 & ~processUmask);
+    // mkstemp makes the file private (0600). A replaced output keeps its
+    // permissions, as it would when overwritten in place; a new one gets the
+    // mode any new file gets.
+    struct stat existing {};
+    const bool replaces = stat(finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
+    fchmod(fd, replaces ? (existing.st_mode & 07777) : (0666 & ~processUmask));
     close(fd);
     temporaryPath_ = buffer.data();
     slot_ = claimSlot(temporaryPath_);

@@ -164,6 +164,18 @@ TEST(HostAlignment, AnOutputNameNearTheFileSystemLimitCanBeWritten) {
     EXPECT_EQ(folder.list(), (std::vector<std::string>{"in.wav", name}));
 }
 
+TEST(HostAlignment, AReplacedOutputKeepsItsPermissions) {
+    ScratchFolder folder;
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, noise(1000, 2, 7));
+    writeText(folder.path("out.wav"), "older take");
+    namespace fs = std::filesystem;
+    const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write;
+    fs::permissions(folder.path("out.wav"), shared);
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
+    EXPECT_EQ(readSound(folder.path("out.wav")).info.frames, 1000);
+    EXPECT_EQ(fs::status(folder.path("out.wav")).permissions(), shared);
+}
+
 TEST(HostAlignment, AnMp3OutputNameWritesMp3) {
     SF_INFO probe{};
     probe.samplerate = 44100;
