@@ -2,11 +2,15 @@
 // where the progress bar is drawn.
 #include <gtest/gtest.h>
 
+#include <errno.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <signal.h>
 #include <stdlib.h>
 #include <unistd.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
 #include <thread>
 
@@ -22,26 +26,42 @@ public:
         if (master_ < 0 || grantpt(master_) != 0 || unlockpt(master_) != 0) return;
         fcntl(master_, F_SETFD, FD_CLOEXEC);
         slavePath_ = ptsname(master_);
+        // The reader polls instead of blocking in read(), so the fd is closed
+        // only after the thread has stopped (closing an fd another thread is
+        // reading is a race).
         reader_ = std::thread([this] {
             char buffer[4096];
-            for (ssize_t n; (n = read(master_, buffer, sizeof buffer)) > 0;) text_.append(buffer, static_cast<std::size_t>(n));
+            for (;;) {
+                pollfd ready{master_, POLLIN, 0};
+                const int count = poll(&ready, 1, 20);
+                if (count > 0) {
+                    const ssize_t n = read(master_, buffer, sizeof buffer);
+                    if (n <= 0) break;  // EIO once the last writer has closed the terminal
+                    text_.append(buffer, static_cast<std::size_t>(n));
+                } else if (count == 0 ? stop_.load() : errno != EINTR) {
+                    break;
+                }
+            }
         });
     }
-    ~PseudoTerminal() {
-        if (master_ >= 0) close(master_);
-        if (reader_.joinable()) reader_.join();
-    }
+    ~PseudoTerminal() { stopReader(); }
     const std::string& slavePath() const { return slavePath_; }
     // Everything written so far; call after the writer has exited.
     std::string drained() {
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
-        close(master_);
-        master_ = -1;
-        reader_.join();
+        stopReader();
         return text_;
     }
 
 private:
+    void stopReader() {
+        stop_.store(true);
+        if (reader_.joinable()) reader_.join();
+        if (master_ >= 0) close(master_);
+        master_ = -1;
+    }
+
+    std::atomic<bool> stop_{false};
     int master_ = -1;
     std::string slavePath_;
     std::string text_;
