@@ -12,6 +12,7 @@
 
 #include "tests/windows/loaded_plugin.h"
 #include "tests/windows/misaligned_call.h"
+#include "tests/windows/plugin_instance_test.h"
 
 namespace {
 
@@ -75,19 +76,12 @@ void expectDelayedCopy(const Stereo& in, const Stereo& out)
     EXPECT_EQ(mismatches, 0u);
 }
 
-class PluginAudio : public ::testing::Test {
+class PluginAudio : public PluginInstanceTest {
 protected:
-    static void SetUpTestSuite() { plugin = new LoadedPlugin; }
-    static void TearDownTestSuite()
-    {
-        delete plugin;
-        plugin = nullptr;
-    }
     void SetUp() override
     {
-        ASSERT_TRUE(plugin->loaded()) << "cannot load " << plugin->path();
-        effect = plugin->create(versionAnsweringHost);
-        ASSERT_NE(effect, nullptr);
+        PluginInstanceTest::SetUp();
+        if (HasFatalFailure()) return;
         effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
         effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 44100.0f);
         effect->dispatcher(effect, effSetBlockSize, 0, 4096, nullptr, 0.0f);
@@ -95,17 +89,10 @@ protected:
     }
     void TearDown() override
     {
-        if (effect != nullptr) {
-            effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
-            EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
-        }
+        if (effect != nullptr) effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
+        PluginInstanceTest::TearDown();
     }
-
-    static LoadedPlugin* plugin;
-    AEffect* effect = nullptr;
 };
-
-LoadedPlugin* PluginAudio::plugin = nullptr;
 
 TEST_F(PluginAudio, OutputIsInputDelayedByExactly2048FramesForAnyBlockLengths)
 {

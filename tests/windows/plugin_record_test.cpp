@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/windows/loaded_plugin.h"
+#include "tests/windows/plugin_instance_test.h"
 
 namespace {
 
@@ -26,31 +27,7 @@ std::string textOf(AEffect* effect, VstInt32 opcode, VstInt32 index = 0)
     return buffer;
 }
 
-class PluginRecord : public ::testing::Test {
-protected:
-    static void SetUpTestSuite() { plugin = new LoadedPlugin; }
-    static void TearDownTestSuite()
-    {
-        delete plugin;
-        plugin = nullptr;
-    }
-
-    void SetUp() override
-    {
-        ASSERT_TRUE(plugin->loaded()) << "cannot load " << plugin->path() << " or find its export main";
-        effect = plugin->create(versionAnsweringHost);
-        ASSERT_NE(effect, nullptr);
-    }
-    void TearDown() override
-    {
-        if (effect != nullptr) dispatch(effect, effClose);
-    }
-
-    static LoadedPlugin* plugin;
-    AEffect* effect = nullptr;
-};
-
-LoadedPlugin* PluginRecord::plugin = nullptr;
+using PluginRecord = PluginInstanceTest;
 
 TEST_F(PluginRecord, ExportsMainAndNoOtherEntryName)
 {
