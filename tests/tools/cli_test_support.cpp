@@ -103,26 +103,30 @@ std::vector<std::string> ScratchFolder::list() const {
     return names;
 }
 
-void writeFloatFile(const std::string& path, int format, int rate, int channels, const std::vector<float>& interleaved) {
+namespace {
+
+// libsndfile's sf_writef_float and sf_writef_int share one shape; `write` picks.
+template <typename Sample, typename Write>
+void writeSoundFile(const std::string& path, int format, int rate, int channels, const std::vector<Sample>& interleaved,
+                    Write write) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
     info.format = format;
     SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
     if (file == nullptr) throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
-    sf_writef_float(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels));
+    write(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels));
     sf_close(file);
 }
 
+}  // namespace
+
+void writeFloatFile(const std::string& path, int format, int rate, int channels, const std::vector<float>& interleaved) {
+    writeSoundFile(path, format, rate, channels, interleaved, sf_writef_float);
+}
+
 void writeIntFile(const std::string& path, int format, int rate, int channels, const std::vector<int>& interleaved) {
-    SF_INFO info{};
-    info.samplerate = rate;
-    info.channels = channels;
-    info.format = format;
-    SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
-    if (file == nullptr) throw std::runtime_error("cannot write " + path + ": " + sf_strerror(nullptr));
-    sf_writef_int(file, interleaved.data(), static_cast<sf_count_t>(interleaved.size() / channels));
-    sf_close(file);
+    writeSoundFile(path, format, rate, channels, interleaved, sf_writef_int);
 }
 
 SoundData readSound(const std::string& path) {
