@@ -24,7 +24,9 @@ protected:
     }
     void TearDown() override
     {
-        if (effect != nullptr) EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
+        if (effect != nullptr) {
+            EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
+        }
     }
 
     static inline LoadedPlugin* plugin = nullptr;
