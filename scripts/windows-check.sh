@@ -34,7 +34,7 @@ fail() { echo "windows-check: $*" >&2; exit 1; }
 step "cross build (preset windows-x86)"
 cmake --preset windows-x86 -B "$windows_build" >/dev/null
 cmake --build "$windows_build" -j "$(nproc)"
-dll=$windows_build/platform/Sarnovellite.dll
+dll=$windows_build/plugin/Sarnovellite.dll
 [ -f "$dll" ] || fail "$dll was not built"
 
 step "export table and imports of $dll"
@@ -66,7 +66,7 @@ sse_objects=()
 while IFS= read -r -d '' object; do
   case "$object" in */variants/class[123]_*) continue ;; esac
   if i686-w64-mingw32-objdump -d "$object" | grep -qE '%xmm|mxcsr'; then sse_objects+=("$object"); fi
-done < <(find "$windows_build"/platform "$windows_build"/dsp "$windows_build"/engine "$windows_build"/host \
+done < <(find "$windows_build"/platform "$windows_build"/plugin "$windows_build"/dsp "$windows_build"/engine "$windows_build"/host \
            "$windows_build"/effect -name '*.obj' -print0)
 [ ${#sse_objects[@]} -eq 0 ] || fail "SSE instructions outside the variant files: ${sse_objects[*]}"
 echo "SSE instructions only in the processor-class variant files"
@@ -80,7 +80,7 @@ wrestool -x --raw --type=version "$dll" | python3 tests/windows/check_version_re
 step "Linux module and test signal"
 cmake --preset default -B "$linux_build" >/dev/null
 cmake --build "$linux_build" --target Sarnovellite -j "$(nproc)"
-so=$linux_build/platform/Sarnovellite.so
+so=$linux_build/plugin/Sarnovellite.so
 [ -f "$so" ] || fail "$so was not built"
 g++ -std=c++20 -O2 -Wall -Wextra -I"$PWD" tests/windows/plugin_file_runner.cpp -ldl -o "$work/plugin_file_runner"
 python3 tests/windows/make_click_signal.py "$work/clicks.f32"

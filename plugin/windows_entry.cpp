@@ -2,7 +2,7 @@
 // name `main` onto this function (see sarnovellite.def), because C++ does not
 // allow a global function called main with this signature. C linkage and the
 // C calling convention, as 32-bit hosts call it.
-#include "effect/plugin_main.h"
+#include "plugin/plugin_main.h"
 
 extern "C" AEffect* VSTCALLBACK sarnovellite_windows_main(audioMasterCallback audioMaster)
 {

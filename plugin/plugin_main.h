@@ -1,4 +1,5 @@
-// The body of the library's entry point, shared by every platform's export.
+// The body of the library's entry point, shared by every platform's export
+// (vst_entry.cpp on Linux, windows_entry.cpp on Windows).
 //
 // Asks the host for its VST version (an answer of 0 means no instance),
 // creates one ZOVOridureri and returns its record; null when the host refuses,

@@ -1,4 +1,4 @@
-#include "effect/plugin_main.h"
+#include "plugin/plugin_main.h"
 
 #include "effect/zovoridureri.h"
 

@@ -3,7 +3,7 @@
 // most Linux hosts try first. C++ forbids defining a global function named
 // main with this signature, so the function carries another name and an
 // assembler label gives its symbol the exported name.
-#include "effect/plugin_main.h"
+#include "plugin/plugin_main.h"
 
 #define SARNOVELLITE_EXPORT __attribute__((visibility("default")))
 
