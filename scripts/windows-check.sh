@@ -79,13 +79,12 @@ wrestool -x --raw --type=version "$dll" | python3 tests/windows/check_version_re
 # file runner as the DLL.
 step "Linux module and test signal"
 cmake --preset default -B "$linux_build" >/dev/null
-cmake --build "$linux_build" --target Sarnovellite -j "$(nproc)"
+cmake --build "$linux_build" --target Sarnovellite plugin_file_runner -j "$(nproc)"
 so=$linux_build/plugin/Sarnovellite.so
 [ -f "$so" ] || fail "$so was not built"
-g++ -std=c++20 -O2 -Wall -Wextra -I"$PWD" tests/windows/plugin_file_runner.cpp -ldl -o "$work/plugin_file_runner"
 python3 tests/windows/make_click_signal.py "$work/clicks.f32"
 for sensitivity in 0 1; do
-  "$work/plugin_file_runner" "$so" "$work/clicks.f32" "$work/linux-$sensitivity.f32" "$sensitivity"
+  "$linux_build/tests/loader/plugin_file_runner" "$so" "$work/clicks.f32" "$work/linux-$sensitivity.f32" "$sensitivity"
 done
 
 # Tests under Wine and the output comparison for one cross build.
@@ -96,7 +95,7 @@ wine_stage() {
   ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)"
   step "output of $dll against the Linux module's"
   for sensitivity in 0 1; do
-    "$loader" "$build/tests/windows/windows_plugin_file_runner.exe" "$dll" "$work/clicks.f32" \
+    "$loader" "$build/tests/loader/plugin_file_runner.exe" "$dll" "$work/clicks.f32" \
       "$work/windows-$sensitivity.f32" "$sensitivity"
     python3 tests/windows/compare_plugin_outputs.py "$work/clicks.f32" "$work/linux-$sensitivity.f32" \
       "$work/windows-$sensitivity.f32" "sensitivity $sensitivity" || status=1

@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "tests/plugin/plugin_loader.h"
+#include "tests/plugin/plugin_instance.h"
 
 TEST(PluginDispatcher, IdentityAndCapabilities) {
     PluginInstance effect;

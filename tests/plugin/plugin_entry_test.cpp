@@ -4,7 +4,7 @@
 #include <cstring>
 #include <vector>
 
-#include "tests/plugin/plugin_loader.h"
+#include "tests/plugin/plugin_instance.h"
 
 namespace {
 

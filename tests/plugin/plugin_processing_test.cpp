@@ -4,7 +4,7 @@
 #include <cmath>
 #include <vector>
 
-#include "tests/plugin/plugin_loader.h"
+#include "tests/plugin/plugin_instance.h"
 #include "tests/plugin/test_signals.h"
 
 namespace {

@@ -10,7 +10,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/windows/loaded_plugin.h"
 #include "tests/windows/misaligned_call.h"
 #include "tests/windows/plugin_instance_test.h"
 
@@ -192,7 +191,7 @@ TEST_F(PluginAudio, AClickOnANoisyToneIsRemoved)
 // 4-byte aligned; the processor-class variants use 16-byte vector spills, so
 // every entry must cope. The whole life of an instance runs on the odd stack.
 struct MisalignedJob {
-    const LoadedPlugin* plugin;
+    const PluginModule* plugin;
     const Stereo* input;
     Stereo output;
     bool created = false;

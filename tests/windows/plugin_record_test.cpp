@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include "tests/windows/loaded_plugin.h"
 #include "tests/windows/plugin_instance_test.h"
 
 namespace {
@@ -31,9 +30,9 @@ using PluginRecord = PluginInstanceTest;
 
 TEST_F(PluginRecord, ExportsMainAndNoOtherEntryName)
 {
-    EXPECT_NE(GetProcAddress(plugin->module(), "main"), nullptr);
-    EXPECT_EQ(GetProcAddress(plugin->module(), "VSTPluginMain"), nullptr);
-    EXPECT_EQ(GetProcAddress(plugin->module(), "_main"), nullptr);
+    EXPECT_NE(plugin->entry("main"), nullptr);
+    EXPECT_EQ(plugin->entry("VSTPluginMain"), nullptr);
+    EXPECT_EQ(plugin->entry("_main"), nullptr);
 }
 
 TEST_F(PluginRecord, HostWithoutVersionGetsNoInstance)

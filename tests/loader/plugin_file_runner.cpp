@@ -1,6 +1,7 @@
 // Runs a raw stereo file through a plug-in library, as a host would, so the
 // Windows DLL (under Wine) and the Linux module can be compared on the same
-// input. Builds natively and with the Windows cross compiler.
+// input. Builds natively and with the Windows cross compiler; the library is
+// given by path (under Wine a Unix path works).
 //
 //   plugin_file_runner PLUGIN IN.f32 OUT.f32 [SENSITIVITY]
 //
@@ -12,35 +13,11 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/aeffect.h"
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <dlfcn.h>
-#endif
+#include "tests/loader/plugin_module.h"
 
 namespace {
 
 constexpr long kDelayFrames = 2048;
-
-VstIntPtr VSTCALLBACK answerVersion(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
-{
-    return opcode == audioMasterVersion ? 2400 : 0;
-}
-
-VstPluginMainProc loadEntry(const char* path)
-{
-#ifdef _WIN32
-    HMODULE module = LoadLibraryA(path);
-    if (module == nullptr) return nullptr;
-    return reinterpret_cast<VstPluginMainProc>(reinterpret_cast<void*>(GetProcAddress(module, "main")));
-#else
-    void* module = dlopen(path, RTLD_NOW | RTLD_LOCAL);
-    if (module == nullptr) return nullptr;
-    return reinterpret_cast<VstPluginMainProc>(dlsym(module, "main"));
-#endif
-}
 
 bool readFrames(const char* path, std::vector<float>& samples)
 {
@@ -86,12 +63,12 @@ int main(int argc, char** argv)
         inRight[i] = interleaved[2 * i + 1];
     }
 
-    const VstPluginMainProc entry = loadEntry(argv[1]);
-    if (entry == nullptr) {
-        std::fprintf(stderr, "cannot load %s or find its export main\n", argv[1]);
+    const PluginModule plugin(argv[1]);
+    if (plugin.entry("main") == nullptr) {
+        std::fprintf(stderr, "cannot load %s or find its export main %s\n", argv[1], plugin.error().c_str());
         return 1;
     }
-    AEffect* effect = entry(answerVersion);
+    AEffect* effect = plugin.create(versionAnsweringHost);
     if (effect == nullptr || effect->magic != kEffectMagic) {
         std::fprintf(stderr, "%s made no effect record\n", argv[1]);
         return 1;

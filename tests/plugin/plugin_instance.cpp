@@ -1,38 +1,18 @@
-#include "tests/plugin/plugin_loader.h"
-
-#include <dlfcn.h>
+#include "tests/plugin/plugin_instance.h"
 
 #include <algorithm>
 #include <cstring>
 #include <stdexcept>
 
-PluginLibrary::PluginLibrary() {
-    handle = dlopen(SARNOVELLITE_PLUGIN_PATH, RTLD_NOW | RTLD_LOCAL);
-    if (!handle) loadError = dlerror();
-}
-
-PluginLibrary::~PluginLibrary() {
-    if (handle) dlclose(handle);
-}
-
-VstPluginMainProc PluginLibrary::entry(const char* symbol) const {
-    if (!handle) return nullptr;
-    return reinterpret_cast<VstPluginMainProc>(dlsym(handle, symbol));
-}
-
-PluginLibrary& pluginLibrary() {
-    static PluginLibrary library;
+const PluginModule& pluginLibrary() {
+    static const PluginModule library(SARNOVELLITE_PLUGIN_PATH);
     return library;
-}
-
-VstIntPtr VSTCALLBACK plainHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float) {
-    return opcode == audioMasterVersion ? 2400 : 0;
 }
 
 PluginInstance::PluginInstance() {
     VstPluginMainProc entry = pluginLibrary().entry("main");
     if (!entry) throw std::runtime_error("no main entry: " + pluginLibrary().error());
-    effect = entry(plainHostCallback);
+    effect = entry(versionAnsweringHost);
     if (!effect) throw std::runtime_error("main returned null");
 }
 

@@ -1,35 +1,15 @@
-// Loads the built Sarnovellite.so the way a host does and creates instances
-// through its exported entry point. Only the record and its entries are used
-// afterwards; nothing of the plug-in's own code is linked into the tests.
+// The built Sarnovellite.so as the plug-in tests use it: loaded once, as a host
+// does, and instances created through its exported entry point. Only the
+// record and its entries are used afterwards.
 #pragma once
 
 #include <string>
 #include <vector>
 
-#include "host/aeffect.h"
+#include "tests/loader/plugin_module.h"
 
-class PluginLibrary {
-public:
-    // dlopen with RTLD_NOW: every symbol the library needs must resolve.
-    PluginLibrary();
-    ~PluginLibrary();
-    PluginLibrary(const PluginLibrary&) = delete;
-    PluginLibrary& operator=(const PluginLibrary&) = delete;
-
-    bool loaded() const { return handle != nullptr; }
-    const std::string& error() const { return loadError; }
-    VstPluginMainProc entry(const char* symbol) const;
-
-private:
-    void* handle = nullptr;
-    std::string loadError;
-};
-
-// The library, loaded once per test process.
-PluginLibrary& pluginLibrary();
-
-// A host callback that answers 2400 to the version request and 0 otherwise.
-VstIntPtr VSTCALLBACK plainHostCallback(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float);
+// The built Sarnovellite.so, loaded once per test process.
+const PluginModule& pluginLibrary();
 
 // One instance, closed through effClose when the object goes away.
 class PluginInstance {
