@@ -22,9 +22,9 @@
 // dropped, and the output is what a new engine would give for the new input.
 //
 // Threads: process() and reset() on the audio thread (never overlapping);
-// detector.setSensitivity / setClickGap from any thread. Everything is
-// allocated in the constructor (the transform tables excepted, built by the
-// first window with a click); process() allocates nothing and takes no lock.
+// detector.setSensitivity / setClickGap from any thread. Everything, the
+// transform tables included, is allocated in the constructor; process() and
+// reset() allocate nothing and take no lock.
 class TQCStreamEngine {
 public:
     // blockSize: a power of two >= 16; channels >= 1. Throws std::bad_alloc.
