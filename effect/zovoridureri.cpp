@@ -135,11 +135,18 @@ void ZOVOridureri::setProgramName(char* name) {
     programName[length] = '\0';
 }
 
-void ZOVOridureri::getProgramName(char* name) { std::strcpy(name, programName); }
+// The text operations write nothing into a null buffer (some hosts probe with
+// one) and answer as when there is nothing to write.
+void ZOVOridureri::getProgramName(char* name) {
+    if (name) std::strcpy(name, programName);
+}
 
-void ZOVOridureri::getParameterLabel(VstInt32, char* label) { *label = '\0'; }
+void ZOVOridureri::getParameterLabel(VstInt32, char* label) {
+    if (label) *label = '\0';
+}
 
 void ZOVOridureri::getParameterDisplay(VstInt32 index, char* text) {
+    if (!text) return;
     switch (index) {
         case kSensitivityIndex:
             // Widened: a saturated level of INT32_MAX must not overflow the + 1.
@@ -152,11 +159,14 @@ void ZOVOridureri::getParameterDisplay(VstInt32 index, char* text) {
             std::strcpy(text, "0");
             break;
         default:
-            break;  // the host's buffer stays as it was
+            // An empty text, so a host that did not clear its buffer shows nothing.
+            *text = '\0';
+            break;
     }
 }
 
 void ZOVOridureri::getParameterName(VstInt32 index, char* text) {
+    if (!text) return;
     switch (index) {
         case kSensitivityIndex: std::strcpy(text, "Sensitivity"); break;
         case kClickGapIndex:    std::strcpy(text, "Clickgap"); break;
@@ -172,16 +182,19 @@ void ZOVOridureri::resume() { engine->reset(); }
 VstInt32 ZOVOridureri::getPlugCategory() { return kPlugCategEffect; }
 
 bool ZOVOridureri::getEffectName(char* name) {
+    if (!name) return false;
     std::strcpy(name, "Sarnovellite");
     return true;
 }
 
 bool ZOVOridureri::getVendorString(char* text) {
+    if (!text) return false;
     std::strcpy(text, "Thessmoore");
     return true;
 }
 
 bool ZOVOridureri::getProductString(char* text) {
+    if (!text) return false;
     std::strcpy(text, "Sarnovellite");
     return true;
 }

@@ -1,5 +1,6 @@
 #include "engine/tqc_channel_buffers.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <new>
 
@@ -21,6 +22,12 @@ void TQCChannelBuffers::init(int32_t newBlockSize, int32_t newChannels, int32_t 
         release();
         throw;
     }
+}
+
+void TQCChannelBuffers::clearSamples() {
+    if (storage == nullptr) return;
+    const std::size_t areaFloats = static_cast<std::size_t>(history) + 2 * static_cast<std::size_t>(blockSize);
+    for (int32_t c = 0; c < channels; ++c) std::fill_n(storage[c], areaFloats, 0.0f);
 }
 
 void TQCChannelBuffers::release() {

@@ -21,4 +21,6 @@ struct TQCChannelBuffers {
     // leaving the record released.
     void init(int32_t blockSize, int32_t channels, int32_t history);
     void release();
+    // Sets every sample (history, window and spare) back to 0.0.
+    void clearSamples();
 };

@@ -22,6 +22,11 @@ public:
     TQCChannelSplitter(int32_t blockSize, int32_t channels);
 
     void release() {}
+    // Forgets the stored carry (a restarted stream has none).
+    void dropCarry() {
+        carry = 0;
+        carryChannel = 0;
+    }
 
     int32_t split(const float* interleaved, TQCChannelBuffers& buffers, int32_t frames);
     int32_t merge(float* interleaved, TQCChannelBuffers& buffers, int32_t frames,

@@ -40,6 +40,10 @@ void TQCCrackleDetector::init(int32_t newBlockSize, int32_t /*channels*/) {
     }
     regionCount = 0;
     peakCount = 0;
+    // Build the transform tables now, before any audio: left to the first
+    // window with a click, they would be allocated on the host's real-time
+    // thread. Should this fail, the first transform still builds them.
+    fft->setLength(blockSize);
 }
 
 void TQCCrackleDetector::release() {

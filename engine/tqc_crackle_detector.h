@@ -35,7 +35,7 @@ struct PeakEntry {
 // channel in turn. N must be a power of two, at least 16.
 //
 // Threads: everything except the two setters runs on the audio thread and
-// allocates nothing (the transform tables are built by the first transform).
+// allocates nothing (init builds the transform tables too).
 // setSensitivity and setClickGap may be called from any thread at any time;
 // each parameter is one relaxed atomic word that the audio thread reads when
 // it needs it, so a change takes effect at the next read.

@@ -21,7 +21,6 @@ TQCStreamEngine::TQCStreamEngine(int32_t newBlockSize, int32_t newChannels)
         throw;
     }
     reset();
-    advance = blockSize;
 }
 
 TQCStreamEngine::~TQCStreamEngine() {
@@ -35,9 +34,17 @@ TQCStreamEngine::~TQCStreamEngine() {
     analysisBuffers.release();
 }
 
+// A restart begins a new stream: the frames still held from the stopped one
+// (queued input, undelivered output, the windows' unemitted tail and the
+// carry) belong to that stream and are dropped, so the delay is blockSize
+// again, exactly what the record announces.
 bool TQCStreamEngine::reset() {
     inputRing->clear();
     outputRing->clear();
+    analysisBuffers.clearSamples();
+    repairBuffers.clearSamples();
+    splitter->dropCarry();
+    advance = blockSize;
     const int32_t blockBytes = blockSize * frameBytes();
     std::memset(scratch.get(), 0, static_cast<size_t>(blockBytes));
     return inputRing->write(scratch.get(), blockBytes);

@@ -17,14 +17,14 @@
 // plug-in passes at most one). Anything else is refused: output (when there is any) is
 // zeroed, false is returned and the stream is left exactly as it was.
 //
-// Delay: blockSize frames from construction on; after a reset made when the
-// last cycle emitted A frames it is 2 * blockSize - A (2304 for the usual
-// A = 1792), until the next reset.
+// Delay: exactly blockSize frames, from construction and from every reset on.
+// A reset starts the stream afresh: the frames held from before it are
+// dropped, and the output is what a new engine would give for the new input.
 //
 // Threads: process() and reset() on the audio thread (never overlapping);
-// detector.setSensitivity / setClickGap from any thread. Everything is
-// allocated in the constructor (the transform tables excepted, built by the
-// first window with a click); process() allocates nothing and takes no lock.
+// detector.setSensitivity / setClickGap from any thread. Everything, the
+// transform tables included, is allocated in the constructor; process() and
+// reset() allocate nothing and take no lock.
 class TQCStreamEngine {
 public:
     // blockSize: a power of two >= 16; channels >= 1. Throws std::bad_alloc.
@@ -36,7 +36,8 @@ public:
 
     // input may equal output; it is queued before output is written.
     bool process(int32_t byteCount, const float* input, float* output);
-    // Drops queued input and undelivered output and primes one block of silence.
+    // Drops every frame held (queues, windows, carry) and primes one block of
+    // silence; the detector keeps its parameters. Allocates nothing.
     bool reset();
 
     int32_t framesPerNextCycle() const { return advance; }

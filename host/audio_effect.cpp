@@ -13,6 +13,10 @@ namespace {
 constexpr VstInt32 kBaseUniqueId = 0x4E6F4566;  // 'NoEf'
 constexpr VstIntPtr kIdentifyAnswer = 0x4E764566;  // 'NvEf'
 
+void clearText(char* text) {
+    if (text) *text = '\0';
+}
+
 }  // namespace
 
 AudioEffect::AudioEffect(audioMasterCallback audioMaster, VstInt32 numPrograms, VstInt32 numParams)
@@ -85,11 +89,12 @@ void AudioEffect::close() {}
 
 VstInt32 AudioEffect::getProgram() { return curProgram; }
 void AudioEffect::setProgram(VstInt32 program) { curProgram = program; }
-void AudioEffect::setProgramName(char* name) { *name = '\0'; }
-void AudioEffect::getProgramName(char* name) { *name = '\0'; }
-void AudioEffect::getParameterLabel(VstInt32, char* label) { *label = '\0'; }
-void AudioEffect::getParameterDisplay(VstInt32, char* text) { *text = '\0'; }
-void AudioEffect::getParameterName(VstInt32, char* text) { *text = '\0'; }
+// A host may pass a null buffer; there is then nothing to write.
+void AudioEffect::setProgramName(char* name) { clearText(name); }
+void AudioEffect::getProgramName(char* name) { clearText(name); }
+void AudioEffect::getParameterLabel(VstInt32, char* label) { clearText(label); }
+void AudioEffect::getParameterDisplay(VstInt32, char* text) { clearText(text); }
+void AudioEffect::getParameterName(VstInt32, char* text) { clearText(text); }
 float AudioEffect::getVu() { return 0.0f; }
 VstInt32 AudioEffect::getChunk(void**, bool) { return 0; }
 VstInt32 AudioEffect::setChunk(void*, VstInt32, bool) { return 0; }

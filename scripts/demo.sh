@@ -5,7 +5,9 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh build
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
-if [ -x build/default/tools/sarnovellite ]; then
-  exec build/default/tools/sarnovellite demo "${1:-demo-out}"
+tool=build/default/tools/sarnovellite
+if [ ! -x "$tool" ]; then
+  echo "demo.sh: $tool was not built (the build has SARNOVELLITE_BUILD_TOOLS off?)" >&2
+  exit 1
 fi
-exec build/default/bench/dsp/bench_real_fft
+exec "$tool" demo "${1:-demo-out}"

@@ -34,10 +34,15 @@ public:
     StreamModel(const StreamModel&) = delete;
     StreamModel& operator=(const StreamModel&) = delete;
 
-    // Queued frames are dropped; windows, advance and carry stay.
+    // A restart: queued frames, windows, advance and carry all start afresh.
     void reset() {
         input_.clear();
         output_.clear();
+        for (auto& v : analysis_) std::fill(v.begin(), v.end(), 0.0f);
+        for (auto& v : repaired_) std::fill(v.begin(), v.end(), 0.0f);
+        advance_ = kN;
+        carry_ = 0;
+        carryChannel_ = 0;
         prime();
     }
 

@@ -259,6 +259,7 @@ TEST(CoreDispatcher, BaseTextOperationsWriteEmptyTexts) {
         char text[16] = "host text";
         EXPECT_EQ(dispatch(effect, opcode, 3, 0, text), 0) << opcode;
         EXPECT_STREQ(text, "") << opcode;
+        EXPECT_EQ(dispatch(effect, opcode, 3, 0, nullptr), 0) << opcode;  // a null buffer is left alone
     }
     AEffect* record = effect.getAeffect();
     record->setParameter(record, 0, 0.75f);

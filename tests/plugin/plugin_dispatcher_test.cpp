@@ -104,11 +104,26 @@ TEST(PluginDispatcher, FreshParametersNamesAndTexts) {
         effect.dispatch(effGetParamLabel, index, 0, label);
         EXPECT_EQ(label[0], '\0') << index;
     }
+    // Indices without a display text get an empty one, not the host's old bytes.
     for (VstInt32 index : {1, 4, -1}) {
         char text[16] = "keep";
         effect.dispatch(effGetParamDisplay, index, 0, text);
-        EXPECT_STREQ(text, "keep") << index;
+        EXPECT_STREQ(text, "") << index;
     }
+}
+
+// Hosts that probe with a null buffer get the answer for "nothing written"
+// instead of a crash; the instance is unharmed.
+TEST(PluginDispatcher, TextOpcodesWithANullBufferWriteNothing) {
+    PluginInstance effect;
+    for (VstInt32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
+                            effSetProgramName}) {
+        for (VstInt32 index : {-1, 0, 1, 2, 3, 4}) EXPECT_EQ(effect.dispatch(opcode, index), 0) << opcode;
+    }
+    for (VstInt32 opcode : {effGetEffectName, effGetVendorString, effGetProductString, effGetErrorText})
+        EXPECT_EQ(effect.dispatch(opcode), 0) << opcode;
+    EXPECT_EQ(effect.text(effGetEffectName), "Sarnovellite");
+    EXPECT_EQ(effect.text(effGetProgramName), "Default");
 }
 
 // The level and gap are exact truncations of the double products; the

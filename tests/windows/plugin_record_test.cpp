@@ -99,7 +99,16 @@ TEST_F(PluginRecord, ParameterNamesLabelsAndDefaultTexts)
     EXPECT_EQ(textOf(effect, effGetParamDisplay, 0), "1");
     EXPECT_EQ(textOf(effect, effGetParamDisplay, 2), "32");
     EXPECT_EQ(textOf(effect, effGetParamDisplay, 3), "0");
-    EXPECT_EQ(textOf(effect, effGetParamDisplay, 1), std::string(255, '#'));
+    EXPECT_EQ(textOf(effect, effGetParamDisplay, 1), "");
+}
+
+TEST_F(PluginRecord, TextOpcodesWithANullBufferWriteNothing)
+{
+    for (VstInt32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName})
+        for (VstInt32 index = -1; index < 5; ++index) EXPECT_EQ(dispatch(effect, opcode, index), 0) << opcode;
+    for (VstInt32 opcode : {effGetEffectName, effGetVendorString, effGetProductString})
+        EXPECT_EQ(dispatch(effect, opcode), 0) << opcode;
+    EXPECT_EQ(textOf(effect, effGetVendorString), "Thessmoore");
 }
 
 TEST_F(PluginRecord, DefaultParameterValues)
