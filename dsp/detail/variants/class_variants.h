@@ -1,5 +1,5 @@
 // The primitive variants of each processor class, one namespace per class and
-// one source file per class (dsp/variants/classN_*.cpp), each compiled with its
+// one source file per class (dsp/detail/variants/classN_*.cpp), each compiled with its
 // class's instruction set. Class 0 runs on any processor; classes 1, 2 and 3
 // need SSE, SSE2 and SSE3 and are only reached through a selection that found
 // them. Operations a class shares with a lower class are not declared again:

@@ -1,7 +1,7 @@
 // Defines the five transform operations of a class variant in the enclosing
-// namespace from the kernels of dsp/real_fft_kernels.h, which the including
+// namespace from the kernels of dsp/detail/real_fft_kernels.h, which the including
 // source compiles with its class's instruction set. Include inside the class's
-// namespace, after dsp/real_fft_kernels.h and dsp/real_fft_spec_builder.h.
+// namespace, after dsp/detail/real_fft_kernels.h and dsp/detail/real_fft_spec_builder.h.
 //
 // 32-bit Windows hosts may call in with a stack aligned to 4 bytes only, while
 // SSE code spills 16-byte values to the stack: on 32-bit x86 the transforms

@@ -3,7 +3,7 @@
 //
 // Everything here has internal linkage on purpose: every variant source gets
 // its own copy, so code built for a newer instruction set can never be linked
-// into another class's variant. Include this only from dsp/variants/*.cpp.
+// into another class's variant. Include this only from dsp/detail/variants/*.cpp.
 //
 // Layout and scaling are described in dsp/primitives.h; the table layout in
 // dsp/real_fft_spec.h. The kernels use no scratch memory (workSize 0).

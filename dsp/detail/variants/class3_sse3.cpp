@@ -8,12 +8,12 @@
 #pragma GCC target("sse3,fpmath=sse")
 #endif
 
-#include "dsp/real_fft_kernels.h"
-#include "dsp/real_fft_spec_builder.h"
-#include "dsp/variants/class_variants.h"
+#include "dsp/detail/real_fft_kernels.h"
+#include "dsp/detail/real_fft_spec_builder.h"
+#include "dsp/detail/variants/class_variants.h"
 
 namespace class3_sse3 {
 
-#include "dsp/variants/define_real_fft_transforms.h"
+#include "dsp/detail/variants/define_real_fft_transforms.h"
 
 }  // namespace class3_sse3

@@ -8,13 +8,13 @@
 #pragma GCC target("sse2,fpmath=sse")
 #endif
 
-#include "dsp/real_fft_kernels.h"
-#include "dsp/real_fft_spec_builder.h"
-#include "dsp/variants/class_variants.h"
+#include "dsp/detail/real_fft_kernels.h"
+#include "dsp/detail/real_fft_spec_builder.h"
+#include "dsp/detail/variants/class_variants.h"
 
 namespace class2_sse2 {
 
-#include "dsp/variants/define_real_fft_transforms.h"
+#include "dsp/detail/variants/define_real_fft_transforms.h"
 
 std::int32_t RealFftFree(RealFftSpec* spec)
 {
