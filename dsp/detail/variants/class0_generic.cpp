@@ -4,6 +4,7 @@
 #include "dsp/detail/real_fft_kernels.h"
 #include "dsp/detail/real_fft_spec_builder.h"
 #include "dsp/detail/variants/class_variants.h"
+#include "dsp/detail/variants/kernel_choice.h"
 
 namespace class0_generic {
 

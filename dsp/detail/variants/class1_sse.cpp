@@ -4,6 +4,8 @@
 // code is built for the newer instruction set and shared with other classes.
 #include <cstdint>
 
+#include "dsp/detail/variants/kernel_choice.h"
+
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
 #pragma GCC target("sse,fpmath=sse")
 #endif
