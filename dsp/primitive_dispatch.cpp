@@ -1,7 +1,7 @@
 #include "dsp/primitive_dispatch.h"
 
 #include "dsp/cpu_type.h"
-#include "dsp/variants/class_variants.h"
+#include "dsp/detail/variants/class_variants.h"
 #include "platform/error_message.h"
 
 namespace {

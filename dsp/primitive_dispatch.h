@@ -15,7 +15,7 @@
 
 #include <cstdint>
 
-#include "dsp/primitive_slots.h"
+#include "dsp/detail/primitive_slots.h"
 
 constexpr std::int32_t kPrimitiveClassCount = 4;
 constexpr std::int32_t kFallbackEnd = 4;  // ends every fall-back list

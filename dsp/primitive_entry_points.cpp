@@ -1,8 +1,8 @@
 // The slots and the entry points. An entry point only loads its slot and jumps:
 // no checks and no status translation of its own.
-#include "dsp/primitive_slots.h"
+#include "dsp/detail/primitive_slots.h"
 #include "dsp/primitives.h"
-#include "dsp/variants/class_variants.h"
+#include "dsp/detail/variants/class_variants.h"
 
 constinit PrimitiveSlot g_primitiveSlots[kPrimitiveSlotCount] = {
     PrimitiveCode{.initAlloc = &class0_generic::RealFftInitAlloc},

@@ -1,6 +1,7 @@
-// One forward + inverse pair of N = 2048 through TQCRealFFT (per processor
-// class this machine can run) and through FFTW's single-precision real
-// transforms with FFTW_MEASURE plans, then the ratio of the two times.
+// One forward + inverse pair of N = 2048 through TQCRealFFT with the selection
+// the effect makes, through every transform kernel this machine can run (each
+// class's own and the wide ones, called directly), and through FFTW's
+// single-precision real transforms with FFTW_MEASURE plans; then the ratios.
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
 
@@ -11,7 +12,10 @@
 #include <vector>
 
 #include "dsp/cpu_type.h"
+#include "dsp/detail/variants/kernel_choice.h"
+#include "dsp/fft_status.h"
 #include "dsp/primitive_dispatch.h"
+#include "dsp/primitives.h"
 #include "dsp/tqc_real_fft.h"
 
 namespace {
@@ -27,12 +31,7 @@ std::vector<float> TestSignal()
 
 void TQCRealFFTPair(benchmark::State& state)
 {
-    const auto primitiveClass = static_cast<std::int32_t>(state.range(0));
-    if (primitiveClass > CpuTypeToClass()) {
-        state.SkipWithError("processor lacks this class's instruction set");
-        return;
-    }
-    FillDispatchTable(primitiveClass);
+    SelectPrimitiveClass();
     const std::vector<float> x = TestSignal();
     std::vector<float> spectrum(kLength + 2), y(kLength);
     TQCRealFFT fft;
@@ -43,7 +42,23 @@ void TQCRealFFTPair(benchmark::State& state)
         benchmark::DoNotOptimize(y.data());
         benchmark::ClobberMemory();
     }
-    SelectPrimitiveClass();
+}
+
+void KernelPair(benchmark::State& state)
+{
+    const RealFftKernel kernel = RunnableRealFftKernels().at(static_cast<std::size_t>(state.range(0)));
+    const std::vector<float> x = TestSignal();
+    std::vector<float> spectrum(kLength), y(kLength);
+    RealFftSpec* spec = nullptr;
+    RealFftInitAlloc(&spec, 11, FftScaleInverse, 1);
+    for (auto _ : state) {
+        kernel.forward(x.data(), spectrum.data(), spec, nullptr);
+        kernel.inverse(spectrum.data(), y.data(), spec, nullptr);
+        benchmark::DoNotOptimize(y.data());
+        benchmark::ClobberMemory();
+    }
+    RealFftFree(spec);
+    state.SetLabel(kernel.name);
 }
 
 void FftwPair(benchmark::State& state)
@@ -73,7 +88,11 @@ void FftwPair(benchmark::State& state)
 // Repeated runs, since the ratio uses each benchmark's fastest repetition:
 // on a shared machine that is the figure least disturbed by other work.
 constexpr int kRepetitions = 5;
-BENCHMARK(TQCRealFFTPair)->Name("TQCRealFFT_2048_forward_inverse/class")->DenseRange(0, 3)->Repetitions(kRepetitions);
+BENCHMARK(TQCRealFFTPair)->Name("TQCRealFFT_2048_forward_inverse")->Repetitions(kRepetitions);
+BENCHMARK(KernelPair)
+    ->Name("RealFft_2048_forward_inverse/kernel")
+    ->DenseRange(0, static_cast<int>(RunnableRealFftKernels().size()) - 1)
+    ->Repetitions(kRepetitions);
 BENCHMARK(FftwPair)->Name("FFTW_2048_forward_inverse")->Repetitions(kRepetitions);
 
 class RecordingReporter : public benchmark::ConsoleReporter {
@@ -105,15 +124,20 @@ int main(int argc, char** argv)
 
     const auto& t = reporter.fastestCpuNanoseconds;
     const char* fftwName = "FFTW_2048_forward_inverse";
-    std::printf("\nprocessor class %d selected; fastest CPU time per forward + inverse pair of 2048:\n",
-                CpuTypeToClass());
-    if (t.count(fftwName)) std::printf("  FFTW (single precision, FFTW_MEASURE)  %8.0f ns\n", t.at(fftwName));
-    for (int c = 0; c < 4; ++c) {
-        const std::string own = "TQCRealFFT_2048_forward_inverse/class/" + std::to_string(c);
-        if (!t.count(own)) continue;
-        std::printf("  TQCRealFFT, class %d                    %8.0f ns", c, t.at(own));
-        if (t.count(fftwName)) std::printf("   ratio to FFTW %.2f", t.at(own) / t.at(fftwName));
+    const RealFftKernel* wide = ChosenWideKernel();
+    std::printf("\nprocessor class %d selected, wide kernel %s; fastest CPU time per forward + inverse pair of 2048:\n",
+                CpuTypeToClass(), wide != nullptr ? wide->name : "none");
+    const auto row = [&](const std::string& label, const std::string& name) {
+        if (!t.count(name)) return;
+        std::printf("  %-40s %8.0f ns", label.c_str(), t.at(name));
+        if (t.count(fftwName)) std::printf("   ratio to FFTW %.2f", t.at(name) / t.at(fftwName));
         std::printf("\n");
-    }
+    };
+    row("FFTW (single precision, FFTW_MEASURE)", fftwName);
+    row("TQCRealFFT as the effect selects", "TQCRealFFT_2048_forward_inverse");
+    const std::vector<RealFftKernel> kernels = RunnableRealFftKernels();
+    for (std::size_t i = 0; i < kernels.size(); ++i)
+        row(std::string("kernel ") + kernels[i].name + " (primitives only)",
+            "RealFft_2048_forward_inverse/kernel/" + std::to_string(i));
     return 0;
 }

@@ -10,69 +10,13 @@
 
 #include "dsp/primitive_dispatch.h"
 #include "engine/tqc_stream_engine.h"
-#include "test_signals.h"
+#include "engine_materials.h"
 
 namespace {
 
-constexpr int kSeconds = 10;
-constexpr int kFrames = kSeconds * 44100;
+using engine_materials::kFrames;
+using engine_materials::kSeconds;
 constexpr int kHostBlock = 512;
-
-std::vector<float> interleave(const std::vector<float>& left, const std::vector<float>& right) {
-    std::vector<float> v(2 * left.size());
-    for (size_t i = 0; i < left.size(); ++i) {
-        v[2 * i] = left[i];
-        v[2 * i + 1] = right[i];
-    }
-    return v;
-}
-
-std::vector<float> musicLike() {
-    return interleave(test_signals::musicLike(kFrames, 1), test_signals::musicLike(kFrames, 2));
-}
-
-// Low-level broadband material with a click every ~900 samples per channel:
-// nearly every window needs the band-limited fill.
-std::vector<float> denseCrackle() {
-    auto left = test_signals::whiteNoise(kFrames, 0.003, 3);
-    auto right = test_signals::whiteNoise(kFrames, 0.003, 4);
-    for (int p = 1000; p < kFrames - 10; p += 900) {
-        test_signals::addImpulse(left, p, 0.5);
-        test_signals::addDampedClick(right, p + 450, -0.4);
-    }
-    return interleave(left, right);
-}
-
-std::vector<float> periodicWithClicks() {
-    auto left = test_signals::sungVowel(kFrames, 367.5, 0.3, 5);
-    auto right = test_signals::harmonicTone(kFrames, 441.0, 6, 0.2);
-    for (int p = 1000; p < kFrames - 10; p += 1500) {
-        test_signals::addDampedClick(left, p, 0.5);
-        test_signals::addImpulse(right, p + 700, -0.4);
-    }
-    return interleave(left, right);
-}
-
-// A 41 ms scratch every 2 s on quiet noise: a rasp at the Nyquist frequency
-// (every difference the same size, so it adds no peaks of its own but keeps
-// the smoothed difference above the window's mean) with a sharp tick every
-// 300 samples. Its region reaches past the window's end, so it is deferred
-// again and again and cycles advance by only the click gap.
-std::vector<float> longScratch() {
-    auto left = test_signals::whiteNoise(kFrames, 0.001, 6);
-    auto right = test_signals::whiteNoise(kFrames, 0.001, 7);
-    const int length = 1800;
-    for (int p = 20000; p + length < kFrames; p += 88200) {
-        auto grain = test_signals::whiteNoise(length, 0.0001, static_cast<uint32_t>(p));
-        for (int i = 0; i < length; ++i) {
-            const float rasp = (i % 2 == 0 ? 0.03f : -0.03f) + grain[static_cast<size_t>(i)];
-            const float tick = (i % 300 == 150) ? ((i / 300) % 2 ? 0.6f : -0.6f) : 0.0f;
-            left[static_cast<size_t>(p + i)] += rasp + tick;
-            right[static_cast<size_t>(p + i)] += 0.8f * (rasp + tick);
-        }
-    }
-    return interleave(left, right);
-}
 
 // CPU time of this thread: on a shared machine wall-clock time per block
 // mostly measures preemption.
@@ -111,19 +55,19 @@ void runEngine(benchmark::State& state, const std::vector<float>& material) {
 }
 
 void BM_MusicLikeClickFree(benchmark::State& state) {
-    static const auto material = musicLike();
+    static const auto material = engine_materials::musicLike();
     runEngine(state, material);
 }
 void BM_DenseCrackleBandLimited(benchmark::State& state) {
-    static const auto material = denseCrackle();
+    static const auto material = engine_materials::denseCrackle();
     runEngine(state, material);
 }
 void BM_PeriodicMaterialWithClicks(benchmark::State& state) {
-    static const auto material = periodicWithClicks();
+    static const auto material = engine_materials::periodicWithClicks();
     runEngine(state, material);
 }
 void BM_LongBroadbandScratch(benchmark::State& state) {
-    static const auto material = longScratch();
+    static const auto material = engine_materials::longScratch();
     runEngine(state, material);
 }
 

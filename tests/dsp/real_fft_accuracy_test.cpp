@@ -1,6 +1,7 @@
 // The real FFT primitives against independent double-precision references:
 // every order 0..16, both directions, every scaling flag, in place and out of
-// place, on random input.
+// place, on random input; through the entry points and through every kernel
+// this processor can run (each class's own and the wide ones).
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -8,6 +9,7 @@
 #include <cstring>
 #include <vector>
 
+#include "dsp/detail/variants/kernel_choice.h"
 #include "dsp/primitives.h"
 #include "tests/dsp/dft_reference.h"
 
@@ -44,6 +46,28 @@ struct SpecHolder {
     ~SpecHolder() { RealFftFree(spec); }
 };
 
+// A transform direction under test: out of place and in place.
+struct Direction {
+    const char* name;
+    RealFftOutOfPlaceCode outOfPlace;
+    RealFftInPlaceCode inPlace;  // null: outOfPlace with src == dst
+};
+
+// The entry points first, then every kernel this processor can run.
+std::vector<Direction> Directions(bool forward)
+{
+    std::vector<Direction> directions{forward ? Direction{"entry points", &RealFftForward, &RealFftForwardInPlace}
+                                              : Direction{"entry points", &RealFftInverse, &RealFftInverseInPlace}};
+    for (const RealFftKernel& k : RunnableRealFftKernels())
+        directions.push_back({k.name, forward ? k.forward : k.inverse, nullptr});
+    return directions;
+}
+
+std::int32_t RunInPlace(const Direction& d, float* buf, const RealFftSpec* spec)
+{
+    return d.inPlace != nullptr ? d.inPlace(buf, spec, nullptr) : d.outOfPlace(buf, buf, spec, nullptr);
+}
+
 // Runs `direction` out of place and in place on `input`, checks that both give
 // the same bits, that nothing past the N outputs is written, and that an
 // out-of-place call leaves its source alone. Returns the out-of-place result.
@@ -66,52 +90,61 @@ std::vector<float> RunBothWays(const std::vector<float>& input, Transform transf
     return dst;
 }
 
-TEST(RealFftAccuracy, ForwardMatchesReferenceForEveryOrderAndFlag)
+TEST(RealFftAccuracy, ForwardMatchesReferenceForEveryOrderFlagAndKernel)
 {
-    double worstRatio = 0.0, worstError = 0.0;
-    for (int order = 0; order <= kMaxTestedOrder; ++order) {
-        const std::size_t n = std::size_t(1) << order;
-        const std::vector<float> x = dft_reference::RandomSignal(n, 1000u + order);
-        const std::vector<double> packed = dft_reference::Packed(dft_reference::RealSpectrum(x), n);
-        for (std::int32_t flag : kFlags) {
-            SpecHolder holder;
-            ASSERT_EQ(RealFftInitAlloc(&holder.spec, order, flag, 0), StatusOk);
-            const std::vector<float> got = RunBothWays(
-                x, [&](const float* s, float* d) { return RealFftForward(s, d, holder.spec, nullptr); },
-                [&](float* b) { return RealFftForwardInPlace(b, holder.spec, nullptr); });
-            std::vector<double> want = packed;
-            for (double& v : want) v *= ForwardFactor(flag, n);
-            const double error = dft_reference::RelativeRmsError(got.data(), want);
-            EXPECT_LE(error, AccuracyBound(n)) << "order " << order << " flag " << flag;
-            worstRatio = std::max(worstRatio, error / AccuracyBound(n));
-            worstError = std::max(worstError, error);
+    for (const Direction& direction : Directions(true)) {
+        SCOPED_TRACE(direction.name);
+        double worstRatio = 0.0, worstError = 0.0;
+        for (int order = 0; order <= kMaxTestedOrder; ++order) {
+            const std::size_t n = std::size_t(1) << order;
+            const std::vector<float> x = dft_reference::RandomSignal(n, 1000u + order);
+            const std::vector<double> packed = dft_reference::Packed(dft_reference::RealSpectrum(x), n);
+            for (std::int32_t flag : kFlags) {
+                SpecHolder holder;
+                ASSERT_EQ(RealFftInitAlloc(&holder.spec, order, flag, 0), StatusOk);
+                const std::vector<float> got = RunBothWays(
+                    x, [&](const float* s, float* d) { return direction.outOfPlace(s, d, holder.spec, nullptr); },
+                    [&](float* b) { return RunInPlace(direction, b, holder.spec); });
+                std::vector<double> want = packed;
+                for (double& v : want) v *= ForwardFactor(flag, n);
+                const double error = dft_reference::RelativeRmsError(got.data(), want);
+                EXPECT_LE(error, AccuracyBound(n)) << "order " << order << " flag " << flag;
+                worstRatio = std::max(worstRatio, error / AccuracyBound(n));
+                worstError = std::max(worstError, error);
+            }
         }
+        std::printf("forward, %s: worst relative RMS error %.3g, at most %.3f of the bound\n", direction.name,
+                    worstError, worstRatio);
     }
-    std::printf("forward: worst relative RMS error %.3g, at most %.3f of the bound\n", worstError, worstRatio);
 }
 
-TEST(RealFftAccuracy, InverseMatchesReferenceForEveryOrderAndFlag)
+TEST(RealFftAccuracy, InverseMatchesReferenceForEveryOrderFlagAndKernel)
 {
-    double worstRatio = 0.0, worstError = 0.0;
-    for (int order = 0; order <= kMaxTestedOrder; ++order) {
-        const std::size_t n = std::size_t(1) << order;
-        const std::vector<float> packed = dft_reference::RandomSignal(n, 2000u + order);
-        const std::vector<double> samples = dft_reference::RealSamples(dft_reference::Unpacked(packed.data(), n), n);
-        for (std::int32_t flag : kFlags) {
-            SpecHolder holder;
-            ASSERT_EQ(RealFftInitAlloc(&holder.spec, order, flag, 0), StatusOk);
-            const std::vector<float> got = RunBothWays(
-                packed, [&](const float* s, float* d) { return RealFftInverse(s, d, holder.spec, nullptr); },
-                [&](float* b) { return RealFftInverseInPlace(b, holder.spec, nullptr); });
-            std::vector<double> want = samples;
-            for (double& v : want) v *= InverseFactor(flag, n);
-            const double error = dft_reference::RelativeRmsError(got.data(), want);
-            EXPECT_LE(error, AccuracyBound(n)) << "order " << order << " flag " << flag;
-            worstRatio = std::max(worstRatio, error / AccuracyBound(n));
-            worstError = std::max(worstError, error);
+    for (const Direction& direction : Directions(false)) {
+        SCOPED_TRACE(direction.name);
+        double worstRatio = 0.0, worstError = 0.0;
+        for (int order = 0; order <= kMaxTestedOrder; ++order) {
+            const std::size_t n = std::size_t(1) << order;
+            const std::vector<float> packed = dft_reference::RandomSignal(n, 2000u + order);
+            const std::vector<double> samples =
+                dft_reference::RealSamples(dft_reference::Unpacked(packed.data(), n), n);
+            for (std::int32_t flag : kFlags) {
+                SpecHolder holder;
+                ASSERT_EQ(RealFftInitAlloc(&holder.spec, order, flag, 0), StatusOk);
+                const std::vector<float> got = RunBothWays(
+                    packed, [&](const float* s, float* d) { return direction.outOfPlace(s, d, holder.spec, nullptr); },
+                    [&](float* b) { return RunInPlace(direction, b, holder.spec); });
+                std::vector<double> want = samples;
+                for (double& v : want) v *= InverseFactor(flag, n);
+                const double error = dft_reference::RelativeRmsError(got.data(), want);
+                EXPECT_LE(error, AccuracyBound(n)) << "order " << order << " flag " << flag;
+                worstRatio = std::max(worstRatio, error / AccuracyBound(n));
+                worstError = std::max(worstError, error);
+            }
         }
+        std::printf("inverse, %s: worst relative RMS error %.3g, at most %.3f of the bound\n", direction.name,
+                    worstError, worstRatio);
     }
-    std::printf("inverse: worst relative RMS error %.3g, at most %.3f of the bound\n", worstError, worstRatio);
 }
 
 // The long-length reference is itself checked against the direct DFT, so the

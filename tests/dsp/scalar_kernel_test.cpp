@@ -1,7 +1,7 @@
 // The scalar transform kernels, which only the 32-bit generic variant runs in
 // production, compiled here on any machine and checked against the reference.
 #define SARNOVELLITE_FFT_KERNELS_SCALAR 1
-#include "dsp/real_fft_kernels.h"
+#include "dsp/detail/real_fft_kernels.h"
 
 #if defined(SARNOVELLITE_FFT_KERNELS_USE_SSE)
 #error "the scalar kernels were not selected"
@@ -13,7 +13,7 @@
 #include <cmath>
 #include <vector>
 
-#include "dsp/real_fft_spec_builder.h"
+#include "dsp/detail/real_fft_spec_builder.h"
 #include "tests/dsp/dft_reference.h"
 
 namespace {

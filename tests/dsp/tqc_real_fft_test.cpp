@@ -8,10 +8,10 @@
 #include <limits>
 #include <vector>
 
-#include "dsp/primitive_slots.h"
+#include "dsp/detail/primitive_slots.h"
 #include "dsp/primitives.h"
 #include "dsp/tqc_real_fft.h"
-#include "dsp/variants/class_variants.h"
+#include "dsp/detail/variants/class_variants.h"
 #include "tests/dsp/dft_reference.h"
 
 namespace {

@@ -3,7 +3,7 @@
 //
 // Everything here has internal linkage on purpose: every variant source gets
 // its own copy, so code built for a newer instruction set can never be linked
-// into another class's variant. Include this only from dsp/variants/*.cpp.
+// into another class's variant. Include this only from dsp/detail/variants/*.cpp.
 //
 // Layout and scaling are described in dsp/primitives.h; the table layout in
 // dsp/real_fft_spec.h. The kernels use no scratch memory (workSize 0).
@@ -23,6 +23,15 @@
 #if defined(__SSE__) && !defined(SARNOVELLITE_FFT_KERNELS_SCALAR)
 #include <xmmintrin.h>
 #define SARNOVELLITE_FFT_KERNELS_USE_SSE 1
+#endif
+
+// The source of the wide kernel (compiled for AVX2 and FMA, chosen at start-up
+// on processors that have them) defines SARNOVELLITE_FFT_KERNELS_AVX2 and gets
+// passes that hold four complex values per register; the pieces without a
+// wide form keep the two-value code.
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_SSE) && defined(SARNOVELLITE_FFT_KERNELS_AVX2)
+#include <immintrin.h>
+#define SARNOVELLITE_FFT_KERNELS_USE_AVX2 1
 #endif
 
 namespace {
@@ -275,6 +284,123 @@ void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twi
     }
 }
 
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_AVX2)
+
+// Lanes (re0, im0, re1, im1 | re2, im2, re3, im3): four complex values per
+// register; most instructions work on each 128-bit half alone.
+
+inline __m256 SwapReIm(__m256 a)
+{
+    return _mm256_permute_ps(a, _MM_SHUFFLE(2, 3, 0, 1));
+}
+
+// a * w (forward) or a * conj(w) (inverse), w given as its duplicated real
+// and imaginary parts: fused multiply with alternating subtract and add.
+template <bool kInverse>
+inline __m256 MultiplyByTwiddle(__m256 a, __m256 wr, __m256 wi)
+{
+    const __m256 crossed = _mm256_mul_ps(SwapReIm(a), wi);
+    return kInverse ? _mm256_fmsubadd_ps(a, wr, crossed) : _mm256_fmaddsub_ps(a, wr, crossed);
+}
+
+// Multiplies by -i (forward) or +i (inverse).
+template <bool kInverse>
+inline __m256 RotateQuarter(__m256 a)
+{
+    const __m256 sign = kInverse ? _mm256_set_ps(0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f)
+                                 : _mm256_set_ps(-0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f);
+    return _mm256_xor_ps(SwapReIm(a), sign);
+}
+
+struct WideTwiddles {
+    __m256 re1, im1, re2, im2, re3, im3;  // duplicated parts of W^j, W^2j, W^3j for four j
+};
+
+// The twiddles of four consecutive j, whose table entries lie `step` floats
+// apart. As in LoadTwiddles, the load of W^3j may reach two floats into the
+// next entry, which always exists.
+inline WideTwiddles LoadWideTwiddles(const float* w, std::int32_t step)
+{
+    const __m256 even12 = _mm256_set_m128(_mm_loadu_ps(w + 2 * step), _mm_loadu_ps(w));
+    const __m256 odd12 = _mm256_set_m128(_mm_loadu_ps(w + 3 * step), _mm_loadu_ps(w + step));
+    const __m256 even3 = _mm256_set_m128(_mm_loadu_ps(w + 2 * step + 4), _mm_loadu_ps(w + 4));
+    const __m256 odd3 = _mm256_set_m128(_mm_loadu_ps(w + 3 * step + 4), _mm_loadu_ps(w + step + 4));
+    const __m256 w1 = _mm256_castpd_ps(_mm256_unpacklo_pd(_mm256_castps_pd(even12), _mm256_castps_pd(odd12)));
+    const __m256 w2 = _mm256_castpd_ps(_mm256_unpackhi_pd(_mm256_castps_pd(even12), _mm256_castps_pd(odd12)));
+    const __m256 w3 = _mm256_castpd_ps(_mm256_unpacklo_pd(_mm256_castps_pd(even3), _mm256_castps_pd(odd3)));
+    return {_mm256_moveldup_ps(w1), _mm256_movehdup_ps(w1), _mm256_moveldup_ps(w2),
+            _mm256_movehdup_ps(w2), _mm256_moveldup_ps(w3), _mm256_movehdup_ps(w3)};
+}
+
+// Four radix-4 butterflies at j..j + 3 of the block whose first value is z0.
+template <bool kInverse>
+inline void Radix4ButterflyQuad(float* z0, std::int32_t quarter, const WideTwiddles& w)
+{
+    float* z1 = z0 + 2 * quarter;
+    float* z2 = z1 + 2 * quarter;
+    float* z3 = z2 + 2 * quarter;
+    const __m256 a0 = _mm256_loadu_ps(z0);
+    const __m256 a2 = MultiplyByTwiddle<kInverse>(_mm256_loadu_ps(z1), w.re2, w.im2);  // residue 2
+    const __m256 a1 = MultiplyByTwiddle<kInverse>(_mm256_loadu_ps(z2), w.re1, w.im1);  // residue 1
+    const __m256 a3 = MultiplyByTwiddle<kInverse>(_mm256_loadu_ps(z3), w.re3, w.im3);
+    const __m256 t0 = _mm256_add_ps(a0, a2);
+    const __m256 t1 = _mm256_sub_ps(a0, a2);
+    const __m256 t2 = _mm256_add_ps(a1, a3);
+    const __m256 t3 = RotateQuarter<kInverse>(_mm256_sub_ps(a1, a3));
+    _mm256_storeu_ps(z0, _mm256_add_ps(t0, t2));
+    _mm256_storeu_ps(z2, _mm256_sub_ps(t0, t2));
+    _mm256_storeu_ps(z1, _mm256_add_ps(t1, t3));
+    _mm256_storeu_ps(z3, _mm256_sub_ps(t1, t3));
+}
+
+// The two-value first pass on two groups at once: each 128-bit half holds the
+// registers the two-value code would, one group per half.
+template <bool kInverse>
+void WideFirstRadix4Pass(float* z, std::int32_t m)
+{
+    const __m256 rotateSecond = kInverse ? _mm256_set_ps(0.0f, -0.0f, 0.0f, 0.0f, 0.0f, -0.0f, 0.0f, 0.0f)
+                                         : _mm256_set_ps(-0.0f, 0.0f, 0.0f, 0.0f, -0.0f, 0.0f, 0.0f, 0.0f);
+    for (std::int32_t g = 0; g < m; g += 8) {
+        float* p = z + 2 * g;
+        const __m256 first = _mm256_loadu_ps(p);       // q0, q1 | q2, q3 of group g
+        const __m256 second = _mm256_loadu_ps(p + 8);  // the same of group g + 4
+        const __m256d a = _mm256_castps_pd(_mm256_permute2f128_ps(first, second, 0x20));  // q0, q1
+        const __m256d b = _mm256_castps_pd(_mm256_permute2f128_ps(first, second, 0x31));  // q2, q3
+        const __m256 lo = _mm256_castpd_ps(_mm256_unpacklo_pd(a, b));  // q0, q2
+        const __m256 hi = _mm256_castpd_ps(_mm256_unpackhi_pd(a, b));  // q1, q3
+        const __m256d sums = _mm256_castps_pd(_mm256_add_ps(lo, hi));   // t0, t2
+        const __m256d diffs = _mm256_castps_pd(_mm256_sub_ps(lo, hi));  // t1, t3
+        const __m256 firsts = _mm256_castpd_ps(_mm256_unpacklo_pd(sums, diffs));  // t0, t1
+        __m256 seconds = _mm256_castpd_ps(_mm256_unpackhi_pd(sums, diffs));       // t2, t3
+        seconds = _mm256_permute_ps(seconds, _MM_SHUFFLE(2, 3, 1, 0));
+        seconds = _mm256_xor_ps(seconds, rotateSecond);
+        const __m256 low = _mm256_add_ps(firsts, seconds);   // X0, X1
+        const __m256 high = _mm256_sub_ps(firsts, seconds);  // X2, X3
+        _mm256_storeu_ps(p, _mm256_permute2f128_ps(low, high, 0x20));
+        _mm256_storeu_ps(p + 8, _mm256_permute2f128_ps(low, high, 0x31));
+    }
+}
+
+// quarter >= 4: the j of one block come four at a time.
+template <bool kInverse>
+void WideRadix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles)
+{
+    const std::int32_t length = 4 * quarter;
+    const std::int32_t step = 6 * (m / length);
+    if (m <= kCacheResidentComplexCount) {
+        for (std::int32_t j = 0; j < quarter; j += 4) {
+            const WideTwiddles w = LoadWideTwiddles(twiddles + j * step, step);
+            for (std::int32_t b = 0; b < m; b += length) Radix4ButterflyQuad<kInverse>(z + 2 * (b + j), quarter, w);
+        }
+    } else {
+        for (std::int32_t b = 0; b < m; b += length)
+            for (std::int32_t j = 0; j < quarter; j += 4)
+                Radix4ButterflyQuad<kInverse>(z + 2 * (b + j), quarter, LoadWideTwiddles(twiddles + j * step, step));
+    }
+}
+
+#endif  // SARNOVELLITE_FFT_KERNELS_USE_AVX2
+
 #else
 
 template <bool kInverse>
@@ -320,13 +446,23 @@ void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twi
 template <bool kInverse>
 void ComplexTransform(float* z, std::int32_t m, int log2m, const float* twiddles)
 {
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_AVX2)
+    WideFirstRadix4Pass<kInverse>(z, m);  // m >= 8
+#else
     FirstRadix4Pass<kInverse>(z, m);
+#endif
     std::int32_t quarter = 4;
     if (log2m % 2 != 0) {
         Radix2Pass8<kInverse>(z, m, twiddles);
         quarter = 8;
     }
-    for (; quarter < m; quarter *= 4) Radix4Pass<kInverse>(z, m, quarter, twiddles);
+    for (; quarter < m; quarter *= 4) {
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_AVX2)
+        WideRadix4Pass<kInverse>(z, m, quarter, twiddles);
+#else
+        Radix4Pass<kInverse>(z, m, quarter, twiddles);
+#endif
+    }
 }
 
 void Scale(float* x, std::int64_t count, float factor)
@@ -487,12 +623,11 @@ inline void LoadSplitFactors(const float* split, std::int32_t k, __m128& first, 
     second = _mm_shuffle_ps(f0, f1, _MM_SHUFFLE(3, 1, 3, 1));
 }
 
-// Bins k = 1.. in groups of four while a whole group and its mirrors fit below
-// M/2 without meeting; returns the first bin left for the scalar code.
-inline std::int32_t ForwardSplitQuads(float* dst, std::int32_t m, const float* split, float scale)
+// Bins from k on in groups of four while a whole group and its mirrors fit
+// below M/2 without meeting; returns the first bin left for the scalar code.
+inline std::int32_t ForwardSplitQuads(float* dst, std::int32_t m, const float* split, float scale, std::int32_t k)
 {
     const __m128 factor = _mm_set1_ps(scale);
-    std::int32_t k = 1;
     for (; k + 3 < m / 2; k += 4) {
         const SplitQuad in = LoadSplitQuad(dst, m, k, factor);
         __m128 c, s;
@@ -507,10 +642,10 @@ inline std::int32_t ForwardSplitQuads(float* dst, std::int32_t m, const float* s
     return k;
 }
 
-inline std::int32_t InverseSplitQuads(const float* src, float* dst, std::int32_t m, const float* split, float scale)
+inline std::int32_t InverseSplitQuads(const float* src, float* dst, std::int32_t m, const float* split, float scale,
+                                      std::int32_t k)
 {
     const __m128 factor = _mm_set1_ps(scale);
-    std::int32_t k = 1;
     for (; k + 3 < m / 2; k += 4) {
         const SplitQuad in = LoadSplitQuad(src, m, k, factor);  // c = pr, d = qr, e = pi, f = qi
         __m128 co, si;
@@ -529,24 +664,134 @@ inline std::int32_t InverseSplitQuads(const float* src, float* dst, std::int32_t
 
 #else
 
-inline std::int32_t ForwardSplitQuads(float*, std::int32_t, const float*, float)
+inline std::int32_t ForwardSplitQuads(float*, std::int32_t, const float*, float, std::int32_t k)
 {
-    return 1;
+    return k;
 }
 
-inline std::int32_t InverseSplitQuads(const float*, float*, std::int32_t, const float*, float)
+inline std::int32_t InverseSplitQuads(const float*, float*, std::int32_t, const float*, float, std::int32_t k)
 {
-    return 1;
+    return k;
 }
 
 #endif  // SARNOVELLITE_FFT_KERNELS_USE_SSE
+
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_AVX2)
+
+// Eight bins k..k+7 and their mirrors M-k..M-k-7. Real and imaginary parts are
+// gathered into separate registers in the order (k, k+1, k+4, k+5 | k+2, k+3,
+// k+6, k+7), mirrors and split factors alike: the arithmetic is element-wise,
+// and the stores undo exactly that order.
+struct SplitOct {
+    __m256 pr, pi, qr, qi;
+};
+
+inline __m256 ReverseComplexOrder(__m256 a)
+{
+    return _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(a), _MM_SHUFFLE(0, 1, 2, 3)));
+}
+
+inline void Deinterleave(__m256 first, __m256 second, __m256& re, __m256& im)
+{
+    re = _mm256_shuffle_ps(first, second, _MM_SHUFFLE(2, 0, 2, 0));
+    im = _mm256_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1));
+}
+
+// The order Deinterleave leaves is the one the per-half unpacks put back.
+inline void Interleave(__m256 re, __m256 im, __m256& first, __m256& second)
+{
+    first = _mm256_unpacklo_ps(re, im);
+    second = _mm256_unpackhi_ps(re, im);
+}
+
+inline SplitOct LoadSplitOct(const float* data, std::int32_t m, std::int32_t k, __m256 scale)
+{
+    SplitOct v;
+    Deinterleave(_mm256_mul_ps(_mm256_loadu_ps(data + 2 * k), scale),
+                 _mm256_mul_ps(_mm256_loadu_ps(data + 2 * k + 8), scale), v.pr, v.pi);
+    const __m256 nearMirrors = ReverseComplexOrder(_mm256_loadu_ps(data + 2 * (m - k - 3)));  // M-k .. M-k-3
+    const __m256 farMirrors = ReverseComplexOrder(_mm256_loadu_ps(data + 2 * (m - k - 7)));   // M-k-4 .. M-k-7
+    Deinterleave(_mm256_mul_ps(nearMirrors, scale), _mm256_mul_ps(farMirrors, scale), v.qr, v.qi);
+    return v;
+}
+
+inline void StoreSplitOct(float* data, std::int32_t m, std::int32_t k, const SplitOct& v)
+{
+    __m256 first, second;
+    Interleave(v.pr, v.pi, first, second);
+    _mm256_storeu_ps(data + 2 * k, first);
+    _mm256_storeu_ps(data + 2 * k + 8, second);
+    Interleave(v.qr, v.qi, first, second);
+    _mm256_storeu_ps(data + 2 * (m - k - 3), ReverseComplexOrder(first));
+    _mm256_storeu_ps(data + 2 * (m - k - 7), ReverseComplexOrder(second));
+}
+
+inline void LoadSplitFactors(const float* split, std::int32_t k, __m256& first, __m256& second)
+{
+    Deinterleave(_mm256_loadu_ps(split + 2 * k), _mm256_loadu_ps(split + 2 * k + 8), first, second);
+}
+
+inline std::int32_t ForwardSplitOcts(float* dst, std::int32_t m, const float* split, float scale)
+{
+    const __m256 factor = _mm256_set1_ps(scale);
+    std::int32_t k = 1;
+    for (; k + 7 < m / 2; k += 8) {
+        const SplitOct in = LoadSplitOct(dst, m, k, factor);
+        __m256 c, s;
+        LoadSplitFactors(split, k, c, s);
+        const __m256 d = _mm256_sub_ps(in.pr, in.qr);
+        const __m256 e = _mm256_add_ps(in.pi, in.qi);
+        const __m256 g = _mm256_fmadd_ps(d, s, _mm256_mul_ps(e, c));
+        const __m256 h = _mm256_fmsub_ps(e, s, _mm256_mul_ps(d, c));
+        StoreSplitOct(dst, m, k,
+                      {_mm256_add_ps(in.qr, g), _mm256_sub_ps(h, in.qi), _mm256_sub_ps(in.pr, g),
+                       _mm256_sub_ps(h, in.pi)});
+    }
+    return k;
+}
+
+inline std::int32_t InverseSplitOcts(const float* src, float* dst, std::int32_t m, const float* split, float scale)
+{
+    const __m256 factor = _mm256_set1_ps(scale);
+    std::int32_t k = 1;
+    for (; k + 7 < m / 2; k += 8) {
+        const SplitOct in = LoadSplitOct(src, m, k, factor);  // c = pr, d = qr, e = pi, f = qi
+        __m256 co, si;
+        LoadSplitFactors(split, k, co, si);
+        const __m256 cMinusD = _mm256_sub_ps(in.pr, in.qr);
+        const __m256 cPlusD = _mm256_add_ps(in.pr, in.qr);
+        const __m256 ePlusF = _mm256_add_ps(in.pi, in.qi);
+        const __m256 eMinusF = _mm256_sub_ps(in.pi, in.qi);
+        const __m256 h = _mm256_fmsub_ps(cMinusD, si, _mm256_mul_ps(ePlusF, co));
+        const __m256 g = _mm256_fmadd_ps(cMinusD, co, _mm256_mul_ps(ePlusF, si));
+        StoreSplitOct(dst, m, k,
+                      {_mm256_add_ps(cPlusD, h), _mm256_add_ps(eMinusF, g), _mm256_sub_ps(cPlusD, h),
+                       _mm256_sub_ps(g, eMinusF)});
+    }
+    return k;
+}
+
+#else
+
+inline std::int32_t ForwardSplitOcts(float*, std::int32_t, const float*, float)
+{
+    return 1;
+}
+
+inline std::int32_t InverseSplitOcts(const float*, float*, std::int32_t, const float*, float)
+{
+    return 1;
+}
+
+#endif  // SARNOVELLITE_FFT_KERNELS_USE_AVX2
 
 void ForwardSplit(float* dst, std::int32_t m, const float* split, float scale)
 {
     const float a = scale * dst[0], b = scale * dst[1];
     dst[0] = a + b;
     dst[1] = a - b;
-    for (std::int32_t k = ForwardSplitQuads(dst, m, split, scale); k < m / 2; ++k)
+    const std::int32_t wideEnd = ForwardSplitOcts(dst, m, split, scale);
+    for (std::int32_t k = ForwardSplitQuads(dst, m, split, scale, wideEnd); k < m / 2; ++k)
         ForwardSplitPair(dst, m, k, split, scale);
     dst[m] = scale * dst[m];
     dst[m + 1] = -(scale * dst[m + 1]);
@@ -556,7 +801,8 @@ void InverseSplit(const float* src, float* dst, std::int32_t m, const float* spl
 {
     const float p0 = scale * src[0], p1 = scale * src[1];
     const float middleRe = scale * src[m], middleIm = scale * src[m + 1];
-    for (std::int32_t k = InverseSplitQuads(src, dst, m, split, scale); k < m / 2; ++k)
+    const std::int32_t wideEnd = InverseSplitOcts(src, dst, m, split, scale);
+    for (std::int32_t k = InverseSplitQuads(src, dst, m, split, scale, wideEnd); k < m / 2; ++k)
         InverseSplitPair(src, dst, m, k, split, scale);
     dst[0] = p0 + p1;
     dst[1] = p0 - p1;

@@ -3,7 +3,7 @@
 #include <initializer_list>
 
 #include "dsp/fft_status.h"
-#include "dsp/variants/class_variants.h"
+#include "dsp/detail/variants/class_variants.h"
 
 namespace class0_generic {
 

@@ -1,4 +1,4 @@
-#include "dsp/real_fft_spec_builder.h"
+#include "dsp/detail/real_fft_spec_builder.h"
 
 #include <cmath>
 #include <cstring>

@@ -10,7 +10,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "dsp/primitive_signatures.h"
+#include "dsp/detail/primitive_signatures.h"
 
 enum PrimitiveSlotIndex : std::int32_t {
     kSlotRealFftInitAlloc = 0,

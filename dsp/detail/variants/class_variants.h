@@ -1,5 +1,5 @@
 // The primitive variants of each processor class, one namespace per class and
-// one source file per class (dsp/variants/classN_*.cpp), each compiled with its
+// one source file per class (dsp/detail/variants/classN_*.cpp), each compiled with its
 // class's instruction set. Class 0 runs on any processor; classes 1, 2 and 3
 // need SSE, SSE2 and SSE3 and are only reached through a selection that found
 // them. Operations a class shares with a lower class are not declared again:
@@ -15,7 +15,10 @@
     std::int32_t RealFftForwardInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work);              \
     std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work);   \
     std::int32_t RealFftInverseInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work);              \
-    std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work);
+    std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work);       \
+    /* the class's own kernel, whatever kernel_choice.h chose */                                               \
+    std::int32_t OwnRealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work); \
+    std::int32_t OwnRealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work);
 
 // Generic code for any processor.
 namespace class0_generic {
@@ -45,5 +48,11 @@ std::int32_t RealFftFree(RealFftSpec* spec);  // also class 3's
 namespace class3_sse3 {
 SARNOVELLITE_DECLARE_REAL_FFT_TRANSFORMS
 }  // namespace class3_sse3
+
+// The wide kernel for processors with AVX2 and FMA (64-bit builds only).
+namespace wide_avx2 {
+std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work);
+std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work);
+}  // namespace wide_avx2
 
 #undef SARNOVELLITE_DECLARE_REAL_FFT_TRANSFORMS

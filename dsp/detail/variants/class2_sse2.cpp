@@ -4,17 +4,19 @@
 // code is built for the newer instruction set and shared with other classes.
 #include <cstdint>
 
+#include "dsp/detail/variants/kernel_choice.h"
+
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
 #pragma GCC target("sse2,fpmath=sse")
 #endif
 
-#include "dsp/real_fft_kernels.h"
-#include "dsp/real_fft_spec_builder.h"
-#include "dsp/variants/class_variants.h"
+#include "dsp/detail/real_fft_kernels.h"
+#include "dsp/detail/real_fft_spec_builder.h"
+#include "dsp/detail/variants/class_variants.h"
 
 namespace class2_sse2 {
 
-#include "dsp/variants/define_real_fft_transforms.h"
+#include "dsp/detail/variants/define_real_fft_transforms.h"
 
 std::int32_t RealFftFree(RealFftSpec* spec)
 {
