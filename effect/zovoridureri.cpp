@@ -49,10 +49,7 @@ ZOVOridureri::ZOVOridureri(audioMasterCallback audioMaster)
     setupEngine();
 }
 
-ZOVOridureri::~ZOVOridureri() {
-    engine.reset();
-    interleaveBuffer.reset();
-}
+ZOVOridureri::~ZOVOridureri() = default;
 
 void ZOVOridureri::setupEngine() {
     interleaveBuffer = std::make_unique<float[]>(static_cast<std::size_t>(sliceLength) * channelCount);
@@ -60,10 +57,10 @@ void ZOVOridureri::setupEngine() {
     engine = std::make_unique<TQCStreamEngine>(sliceLength, channelCount);
     sensitivityValue.store(0.0f, kRelaxed);
     sensitivityLevel.store(0, kRelaxed);
-    engine->detector.setSensitivity(0);
+    engine->detector().setSensitivity(0);
     clickGapValue.store(kDefaultClickGapValue, kRelaxed);
     clickGapSamples.store(kDefaultClickGapSamples, kRelaxed);
-    engine->detector.setClickGap(kDefaultClickGapSamples);
+    engine->detector().setClickGap(kDefaultClickGapSamples);
 }
 
 // Every call reaches the detector, changed or not; it clamps the level and
@@ -74,14 +71,14 @@ void ZOVOridureri::setParameter(VstInt32 index, float value) {
             const std::int32_t level = sensitivityLevelFor(value);
             sensitivityValue.store(value, kRelaxed);
             sensitivityLevel.store(level, kRelaxed);
-            engine->detector.setSensitivity(level);
+            engine->detector().setSensitivity(level);
             break;
         }
         case kClickGapIndex: {
             const std::int32_t gap = clickGapSamplesFor(value);
             clickGapValue.store(value, kRelaxed);
             clickGapSamples.store(gap, kRelaxed);
-            engine->detector.setClickGap(gap);
+            engine->detector().setClickGap(gap);
             break;
         }
         case kSpareIndex:

@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstddef>
-#include <new>
 
 void TQCChannelBuffers::init(int32_t newBlockSize, int32_t newChannels, int32_t newHistory) {
     release();
@@ -11,13 +10,10 @@ void TQCChannelBuffers::init(int32_t newBlockSize, int32_t newChannels, int32_t 
     history = newHistory;
     channels = newChannels;
     try {
-        storage = new float*[static_cast<std::size_t>(channels)]();
-        windows = new float*[static_cast<std::size_t>(channels)]();
         const std::size_t areaFloats = static_cast<std::size_t>(history) + 2 * static_cast<std::size_t>(blockSize);
-        for (int32_t c = 0; c < channels; ++c) {
-            storage[c] = new float[areaFloats]();  // value-initialised: 0.0
-            windows[c] = storage[c] + history;
-        }
+        storage.assign(static_cast<std::size_t>(channels), std::vector<float>(areaFloats, 0.0f));
+        windows.resize(static_cast<std::size_t>(channels));
+        for (std::size_t c = 0; c < windows.size(); ++c) windows[c] = storage[c].data() + history;
     } catch (...) {
         release();
         throw;
@@ -25,17 +21,11 @@ void TQCChannelBuffers::init(int32_t newBlockSize, int32_t newChannels, int32_t 
 }
 
 void TQCChannelBuffers::clearSamples() {
-    if (storage == nullptr) return;
-    const std::size_t areaFloats = static_cast<std::size_t>(history) + 2 * static_cast<std::size_t>(blockSize);
-    for (int32_t c = 0; c < channels; ++c) std::fill_n(storage[c], areaFloats, 0.0f);
+    for (auto& area : storage) std::fill(area.begin(), area.end(), 0.0f);
 }
 
 void TQCChannelBuffers::release() {
-    if (storage != nullptr) {
-        for (int32_t c = 0; c < channels; ++c) delete[] storage[c];
-    }
-    delete[] storage;
-    delete[] windows;
-    storage = nullptr;
-    windows = nullptr;
+    // Swapping with empty vectors returns the memory now, not at destruction.
+    std::vector<std::vector<float>>().swap(storage);
+    std::vector<float*>().swap(windows);
 }

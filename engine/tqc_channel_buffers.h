@@ -1,18 +1,20 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 // One contiguous float area per channel with a window pointer placed `history`
 // samples into it: positions -history..-1 (relative to the window pointer) are
 // the history, 0..blockSize-1 the window, and a further blockSize floats are
 // spare and never touched.
 //
-// Plain record: init() allocates, release() frees (safe to call on a record
-// that was never or only partly initialised, and more than once). Every sample
-// starts at 0.0, so history that no frame has reached yet reads as silence.
+// Plain record owned by value: init() allocates, release() frees early (safe
+// on a record that was never or only partly initialised, and more than once);
+// whatever is still held is freed with the record. Every sample starts at 0.0,
+// so history that no frame has reached yet reads as silence.
 struct TQCChannelBuffers {
-    float** storage = nullptr;  // channels owning pointers
-    float** windows = nullptr;  // storage[c] + history
+    std::vector<std::vector<float>> storage;  // one area per channel
+    std::vector<float*> windows;              // storage[c].data() + history
     int32_t blockSize = 0;
     int32_t history = 0;
     int32_t channels = 0;

@@ -26,18 +26,25 @@ void TQCCrackleDetector::init(int32_t newBlockSize, int32_t /*channels*/) {
     clickGap.store(32, std::memory_order_relaxed);
     const auto n = static_cast<size_t>(blockSize);
     try {
-        diffs = new float[n]();
-        smoothedDiffs = new float[n]();
-        smoothedAutocorr = new float[n]();
-        regions = new ClickRegion[n]();
-        peaks = new PeakEntry[n]();
-        selectScratch = new PeakEntry[n]();
-        fft = new TQCRealFFT(0);
-        spectrum = new float[2 * n + 2]();
+        storage.diffs.assign(n, 0.0f);
+        storage.smoothedDiffs.assign(n, 0.0f);
+        storage.smoothedAutocorr.assign(n, 0.0f);
+        storage.regions.assign(n, ClickRegion{});
+        storage.peaks.assign(n, PeakEntry{});
+        storage.selectScratch.assign(n, PeakEntry{});
+        fft = std::make_unique<TQCRealFFT>(0);
+        storage.spectrum.assign(2 * n + 2, 0.0f);
     } catch (...) {
         release();
         throw;
     }
+    diffs = storage.diffs.data();
+    smoothedDiffs = storage.smoothedDiffs.data();
+    smoothedAutocorr = storage.smoothedAutocorr.data();
+    spectrum = storage.spectrum.data();
+    regions = storage.regions.data();
+    peaks = storage.peaks.data();
+    selectScratch = storage.selectScratch.data();
     regionCount = 0;
     peakCount = 0;
     // Build the transform tables now, before any audio: left to the first
@@ -47,21 +54,11 @@ void TQCCrackleDetector::init(int32_t newBlockSize, int32_t /*channels*/) {
 }
 
 void TQCCrackleDetector::release() {
-    delete[] smoothedAutocorr;
-    delete[] diffs;
-    delete[] smoothedDiffs;
-    delete[] regions;
-    delete[] peaks;
-    delete[] selectScratch;
-    delete[] spectrum;
     smoothedAutocorr = diffs = smoothedDiffs = spectrum = nullptr;
     regions = nullptr;
     peaks = selectScratch = nullptr;
-    if (fft != nullptr) {
-        fft->freeSpec();
-        delete fft;
-        fft = nullptr;
-    }
+    storage = WorkStorage{};  // returns the memory now
+    fft.reset();              // and the transform's spec with it
     regionCount = 0;
     peakCount = 0;
 }

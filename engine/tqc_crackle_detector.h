@@ -2,8 +2,10 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+#include <vector>
 
-class TQCRealFFT;
+#include "dsp/tqc_real_fft.h"
 
 // A click region: first and last sample, both included.
 struct ClickRegion {
@@ -41,9 +43,14 @@ struct PeakEntry {
 // it needs it, so a change takes effect at the next read.
 //
 // Plain object: init() and release() are called by the owner; release() is
-// safe on a never-initialised or already released detector.
+// safe on a never-initialised or already released detector, and whatever is
+// still held is freed with the object.
 class TQCCrackleDetector {
 public:
+    TQCCrackleDetector() = default;
+    TQCCrackleDetector(const TQCCrackleDetector&) = delete;
+    TQCCrackleDetector& operator=(const TQCCrackleDetector&) = delete;
+
     // Throws std::bad_alloc on failure, leaving the detector released.
     void init(int32_t blockSize, int32_t channels);
     void release();
@@ -114,6 +121,8 @@ private:
     std::atomic<float> thresholdFactor{3.0f};
     float peakQuantile = 0.95f;
     std::atomic<int32_t> clickGap{32};
+    // The work buffers, sized by init. The analysis reads them through the
+    // plain pointers below, which point into the owning vectors of `storage`.
     float* diffs = nullptr;
     float* smoothedDiffs = nullptr;
     float* smoothedAutocorr = nullptr;
@@ -124,7 +133,12 @@ private:
     PeakEntry* selectScratch = nullptr;
     int32_t regionCount = 0;
     int32_t peakCount = 0;
-    TQCRealFFT* fft = nullptr;
+    struct WorkStorage {
+        std::vector<float> diffs, smoothedDiffs, smoothedAutocorr, spectrum;
+        std::vector<ClickRegion> regions;
+        std::vector<PeakEntry> peaks, selectScratch;
+    } storage;
+    std::unique_ptr<TQCRealFFT> fft;
     // Region positions are stored as window position + regionOrigin (the
     // newFrames of the call that built them); every use subtracts it again.
     int32_t regionOrigin = 0;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
 // Fixed-capacity FIFO of bytes with wrap-around.
 //
@@ -15,7 +16,7 @@
 class TQCRingBuffer {
 public:
     explicit TQCRingBuffer(int32_t capacity);
-    virtual ~TQCRingBuffer();
+    virtual ~TQCRingBuffer() = default;
 
     TQCRingBuffer(const TQCRingBuffer&) = delete;
     TQCRingBuffer& operator=(const TQCRingBuffer&) = delete;
@@ -37,7 +38,7 @@ public:
 
 private:
     int32_t capacity;
-    uint8_t* storage;
+    std::unique_ptr<uint8_t[]> storage;
     int32_t writePos;
     int32_t readPos;
     int32_t fill;

@@ -4,34 +4,18 @@
 
 TQCStreamEngine::TQCStreamEngine(int32_t newBlockSize, int32_t newChannels)
     : blockSize(newBlockSize), channels(newChannels), advance(newBlockSize), ringCapacity(0) {
-    try {
-        analysisBuffers.init(blockSize, channels, 0);
-        repairBuffers.init(blockSize, channels, 0);
-        detector.init(blockSize, channels);
-        ringCapacity = blockSize * channels * static_cast<int32_t>(sizeof(float)) * 4;
-        splitter = std::make_unique<TQCChannelSplitter>(blockSize, channels);
-        inputRing = std::make_unique<TQCRingBuffer>(ringCapacity);
-        outputRing = std::make_unique<TQCRingBuffer>(ringCapacity);
-        // merge() may write a whole carry store (up to one block) of frames.
-        scratch = std::make_unique<float[]>(static_cast<size_t>(blockSize) * channels);
-    } catch (...) {
-        detector.release();
-        repairBuffers.release();
-        analysisBuffers.release();
-        throw;
-    }
+    // Every member owns what it allocates, so a failure part-way releases
+    // what was built before it.
+    analysisBuffers.init(blockSize, channels, 0);
+    repairBuffers.init(blockSize, channels, 0);
+    crackleDetector.init(blockSize, channels);
+    ringCapacity = blockSize * channels * static_cast<int32_t>(sizeof(float)) * 4;
+    splitter = std::make_unique<TQCChannelSplitter>(blockSize, channels);
+    inputRing = std::make_unique<TQCRingBuffer>(ringCapacity);
+    outputRing = std::make_unique<TQCRingBuffer>(ringCapacity);
+    // merge() may write a whole carry store (up to one block) of frames.
+    scratch = std::make_unique<float[]>(static_cast<size_t>(blockSize) * channels);
     reset();
-}
-
-TQCStreamEngine::~TQCStreamEngine() {
-    splitter->release();
-    splitter.reset();
-    inputRing.reset();
-    outputRing.reset();
-    scratch.reset();
-    detector.release();
-    repairBuffers.release();
-    analysisBuffers.release();
 }
 
 // A restart begins a new stream: the frames still held from the stopped one
@@ -78,7 +62,7 @@ bool TQCStreamEngine::runCycle() {
     int32_t firstCount = 0;
     int32_t secondCount = 0;
     for (int32_t c = 0; c < channels; ++c) {
-        int32_t count = detector.processBlock(analysisBuffers.windows[c], repairBuffers.windows[c],
+        int32_t count = crackleDetector.processBlock(analysisBuffers.windows[c], repairBuffers.windows[c],
                                               newFrames);
         // Fewer than one frame per cycle could never finish a call.
         if (count < 1) count = 1;

@@ -22,14 +22,13 @@
 // dropped, and the output is what a new engine would give for the new input.
 //
 // Threads: process() and reset() on the audio thread (never overlapping);
-// detector.setSensitivity / setClickGap from any thread. Everything, the
+// detector().setSensitivity / setClickGap from any thread. Everything, the
 // transform tables included, is allocated in the constructor; process() and
 // reset() allocate nothing and take no lock.
 class TQCStreamEngine {
 public:
     // blockSize: a power of two >= 16; channels >= 1. Throws std::bad_alloc.
     TQCStreamEngine(int32_t blockSize, int32_t channels);
-    ~TQCStreamEngine();
 
     TQCStreamEngine(const TQCStreamEngine&) = delete;
     TQCStreamEngine& operator=(const TQCStreamEngine&) = delete;
@@ -39,6 +38,9 @@ public:
     // Drops every frame held (queues, windows, carry) and primes one block of
     // silence; the detector keeps its parameters. Allocates nothing.
     bool reset();
+
+    // The one detector, used for every channel; its owner sets its parameters.
+    TQCCrackleDetector& detector() { return crackleDetector; }
 
     int32_t framesPerNextCycle() const { return advance; }
     // Processing cycles run since construction (for diagnostics and benchmarks).
@@ -53,11 +55,7 @@ private:
     TQCChannelBuffers analysisBuffers;
     TQCChannelBuffers repairBuffers;
     std::unique_ptr<TQCChannelSplitter> splitter;
-
-public:
-    TQCCrackleDetector detector;
-
-private:
+    TQCCrackleDetector crackleDetector;
     int32_t blockSize;
     int32_t channels;
     int32_t advance;

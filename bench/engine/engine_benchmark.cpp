@@ -29,8 +29,8 @@ double threadCpuMicroseconds() {
 void runEngine(benchmark::State& state, const std::vector<float>& material) {
     SelectPrimitiveClass();
     TQCStreamEngine engine(2048, 2);
-    engine.detector.setSensitivity(0);
-    engine.detector.setClickGap(32);
+    engine.detector().setSensitivity(0);
+    engine.detector().setClickGap(32);
     std::vector<float> block(2 * kHostBlock);
     int64_t mostCycles = 0;
     double longestBlockUs = 0.0;

@@ -126,8 +126,8 @@ std::unique_ptr<TQCStreamEngine> engineCountingItsConstruction() {
 
 void expectNoAllocationFromTheFirstBlock() {
     auto engine = engineCountingItsConstruction();
-    engine->detector.setSensitivity(2);
-    engine->detector.setClickGap(32);
+    engine->detector().setSensitivity(2);
+    engine->detector().setClickGap(32);
     auto signal = demandingStereo(400000);
     EXPECT_EQ(allocationsWhileProcessing(*engine, signal, 0, 400000), 0);
 }

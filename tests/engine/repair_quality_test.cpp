@@ -212,8 +212,8 @@ TEST(RepairQuality, TheEngineEmitsWhatTheWindowChainRepairs) {
     const Material m = withClicks(test_signals::sungVowel(44100, 520.0, 0.4, 9), 9, 900);
     const ChainResult r = runChain(m.dirty);
     TQCStreamEngine engine(kN, 1);
-    engine.detector.setSensitivity(0);
-    engine.detector.setClickGap(32);
+    engine.detector().setSensitivity(0);
+    engine.detector().setClickGap(32);
     std::vector<float> input = m.dirty;
     input.resize(input.size() + kN, 0.0f);
     std::mt19937 rng(10);

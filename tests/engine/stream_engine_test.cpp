@@ -19,8 +19,8 @@ constexpr int kN = 2048;
 
 std::unique_ptr<TQCStreamEngine> makeEngine(int channels) {
     auto engine = std::make_unique<TQCStreamEngine>(kN, channels);
-    engine->detector.setSensitivity(0);
-    engine->detector.setClickGap(32);
+    engine->detector().setSensitivity(0);
+    engine->detector().setClickGap(32);
     return engine;
 }
 
@@ -186,8 +186,8 @@ TEST(StreamEngine, ParametersMayChangeWhileProcessing) {
     std::thread parameterThread([&] {
         int i = 0;
         while (!done.load()) {
-            engine->detector.setSensitivity(i % 5);
-            engine->detector.setClickGap(8 + (i * 7) % 57);
+            engine->detector().setSensitivity(i % 5);
+            engine->detector().setClickGap(8 + (i * 7) % 57);
             ++i;
         }
     });

@@ -106,8 +106,8 @@ private:
 
 TEST(StreamModelComparison, StereoEngineWithClicksMatchesAQueueModelExactly) {
     TQCStreamEngine engine(kN, kChannels);
-    engine.detector.setSensitivity(0);
-    engine.detector.setClickGap(32);
+    engine.detector().setSensitivity(0);
+    engine.detector().setClickGap(32);
     StreamModel model;
     std::mt19937 rng(4242);
     std::normal_distribution<double> noise(0.0, 0.01);
