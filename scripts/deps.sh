@@ -8,8 +8,10 @@ set -euo pipefail
 packages_for() {
   case "$1" in
     build)   echo "g++ cmake make pkg-config libgtest-dev libbenchmark-dev libfftw3-dev libsndfile1-dev python3" ;;
-    # Cross compiler and Wine for the 32-bit Windows plug-in; wine32 needs the i386 architecture.
-    windows) echo "g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wine wine32:i386 icoutils" ;;
+    # Cross compilers and Wine for the 32-bit and 64-bit Windows plug-ins (wine32
+    # is optional, below).
+    windows) echo "g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
+                   binutils-mingw-w64-x86-64 googletest wine wine64 icoutils" ;;
     # A third-party VST 2 effect the command-line host is tested with.
     plugins) echo "dpf-plugins-vst" ;;
     # The peer and the timer of the command-line host's comparison benchmark.
@@ -18,33 +20,46 @@ packages_for() {
   esac
 }
 
-wanted=()
-for group in "$@"; do
-  for p in $(packages_for "$group"); do wanted+=("$p"); done
-done
+# Packages a group can do without: 32-bit Wine needs the i386 architecture,
+# which not every machine offers; without it the 32-bit Wine tests are skipped.
+optional_packages_for() {
+  case "$1" in
+    windows) echo "wine32:i386" ;;
+  esac
+}
+
+installed() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"; }
 
 missing=()
-for p in "${wanted[@]}"; do
-  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
-    missing+=("$p")
-  fi
+optional=()
+for group in "$@"; do
+  for p in $(packages_for "$group"); do installed "$p" || missing+=("$p"); done
+  for p in $(optional_packages_for "$group"); do installed "$p" || optional+=("$p"); done
 done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-needs_i386=0
-for p in "${missing[@]}"; do case "$p" in *:i386) needs_i386=1 ;; esac; done
+[ ${#missing[@]} -eq 0 ] && [ ${#optional[@]} -eq 0 ] && exit 0
 
 if [ "$(id -u)" -ne 0 ]; then
+  if [ ${#optional[@]} -gt 0 ]; then
+    echo "deps.sh: optional ${optional[*]} not installed (as root: dpkg --add-architecture i386 &&" \
+      "apt-get update && apt-get install -y ${optional[*]})" >&2
+  fi
+  [ ${#missing[@]} -eq 0 ] && exit 0
   echo "Missing Debian packages. Run as root:" >&2
-  [ $needs_i386 -eq 1 ] && echo "  dpkg --add-architecture i386 && apt-get update" >&2
   echo "  apt-get install -y ${missing[*]}" >&2
   exit 1
 fi
 
 export DEBIAN_FRONTEND=noninteractive
-if [ $needs_i386 -eq 1 ] && ! dpkg --print-foreign-architectures | grep -qx i386; then
-  dpkg --add-architecture i386
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "Installing: ${missing[*]}" >&2
+  apt-get update -qq
+  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
-echo "Installing: ${missing[*]}" >&2
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+if [ ${#optional[@]} -gt 0 ]; then
+  echo "Installing (optional): ${optional[*]}" >&2
+  if ! { { dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386; } &&
+         apt-get update -qq &&
+         apt-get install -y -qq --no-install-recommends "${optional[@]}" >/dev/null; }; then
+    echo "deps.sh: could not install ${optional[*]}; going on without it" >&2
+  fi
+fi

@@ -1,20 +1,25 @@
 #!/usr/bin/env bash
-# Cross-builds the 32-bit Windows plug-in (Sarnovellite.dll) and checks it:
-#   1. export table: module name SARNOVELLITE.dll, exactly one export, main;
-#   2. imports: only DLLs that ship with Windows;
-#   3. version resource: every string and the fixed version 2.1.0.0;
-#   4. under Wine: the LoadLibrary test host and the unit tests built for Windows;
-#   5. the DLL's output of a test signal with clicks against the Linux module's.
-# Steps 1-3 always run. Steps 4-5 run when a tiny program of the target runs
-# under Wine here (a kernel without 32-bit support runs none); otherwise one
-# line says they were skipped and why. Wine runs in a throw-away prefix under a
-# temporary directory.
-# Build directories default to the presets' (build/windows-x86, build/default);
-# WINDOWS_BUILD_DIR and LINUX_BUILD_DIR move them elsewhere.
+# Cross-builds both Windows plug-ins and checks them:
+#   32-bit DLL (preset windows-x86): module SARNOVELLITE.dll, exactly one export
+#     `main`, SSE only in the processor-class variant files;
+#   64-bit DLL (preset windows-x64): module SARNOVELLITE.dll, exports exactly
+#     `VSTPluginMain` and `main`, both the same function;
+#   both: imports only from DLLs that ship with Windows, the version resource
+#     (every string and the fixed version 2.1.0.0).
+# These static checks always run. Each DLL's Wine stage (the LoadLibrary test
+# host and the unit tests built for Windows, then the DLL's output of a test
+# signal with clicks compared with the Linux module's) runs when a tiny program
+# of that target runs under Wine here; otherwise one line says which stage was
+# skipped and why (a kernel without 32-bit support runs no 32-bit programs).
+# Wine runs in throw-away prefixes under a temporary directory.
+# Build directories default to the presets' (build/windows-x86, build/windows-x64,
+# build/default); WINDOWS_X86_BUILD_DIR, WINDOWS_X64_BUILD_DIR and
+# LINUX_BUILD_DIR move them elsewhere.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source scripts/wine-probe.sh
-windows_build=${WINDOWS_BUILD_DIR:-build/windows-x86}
+x86_build=${WINDOWS_X86_BUILD_DIR:-build/windows-x86}
+x64_build=${WINDOWS_X64_BUILD_DIR:-build/windows-x64}
 linux_build=${LINUX_BUILD_DIR:-build/default}
 scripts/deps.sh build windows
 
@@ -22,7 +27,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/sarnovellite-windows.XXXXXX")
 export WINEDEBUG=-all
 cleanup() {
   for prefix in "$work"/wine*; do
-    [ -d "$prefix" ] && WINEPREFIX=$prefix wineserver -k 2>/dev/null || true
+    if [ -d "$prefix" ]; then WINEPREFIX=$prefix wineserver -k 2>/dev/null || true; fi
   done
   rm -rf "$work"
 }
@@ -31,52 +36,89 @@ trap cleanup EXIT
 step() { printf '\n== %s\n' "$*"; }
 fail() { echo "windows-check: $*" >&2; exit 1; }
 
-step "cross build (preset windows-x86)"
-cmake --preset windows-x86 -B "$windows_build" >/dev/null
-cmake --build "$windows_build" -j "$(nproc)"
-dll=$windows_build/plugin/Sarnovellite.dll
-[ -f "$dll" ] || fail "$dll was not built"
+# Debian installs the 64-bit loader outside PATH; `wine` prefers the 32-bit one.
+wine64_loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
 
-step "export table and imports of $dll"
-dump=$(i686-w64-mingw32-objdump -p "$dll")
-module=$(awk '/^Name[ \t]+[0-9a-f]+ / {print $3; exit}' <<<"$dump")
-[ "$module" = "SARNOVELLITE.dll" ] || fail "export table names the module '$module', not SARNOVELLITE.dll"
-exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | awk '/^\t\[/ {print $NF}')
-[ "$exports" = "main" ] || fail "exports are '$(tr '\n' ' ' <<<"$exports")', want exactly main"
-# Ordinal-only exports have no name; the address table counts every export.
-address_entries=$(awk '/^\tExport Address Table[ \t]+[0-9a-f]+$/ {print $NF; exit}' <<<"$dump")
-[ -n "$address_entries" ] && [ $((16#$address_entries)) -eq 1 ] || fail "the export address table has '$address_entries' entries, want 1"
-system_dlls=" kernel32.dll user32.dll msvcrt.dll advapi32.dll ntdll.dll gdi32.dll "
-imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump")
-for d in $imports; do
-  case "$system_dlls" in *" $d "*) ;; *) fail "imports from $d, which is not a Windows system DLL" ;; esac
-done
-# The processor-selection failure is reported through the Windows message box.
-user32_functions=$(awk '/DLL Name:/ {in_user32 = (tolower($3) == "user32.dll"); next}
-                        in_user32 && NF == 3 && $1 ~ /^[0-9a-f]+$/ {print $3}' <<<"$dump")
-for f in MessageBeep MessageBoxA; do
-  grep -qx "$f" <<<"$user32_functions" || fail "$f is not imported from USER32.dll"
-done
-echo "module SARNOVELLITE.dll, export main, imports: $(tr '\n' ' ' <<<"$imports")"
+cross_build() {  # cross_build PRESET BUILD_DIR
+  step "cross build (preset $1)"
+  cmake --preset "$1" -B "$2" >/dev/null
+  cmake --build "$2" -j "$(nproc)"
+  [ -f "$2/plugin/Sarnovellite.dll" ] || fail "$2/plugin/Sarnovellite.dll was not built"
+}
 
-step "instruction sets"
-# Only the processor-class variant files may use SSE; everything else must run
-# on any i686, since a selection on a processor without SSE never reaches them.
-sse_objects=()
-while IFS= read -r -d '' object; do
-  case "$object" in */variants/class[123]_*) continue ;; esac
-  if i686-w64-mingw32-objdump -d "$object" | grep -qE '%xmm|mxcsr'; then sse_objects+=("$object"); fi
-done < <(find "$windows_build"/platform "$windows_build"/plugin "$windows_build"/dsp "$windows_build"/engine "$windows_build"/host \
-           "$windows_build"/effect -name '*.obj' -print0)
-[ ${#sse_objects[@]} -eq 0 ] || fail "SSE instructions outside the variant files: ${sse_objects[*]}"
-echo "SSE instructions only in the processor-class variant files"
+# check_export_table OBJDUMP DLL NAME... : the module name, exactly these
+# export names (in the table's sorted order), all at one address.
+check_export_table() {
+  local objdump=$1 dll=$2
+  shift 2
+  local dump module exports addresses
+  dump=$("$objdump" -p "$dll")
+  module=$(awk '/^Name[ \t]+[0-9a-f]+ / {print $3; exit}' <<<"$dump")
+  [ "$module" = "SARNOVELLITE.dll" ] || fail "$dll: export table names the module '$module', not SARNOVELLITE.dll"
+  exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | awk '/^\t\[/ {print $NF}' | tr '\n' ' ')
+  [ "$exports" = "$* " ] || fail "$dll: exports are '$exports', want exactly $*"
+  # Ordinal-only exports have no name; the address table lists every export.
+  addresses=$(sed -n '/^Export Address Table -- Ordinal Base/,/^$/p' <<<"$dump" | awk '/^\t\[/ {print $(NF-2)}')
+  [ "$(wc -l <<<"$addresses")" -eq $# ] || fail "$dll: the export address table has other entries: $addresses"
+  [ "$(sort -u <<<"$addresses" | wc -l)" -eq 1 ] || fail "$dll: the exports are not one function"
+  echo "$dll: module SARNOVELLITE.dll, exports $*"
+}
 
-step "version resource"
-wrestool -x --raw --type=version "$dll" | python3 tests/windows/check_version_resource.py \
-  || fail "version resource incomplete"
+check_imports() {  # check_imports OBJDUMP DLL
+  local dump imports user32_functions
+  dump=$("$1" -p "$2")
+  local system_dlls=" kernel32.dll user32.dll msvcrt.dll advapi32.dll ntdll.dll gdi32.dll "
+  imports=$(awk '/DLL Name:/ {print tolower($3)}' <<<"$dump")
+  for d in $imports; do
+    case "$system_dlls" in *" $d "*) ;; *) fail "$2 imports from $d, which is not a Windows system DLL" ;; esac
+  done
+  # The processor-selection failure is reported through the Windows message box.
+  user32_functions=$(awk '/DLL Name:/ {in_user32 = (tolower($3) == "user32.dll"); next}
+                          in_user32 && NF == 3 && $1 ~ /^[0-9a-f]+$/ {print $3}' <<<"$dump")
+  for f in MessageBeep MessageBoxA; do
+    grep -qx "$f" <<<"$user32_functions" || fail "$2: $f is not imported from USER32.dll"
+  done
+  echo "$2: imports $(tr '\n' ' ' <<<"$imports")"
+}
+
+# Only the processor-class variant files of the 32-bit DLL may use SSE;
+# everything else must run on any i686, since a selection on a processor
+# without SSE never reaches them.
+check_x86_instruction_sets() {  # check_x86_instruction_sets BUILD_DIR
+  local sse_objects=() object
+  while IFS= read -r -d '' object; do
+    case "$object" in */variants/class[123]_*) continue ;; esac
+    if i686-w64-mingw32-objdump -d "$object" | grep -qE '%xmm|mxcsr'; then sse_objects+=("$object"); fi
+  done < <(find "$1"/platform "$1"/plugin "$1"/dsp "$1"/engine "$1"/host "$1"/effect -name '*.obj' -print0)
+  [ ${#sse_objects[@]} -eq 0 ] || fail "SSE instructions outside the variant files: ${sse_objects[*]}"
+  echo "SSE instructions only in the processor-class variant files"
+}
+
+check_version_resource() {  # check_version_resource DLL
+  wrestool -x --raw --type=version "$1" | python3 tests/windows/check_version_resource.py \
+    || fail "$1: version resource incomplete"
+}
+
+cross_build windows-x86 "$x86_build"
+cross_build windows-x64 "$x64_build"
+x86_dll=$x86_build/plugin/Sarnovellite.dll
+x64_dll=$x64_build/plugin/Sarnovellite.dll
+
+step "export tables and imports"
+check_export_table i686-w64-mingw32-objdump "$x86_dll" main
+check_export_table x86_64-w64-mingw32-objdump "$x64_dll" VSTPluginMain main
+check_imports i686-w64-mingw32-objdump "$x86_dll"
+check_imports x86_64-w64-mingw32-objdump "$x64_dll"
+
+step "instruction sets of the 32-bit DLL"
+check_x86_instruction_sets "$x86_build"
+
+step "version resources"
+check_version_resource "$x86_dll"
+check_version_resource "$x64_dll"
 
 # The reference: the Linux module and a test signal, run through the same
-# file runner as the DLL.
+# file runner as the DLLs.
 step "Linux module and test signal"
 cmake --preset default -B "$linux_build" >/dev/null
 cmake --build "$linux_build" --target Sarnovellite plugin_file_runner -j "$(nproc)"
@@ -88,23 +130,28 @@ for sensitivity in 0 1; do
 done
 
 # Tests under Wine and the output comparison for one cross build.
-#   wine_stage BUILD_DIR DLL LOADER
+#   wine_stage LABEL BUILD_DIR LOADER
 wine_stage() {
-  local build=$1 dll=$2 loader=$3 status=0
-  step "test host and unit tests under Wine ($build)"
+  local label=$1 build=$2 loader=$3 status=0 out
+  step "$label test host and unit tests under Wine"
   ctest --test-dir "$build" --output-on-failure --no-tests=error -j "$(nproc)"
-  step "output of $dll against the Linux module's"
+  step "$label DLL's output against the Linux module's"
   for sensitivity in 0 1; do
-    "$loader" "$build/tests/loader/plugin_file_runner.exe" "$dll" "$work/clicks.f32" \
-      "$work/windows-$sensitivity.f32" "$sensitivity"
-    python3 tests/windows/compare_plugin_outputs.py "$work/clicks.f32" "$work/linux-$sensitivity.f32" \
-      "$work/windows-$sensitivity.f32" "sensitivity $sensitivity" || status=1
+    out="$work/$label-$sensitivity.f32"
+    "$loader" "$build/tests/loader/plugin_file_runner.exe" "$build/plugin/Sarnovellite.dll" "$work/clicks.f32" \
+      "$out" "$sensitivity"
+    python3 tests/windows/compare_plugin_outputs.py "$work/clicks.f32" "$work/linux-$sensitivity.f32" "$out" \
+      "$label, sensitivity $sensitivity" || status=1
   done
-  [ $status -eq 0 ] || fail "the output of $dll departs from the Linux module's"
+  [ $status -eq 0 ] || fail "the $label DLL's output departs from the Linux module's"
 }
 
 step "32-bit Wine stage"
-WINEPREFIX="$work/wine32" WINEARCH=win32 run_wine_stage 32-bit wine "$windows_build/tests/windows/wine_probe.exe" \
-  wine_stage "$windows_build" "$dll" wine
+WINEPREFIX="$work/wine32" WINEARCH=win32 \
+  run_wine_stage 32-bit wine "$x86_build/tests/windows/wine_probe.exe" wine_stage 32-bit "$x86_build" wine
+step "64-bit Wine stage"
+WINEPREFIX="$work/wine64" WINEARCH=win64 \
+  run_wine_stage 64-bit "$wine64_loader" "$x64_build/tests/windows/wine_probe.exe" \
+  wine_stage 64-bit "$x64_build" "$wine64_loader"
 
 step "windows-check passed"
