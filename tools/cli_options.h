@@ -31,8 +31,3 @@ inline constexpr int kMaxBlockSize = 1 << 20;
 inline constexpr int kMaxJobs = 64;
 
 CliOptions parseCommandLine(int argc, const char* const* argv);
-
-// The --help text, ending with a newline.
-std::string helpText();
-
-std::string versionText();

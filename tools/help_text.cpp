@@ -1,4 +1,4 @@
-#include "tools/cli_options.h"
+#include "tools/help_text.h"
 
 #ifndef SARNOVELLITE_VERSION
 #define SARNOVELLITE_VERSION "unknown"
