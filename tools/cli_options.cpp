@@ -90,6 +90,8 @@ constexpr OptionSpec kOptions[] = {
     {"-q", "--quiet", false, [](ParseState& s, const std::string&, const std::string&) { s.options.quiet = true; }},
     {"", "--keep-latency", false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.keepLatency = true; }},
+    {"", "--accept-damaged", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.acceptDamaged = true; }},
     {"-h", "--help", false, [](ParseState& s, const std::string&, const std::string&) { s.wantHelp = true; }},
     {"", "--version", false, [](ParseState& s, const std::string&, const std::string&) { s.wantVersion = true; }},
 };

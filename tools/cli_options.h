@@ -25,6 +25,7 @@ struct CliOptions {
     int jobs = 1;                     // files processed in parallel, 1..kMaxJobs
     bool quiet = false;
     bool keepLatency = false;
+    bool acceptDamaged = false;       // process what can be read of damaged inputs
 };
 
 inline constexpr int kMaxBlockSize = 1 << 20;

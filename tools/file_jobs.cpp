@@ -107,9 +107,11 @@ std::string summaryLine(const FileJob& job) {
     } else {
         std::snprintf(speed, sizeof speed, "instant");
     }
-    return job.input + " -> " + job.output + ": " + std::to_string(o.regionCount) + " regions repaired, " +
-           std::to_string(o.changedSamples) + " samples changed, " + formatDuration(audioSeconds) + " of audio, " +
-           speed;
+    std::string line = job.input + " -> " + job.output + ": " + std::to_string(o.regionCount) + " regions repaired, " +
+                       std::to_string(o.changedSamples) + " samples changed, " + formatDuration(audioSeconds) +
+                       " of audio, " + speed;
+    if (!o.damage.empty()) line += "; damaged input, " + o.damage;
+    return line;
 }
 
 }  // namespace
@@ -145,6 +147,7 @@ int runFileJobs(const CliOptions& options) {
     settings.blockSize = options.blockSize;
     settings.keepLatency = options.keepLatency;
     settings.keepRegions = !options.reportPath.empty();
+    settings.acceptDamaged = options.acceptDamaged;
 
     {
         // One trial instance: a plug-in that does not fit fails once, before any file.
@@ -164,6 +167,10 @@ int runFileJobs(const CliOptions& options) {
             FileJob& job = jobs[i];
             try {
                 job.outcome = processFile(job.input, job.output, settings, progress);
+                if (!job.outcome->damage.empty()) {
+                    progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " + job.outcome->damage +
+                                        "; the output holds what could be read");
+                }
                 progress.printLine(summaryLine(job));
             } catch (const ToolError& error) {
                 job.failure = error.status();

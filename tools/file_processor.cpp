@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "tools/aligned_writer.h"
+#include "tools/announced_length.h"
 #include "tools/channel_pairs.h"
 #include "tools/chunk_reader.h"
 #include "tools/pending_output.h"
@@ -137,7 +138,8 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     copyMetadata(input.file.get(), out.get(), channels);
 
     const std::int64_t chunk = static_cast<std::int64_t>(block) * std::max(1, kReadFrames / block);
-    ChunkReader reader(input.file.get(), input.info.format, channels, chunk, inputPath);
+    ChunkReader reader(input.file.get(), input.info.format, channels, chunk, inputPath,
+                       announcedFrames(inputPath, input.info), settings.acceptDamaged);
     AlignedWriter writer({out.get(), outInfo.format, outputPath}, channels, pairs.latencyFrames(), chunk,
                          settings.keepLatency, settings.keepRegions);
     std::vector<float> processed(static_cast<std::size_t>(chunk * channels));
@@ -146,6 +148,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
 
     FileOutcome outcome = outcomeOf(inputPath, outputPath, input.info, reader.framesRead(), writer.tracker(),
                                     pairs.latencyFrames());
+    outcome.damage = reader.damage();
     outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return outcome;
 }

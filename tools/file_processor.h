@@ -13,6 +13,9 @@
 // when the output's extension names another; see chooseOutputFormat);
 // integer formats clip.
 //
+// An input that decodes to fewer frames than its header announces, or with a
+// decoder error, fails (ToolError(processingFailed)) unless acceptDamaged.
+//
 // The output appears only when complete (see PendingOutput). Throws ToolError.
 // Safe to call from several threads at once for different files.
 #pragma once
@@ -32,6 +35,7 @@ struct ProcessSettings {
     int blockSize = 512;
     bool keepLatency = false;
     bool keepRegions = false;  // fill FileOutcome::regions.regions
+    bool acceptDamaged = false;  // process what can be read of a damaged input
 };
 
 struct FileOutcome {
@@ -40,6 +44,7 @@ struct FileOutcome {
     std::int64_t changedSamples = 0;
     int latencyFrames = 0;
     double wallSeconds = 0.0;
+    std::string damage;  // empty for an intact input, else what was read of it
 };
 
 FileOutcome processFile(const std::string& inputPath, const std::string& outputPath, const ProcessSettings& settings,
