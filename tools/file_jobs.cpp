@@ -110,6 +110,7 @@ std::string summaryLine(const FileJob& job) {
     std::string line = job.input + " -> " + job.output + ": " + std::to_string(o.regionCount) + " regions repaired, " +
                        std::to_string(o.changedSamples) + " samples changed, " + formatDuration(audioSeconds) +
                        " of audio, " + speed;
+    if (o.clippedSamples > 0) line += "; " + std::to_string(o.clippedSamples) + " samples clipped";
     if (!o.damage.empty()) line += "; damaged input, " + o.damage;
     return line;
 }
@@ -170,6 +171,11 @@ int runFileJobs(const CliOptions& options) {
                 if (!job.outcome->damage.empty()) {
                     progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " + job.outcome->damage +
                                         "; the output holds what could be read");
+                }
+                if (job.outcome->clippedSamples > 0) {
+                    progress.printError("sarnovellite: warning: output " + job.output + ": " +
+                                        std::to_string(job.outcome->clippedSamples) +
+                                        " samples beyond full scale were clipped");
                 }
                 progress.printLine(summaryLine(job));
             } catch (const ToolError& error) {

@@ -149,6 +149,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     FileOutcome outcome = outcomeOf(inputPath, outputPath, input.info, reader.framesRead(), writer.tracker(),
                                     pairs.latencyFrames());
     outcome.damage = reader.damage();
+    outcome.clippedSamples = writer.clippedSamples();
     outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return outcome;
 }

@@ -94,16 +94,25 @@ TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
         const SoundData result = readSound(folder.path("out.wav"));
         ASSERT_EQ(result.info.frames, frames);
         EXPECT_EQ(result.info.format, format);
+        long long clipped = 0;
         for (std::size_t i = 0; i < input.size(); ++i) {
             const long long original = input[i] / (1LL << shift);
             const long long expected = std::clamp(4 * original, bottom, top);
+            clipped += expected != 4 * original;
             ASSERT_EQ(result.ints[i] / (1LL << shift), expected) << "sample " << i << " of " << original;
         }
+        EXPECT_NE(run.err.find(": " + std::to_string(clipped) + " samples beyond full scale were clipped"), std::string::npos)
+            << run.err;
     }
     const std::vector<float> loud(200, 0.75f);
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, loud);
     ASSERT_EQ(runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
     for (float x : readSound(folder.path("out.wav")).floats) ASSERT_EQ(x, 3.0f);
+    // Float overshoot converted to an integer format clips, and says so.
+    const CliRun toFlac = runCli({"--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.flac")});
+    ASSERT_EQ(toFlac.exitStatus, 0) << toFlac.err;
+    EXPECT_NE(toFlac.out.find("; 200 samples clipped"), std::string::npos) << toFlac.out;
+    EXPECT_EQ(std::count(toFlac.err.begin(), toFlac.err.end(), '\n'), 1) << toFlac.err;
 }
 
 TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
