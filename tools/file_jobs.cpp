@@ -17,6 +17,7 @@
 #include "tools/hosted_effect.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
+#include "tools/sound_file.h"
 #include "tools/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -33,6 +34,11 @@ struct FileJob {
 std::vector<FileJob> planJobs(const CliOptions& options) {
     std::vector<FileJob> jobs;
     if (options.mode == CliMode::process) {
+        if (!outputExtensionIsWritable(options.output)) {
+            throw ToolError(ExitStatus::badOutput, "output " + options.output +
+                                                       ": cannot write that container; name the output with one of " +
+                                                       writableExtensions());
+        }
         jobs.push_back({options.inputs[0], options.output, {}, {}});
         return jobs;
     }

@@ -16,7 +16,9 @@ Removes clicks and crackle from audio files with the Sarnovellite VST 2 effect
 (WAV, FLAC, AIFF, Ogg, ...); the output keeps the input's format, sample
 encoding, sample rate and channels, unless OUTPUT's extension names another
 container (in.wav out.flac converts to FLAC, keeping the encoding if FLAC
-takes it, else the nearest). Integer formats clip at full scale.
+takes it, else the nearest); a container it cannot write (.m4a, .aac,
+...) is refused. Integer formats clip at full scale; clipped samples are
+counted and reported.
 
 Options:
   -s, --sensitivity N   detection sensitivity 1..5 (default 1; higher finds more)

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -16,15 +17,24 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
+// Common spellings libsndfile's own table does not list: container and
+// preferred encoding (or 0). libsndfile names its MPEG container .m1a;
+// everyone else says .mp3.
+struct ExtensionAlias {
+    const char* extension;
+    int major;
+    int subtype;
+};
+constexpr ExtensionAlias kExtensionAliases[] = {
+    {"aif", SF_FORMAT_AIFF, 0}, {"aifc", SF_FORMAT_AIFF, 0},           {"wave", SF_FORMAT_WAV, 0},
+    {"ogg", SF_FORMAT_OGG, 0},  {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS}, {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III},
+};
+
 // Container (with a preferred encoding, or 0) that a file extension names.
 std::pair<int, int> containerForExtension(const std::string& ext) {
-    // Common spellings libsndfile's own table does not list.
-    if (ext == "aif" || ext == "aifc") return {SF_FORMAT_AIFF, 0};
-    if (ext == "wave") return {SF_FORMAT_WAV, 0};
-    if (ext == "ogg") return {SF_FORMAT_OGG, 0};
-    if (ext == "opus") return {SF_FORMAT_OGG, SF_FORMAT_OPUS};
-    // libsndfile names its MPEG container .m1a; everyone else says .mp3.
-    if (ext == "mp3") return {SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III};
+    for (const ExtensionAlias& alias : kExtensionAliases) {
+        if (ext == alias.extension) return {alias.major, alias.subtype};
+    }
     int count = 0;
     sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
     for (int i = 0; i < count; ++i) {
@@ -161,5 +171,28 @@ std::string describeFormat(int format) {
                            ? major.name
                            : "unknown container";
     if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &sub, sizeof sub) == 0 && sub.name) text += std::string(", ") + sub.name;
+    return text;
+}
+
+bool outputExtensionIsWritable(const std::string& outputPath) {
+    static const std::set<std::string> unwritable = {"m4a", "m4b", "m4r", "mp4", "3gp", "aac", "adts", "alac", "wma",
+                                                     "asf", "ape", "wv",  "tta", "tak", "mka", "mkv", "webm", "weba",
+                                                     "ac3", "eac3", "dts", "amr", "mp2", "ra",  "rm",  "dsf", "dff",
+                                                     "shn", "spx", "ofr"};
+    return unwritable.count(lowerExtension(outputPath)) == 0;
+}
+
+std::string writableExtensions() {
+    std::set<std::string> names;
+    for (const ExtensionAlias& alias : kExtensionAliases) names.insert(alias.extension);
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO info{};
+        info.format = i;
+        if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info) == 0 && info.extension) names.insert(info.extension);
+    }
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "." : " .") + name;
     return text;
 }

@@ -74,6 +74,9 @@ TEST_F(BadInput, UnwritableOutputFolders) {
                   "nowhere");
     std::filesystem::create_directory(folder.path("sub"));
     expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("sub")}, kBadOutput, "is a folder");
+    // A container that cannot be written is refused, not filled with WAV data.
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.M4A")}, kBadOutput,
+                  "out.M4A: cannot write that container; name the output with one of .aif .aifc .aiff .au");
 }
 
 TEST_F(BadInput, AReportThatCannotBeWrittenIsRefusedBeforeAnyWork) {
@@ -83,7 +86,7 @@ TEST_F(BadInput, AReportThatCannotBeWrittenIsRefusedBeforeAnyWork) {
     expectRefused({"--plugin", kSwapDelayPlugin, "--report", folder.path("r.json"), in, out}, kBadOutput, "is a folder");
     // The report would overwrite the audio just written under the same name.
     expectRefused({"--plugin", kSwapDelayPlugin, "--report", folder.path("out.csv"), in, folder.path("out.csv")},
-                  kBadOutput, "out.csv");
+                  kBadOutput, "would overwrite the audio file");
 }
 
 TEST_F(BadInput, PluginsThatCannotBeHosted) {
