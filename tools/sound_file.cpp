@@ -4,6 +4,7 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <memory>
 #include <set>
 #include <vector>
@@ -195,4 +196,19 @@ std::string writableExtensions() {
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "." : " .") + name;
     return text;
+}
+
+bool writeEmptyFlac(const std::string& path, int format, int channels, int sampleRate) {
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    const std::uint64_t bits = subtype == SF_FORMAT_PCM_S8 ? 8 : subtype == SF_FORMAT_PCM_16 ? 16 : 24;
+    // STREAMINFO: block sizes 4096, frame sizes unknown, then rate (20 bits),
+    // channels - 1 (3), bits - 1 (5), total samples (36) and the MD5 of no audio.
+    const std::uint64_t packed = static_cast<std::uint64_t>(sampleRate) << 44 |
+                                 static_cast<std::uint64_t>(channels - 1) << 41 | (bits - 1) << 36;
+    std::string stream("fLaC\x80\x00\x00\x22\x10\x00\x10\x00\x00\x00\x00\x00\x00\x00", 18);
+    for (int shift = 56; shift >= 0; shift -= 8) stream += static_cast<char>(packed >> shift & 0xFF);
+    stream += std::string("\xd4\x1d\x8c\xd9\x8f\x00\xb2\x04\xe9\x80\x09\x98\xec\xf8\x42\x7e", 16);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(stream.data(), static_cast<std::streamsize>(stream.size()));
+    return static_cast<bool>(file.flush());
 }

@@ -47,5 +47,10 @@ bool outputExtensionIsWritable(const std::string& outputPath);
 // ".aiff .au ... .wav": the extensions outputExtensionIsWritable accepts.
 std::string writableExtensions();
 
+// libsndfile writes nothing at all for a FLAC file without samples, a file
+// no decoder opens. This writes the header-only FLAC stream in its place
+// (the STREAMINFO block: rate, channels, bits, no samples); false on failure.
+bool writeEmptyFlac(const std::string& path, int format, int channels, int sampleRate);
+
 // "WAV float", "FLAC 16-bit", ... for messages.
 std::string describeFormat(int format);

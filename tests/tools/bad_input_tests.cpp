@@ -123,6 +123,21 @@ TEST_F(BadInput, AnEmptyInputGivesAnEmptyOutput) {
     EXPECT_EQ(out.info.frames, 0);
     EXPECT_EQ(out.info.samplerate, 22050);
     EXPECT_EQ(out.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    // As FLAC too, which must then be readable as an input in its turn.
+    for (const auto& [from, to] : {std::pair{"empty.wav", "empty.flac"}, std::pair{"empty.flac", "again.flac"}}) {
+        const CliRun flac = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path(from), folder.path(to)});
+        ASSERT_EQ(flac.exitStatus, 0) << flac.err;
+        // A FLAC stream without samples announces an unknown length.
+        SF_INFO info{};
+        SNDFILE* empty = sf_open(folder.path(to).c_str(), SFM_READ, &info);
+        ASSERT_NE(empty, nullptr) << sf_strerror(nullptr);
+        EXPECT_EQ(info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+        EXPECT_EQ(info.samplerate, 22050);
+        EXPECT_EQ(info.channels, 1);
+        float sample = 0.0f;
+        EXPECT_EQ(sf_readf_float(empty, &sample, 1), 0);
+        sf_close(empty);
+    }
 }
 
 // Bytes lost in transfer or storage: a WAV cut short (its header still
