@@ -26,6 +26,8 @@ Options:
                         (default 32)
       --block N         host block size in frames, 1..1048576 (default 512)
   -o, --output-dir DIR  batch mode: write each INPUT into DIR under its own name
+                        (DIR is created when missing); ends with one line:
+                        files done, failed, skipped (named twice), changes
   -j, --jobs N          batch mode: process N files at a time, 1..64 (default 1)
       --report FILE     write the repaired regions to FILE (.csv or .json)
       --plugin PATH     use another VST 2 effect (2 inputs, 2 outputs); -s and
