@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "tools/file_processor.h"
+#include "tools/help_text.h"
 #include "tools/hosted_effect.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
@@ -141,6 +142,18 @@ std::string formatDuration(double seconds) {
     return text;
 }
 
+ReportSettings reportSettingsFor(const CliOptions& options, const PluginLibrary& plugin) {
+    ReportSettings settings;
+    settings.version = toolVersion();
+    settings.plugin = plugin.path();
+    settings.sensitivity = options.sensitivity;
+    settings.clickGap = options.clickGap;
+    settings.blockSize = options.blockSize;
+    settings.keepLatency = options.keepLatency;
+    settings.acceptDamaged = options.acceptDamaged;
+    return settings;
+}
+
 std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
     std::string path = options.pluginPath;
     if (path.empty()) {
@@ -221,6 +234,26 @@ std::string batchSummary(const std::vector<FileJob>& jobs) {
     return line;
 }
 
+// One entry per file named, in command-line order: failed ones with the reason.
+std::vector<FileRegions> reportRows(std::vector<FileJob>& jobs) {
+    std::vector<FileRegions> rows;
+    for (FileJob& job : jobs) {
+        if (job.skipped) continue;
+        FileRegions row;
+        if (job.outcome) {
+            row = std::move(job.outcome->regions);
+            row.clippedSamples = job.outcome->clippedSamples;
+            row.damage = job.outcome->damage;
+        } else {
+            row.input = job.input;
+            row.output = job.output;
+            row.failure = job.failureReason;
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
 // The status of the first file, in command-line order, that failed.
 int exitStatusOf(const std::vector<FileJob>& jobs) {
     for (const FileJob& job : jobs) {
@@ -261,12 +294,8 @@ int runFileJobs(const CliOptions& options) {
 
     int status = exitStatusOf(jobs);
     if (!options.reportPath.empty()) {
-        std::vector<FileRegions> reported;
-        for (FileJob& job : jobs) {
-            if (job.outcome) reported.push_back(std::move(job.outcome->regions));
-        }
         try {
-            writeRegionReport(options.reportPath, reported);
+            writeRegionReport(options.reportPath, reportSettingsFor(options, *settings.plugin), reportRows(jobs));
         } catch (const ToolError& error) {
             progress.printError(std::string("sarnovellite: ") + error.what());
             if (status == 0) status = static_cast<int>(error.status());

@@ -4,7 +4,9 @@
 #define SARNOVELLITE_VERSION "unknown"
 #endif
 
-std::string versionText() { return std::string("sarnovellite ") + SARNOVELLITE_VERSION + "\n"; }
+std::string toolVersion() { return SARNOVELLITE_VERSION; }
+
+std::string versionText() { return "sarnovellite " + toolVersion() + "\n"; }
 
 std::string helpText() {
     return R"(Usage: sarnovellite [options] INPUT OUTPUT
@@ -29,7 +31,9 @@ Options:
                         (DIR is created when missing); ends with one line:
                         files done, failed, skipped (named twice), changes
   -j, --jobs N          batch mode: process N files at a time, 1..64 (default 1)
-      --report FILE     write the repaired regions to FILE (.csv or .json)
+      --report FILE     write the repaired regions to FILE (.csv or .json): the
+                        version and settings, then every file, those without
+                        repairs and those that failed (with the reason) too
       --plugin PATH     use another VST 2 effect (2 inputs, 2 outputs); -s and
                         -g are sent only to Sarnovellite
       --keep-latency    write the effect's raw output, delayed by its latency,
