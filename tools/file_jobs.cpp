@@ -10,12 +10,14 @@
 #include <filesystem>
 #include <map>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "tools/file_processor.h"
 #include "tools/help_text.h"
 #include "tools/hosted_effect.h"
+#include "tools/pending_output.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
 #include "tools/sound_file.h"
@@ -254,6 +256,21 @@ std::vector<FileRegions> reportRows(std::vector<FileJob>& jobs) {
     return rows;
 }
 
+// Outputs a killed run left unfinished in the folders this run writes to: one
+// line per folder, so they are not left unseen.
+void warnAboutAbandonedOutputs(const std::vector<FileJob>& jobs) {
+    std::set<std::string> folders;
+    for (const FileJob& job : jobs) folders.insert(fs::path(job.output).parent_path().string());
+    for (const std::string& folder : folders) {
+        const std::vector<std::string> names = abandonedOutputs(folder);
+        if (names.empty()) continue;
+        std::string list;
+        for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+        std::fprintf(stderr, "sarnovellite: warning: %s holds %zu unfinished output%s of a killed run, safe to delete: %s\n",
+                     folder.empty() ? "." : folder.c_str(), names.size(), names.size() == 1 ? "" : "s", list.c_str());
+    }
+}
+
 // The status of the first file, in command-line order, that failed.
 int exitStatusOf(const std::vector<FileJob>& jobs) {
     for (const FileJob& job : jobs) {
@@ -286,6 +303,7 @@ int runFileJobs(const CliOptions& options) {
     std::vector<FileJob> jobs = planJobs(options);
     if (!options.reportPath.empty()) checkReportPath(options.reportPath, jobs);
     const ProcessSettings settings = settingsFor(options);
+    warnAboutAbandonedOutputs(jobs);
 
     const bool showBar = !options.quiet && isatty(STDERR_FILENO);
     ProgressDisplay progress(showBar, !options.quiet, showBar ? totalDuration(jobs) : 0.0);

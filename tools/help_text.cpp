@@ -55,9 +55,11 @@ every run of samples that changed, per channel, with runs closer than 8
 unchanged samples joined, is one region (start sample inclusive, end sample
 exclusive, also in seconds).
 
-The output is written to a hidden temporary file next to it and renamed into
-place only when complete: a failure or an interrupt leaves no partial file
-and an existing output untouched. OUTPUT may not be INPUT.
+The output is written to a temporary file next to it (NAME.sarnovellite-
+partial-PID-XXXXXX) and renamed into place only when complete: a failure or
+an interrupt leaves no partial file and an existing output untouched; one
+left by a killed run (kill -9) is named by the next run into that folder.
+OUTPUT may not be INPUT.
 
 demo [FOLDER] synthesises ten seconds of music, damages it like a worn record,
 repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav and
