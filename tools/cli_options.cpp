@@ -90,6 +90,10 @@ constexpr OptionSpec kOptions[] = {
     {"-q", "--quiet", false, [](ParseState& s, const std::string&, const std::string&) { s.options.quiet = true; }},
     {"", "--keep-latency", false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.keepLatency = true; }},
+    {"", "--quality", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.quality = parseBoundedInt(name, value, 0, 10);
+     }},
     {"", "--accept-damaged", false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.acceptDamaged = true; }},
     {"-h", "--help", false, [](ParseState& s, const std::string&, const std::string&) { s.wantHelp = true; }},

@@ -26,6 +26,7 @@ struct CliOptions {
     bool quiet = false;
     bool keepLatency = false;
     bool acceptDamaged = false;       // process what can be read of damaged inputs
+    int quality = -1;                 // lossy outputs 0..10; -1: follow the input
 };
 
 inline constexpr int kMaxBlockSize = 1 << 20;

@@ -3,6 +3,7 @@
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -288,6 +289,7 @@ ProcessSettings settingsFor(const CliOptions& options) {
     settings.keepLatency = options.keepLatency;
     settings.keepRegions = !options.reportPath.empty();
     settings.acceptDamaged = options.acceptDamaged;
+    settings.quality = options.quality;
     // One trial instance: a plug-in that does not fit fails once, before any file.
     HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
     if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
@@ -308,6 +310,10 @@ int runFileJobs(const CliOptions& options) {
     const bool showBar = !options.quiet && isatty(STDERR_FILENO);
     ProgressDisplay progress(showBar, !options.quiet, showBar ? totalDuration(jobs) : 0.0);
     processAll(jobs, settings, options.jobs, progress);
+    if (!options.quiet && std::any_of(jobs.begin(), jobs.end(), [](const FileJob& job) { return job.outcome && job.outcome->reencoded; })) {
+        progress.printError("sarnovellite: note: lossy outputs are re-encoded, so every sample changes; their quality follows "
+                            "the input's unless --quality 0..10 is given");
+    }
     if (options.mode == CliMode::batch) progress.printLine(batchSummary(jobs));
 
     int status = exitStatusOf(jobs);

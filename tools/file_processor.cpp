@@ -11,6 +11,7 @@
 #include "tools/announced_length.h"
 #include "tools/channel_pairs.h"
 #include "tools/chunk_reader.h"
+#include "tools/lossy_quality.h"
 #include "tools/pending_output.h"
 #include "tools/sound_file.h"
 #include "tools/tool_error.h"
@@ -140,6 +141,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
 
     PendingOutput pending(outputPath);
     SoundFile out = createOutput(pending, outInfo, outputPath);
+    chooseLossyQuality(out.get(), outInfo, inputPath, input.info, settings.quality);
     copyMetadata(input.file.get(), out.get(), channels);
 
     const std::int64_t chunk = static_cast<std::int64_t>(block) * std::max(1, kReadFrames / block);
@@ -155,6 +157,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                                     pairs.latencyFrames());
     outcome.damage = reader.damage();
     outcome.clippedSamples = writer.clippedSamples();
+    outcome.reencoded = isLossyEncoding(outInfo.format);
     outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return outcome;
 }

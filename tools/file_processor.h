@@ -36,6 +36,7 @@ struct ProcessSettings {
     bool keepLatency = false;
     bool keepRegions = false;  // fill FileOutcome::regions.regions
     bool acceptDamaged = false;  // process what can be read of a damaged input
+    int quality = -1;            // lossy outputs: 0..10, or -1 to follow the input (see lossy_quality.h)
 };
 
 struct FileOutcome {
@@ -46,6 +47,7 @@ struct FileOutcome {
     int latencyFrames = 0;
     double wallSeconds = 0.0;
     std::string damage;  // empty for an intact input, else what was read of it
+    bool reencoded = false;  // written in a lossy encoding: every sample changed
 };
 
 FileOutcome processFile(const std::string& inputPath, const std::string& outputPath, const ProcessSettings& settings,

@@ -38,6 +38,9 @@ Options:
                         -g are sent only to Sarnovellite
       --keep-latency    write the effect's raw output, delayed by its latency,
                         instead of the aligned output
+      --quality N       lossy outputs (Ogg Vorbis, Opus, MP3): quality 0..10,
+                        10 best (default: close to a lossy input's bitrate,
+                        else the library's default)
       --accept-damaged  process what can be read of a damaged input (fewer
                         frames than its header announces, or a decoder error)
                         with a warning, instead of failing

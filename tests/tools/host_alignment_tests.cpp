@@ -187,6 +187,35 @@ TEST(HostAlignment, AReplacedOutputKeepsItsPermissions) {
     EXPECT_EQ(fs::status(folder.path("out.wav")).permissions(), shared);
 }
 
+// A Vorbis file made at quality 8 stays near its bitrate (the library's
+// default is about half), unless --quality asks for less.
+TEST(HostAlignment, ALossyInputKeepsItsBitrateAndTheReencodingIsAnnounced) {
+    ScratchFolder folder;
+    {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 2;
+        info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        SNDFILE* file = sf_open(folder.path("in.ogg").c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        double level = 0.2;
+        sf_command(file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
+        std::vector<float> music = noise(88200, 2, 9);
+        for (float& x : music) x *= 0.3f;
+        sf_writef_float(file, music.data(), 88200);
+        sf_close(file);
+    }
+    const auto size = [&](const std::string& name) { return static_cast<double>(std::filesystem::file_size(folder.path(name))); };
+    const CliRun run = runCli({"--plugin", kSwapDelayPlugin, folder.path("in.ogg"), folder.path("out.ogg")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_NE(run.err.find("re-encoded, so every sample changes"), std::string::npos) << run.err;
+    EXPECT_NEAR(size("out.ogg") / size("in.ogg"), 1.0, 0.3);
+    ASSERT_EQ(runCli({"-q", "--quality", "2", "--plugin", kSwapDelayPlugin, folder.path("in.ogg"), folder.path("low.ogg")})
+                  .exitStatus,
+              0);
+    EXPECT_LT(size("low.ogg") / size("in.ogg"), 0.6);
+}
+
 TEST(HostAlignment, AnMp3OutputNameWritesMp3) {
     SF_INFO probe{};
     probe.samplerate = 44100;
