@@ -178,6 +178,9 @@ CliOptions fileOptions(const ParseState& state) {
     const std::vector<std::string>& positional = state.positional;
     if (!options.outputDir.empty()) {
         if (positional.empty()) usageError("no input files given");
+        for (const std::string& name : positional) {
+            if (name == "-") usageError("standard input ('-') takes INPUT OUTPUT, not -o");
+        }
         options.mode = CliMode::batch;
         options.inputs = positional;
         return options;
@@ -204,9 +207,6 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
         const auto dot = reportPath.rfind('.');
         const std::string ext = dot == std::string::npos ? "" : reportPath.substr(dot);
         if (ext != ".csv" && ext != ".json") usageError("--report: the file name must end in .csv or .json");
-    }
-    for (const std::string& name : state.positional) {
-        if (name == "-") usageError("standard input and output are not supported; name a file");
     }
     return state.options.mode == CliMode::demo ? demoOptions(state) : fileOptions(state);
 }

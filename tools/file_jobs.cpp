@@ -50,7 +50,7 @@ void prepareOutputFolder(const std::string& folder) {
 std::vector<FileJob> planJobs(const CliOptions& options) {
     std::vector<FileJob> jobs;
     if (options.mode == CliMode::process) {
-        if (!outputExtensionIsWritable(options.output)) {
+        if (options.output != "-" && !outputExtensionIsWritable(options.output)) {
             throw ToolError(ExitStatus::badOutput, "output " + options.output +
                                                        ": cannot write that container; name the output with one of " +
                                                        writableExtensions());
@@ -261,7 +261,9 @@ std::vector<FileRegions> reportRows(std::vector<FileJob>& jobs) {
 // line per folder, so they are not left unseen.
 void warnAboutAbandonedOutputs(const std::vector<FileJob>& jobs) {
     std::set<std::string> folders;
-    for (const FileJob& job : jobs) folders.insert(fs::path(job.output).parent_path().string());
+    for (const FileJob& job : jobs) {
+        if (job.output != "-") folders.insert(fs::path(job.output).parent_path().string());
+    }
     for (const std::string& folder : folders) {
         const std::vector<std::string> names = abandonedOutputs(folder);
         if (names.empty()) continue;
@@ -308,7 +310,9 @@ int runFileJobs(const CliOptions& options) {
     warnAboutAbandonedOutputs(jobs);
 
     const bool showBar = !options.quiet && isatty(STDERR_FILENO);
-    ProgressDisplay progress(showBar, !options.quiet, showBar ? totalDuration(jobs) : 0.0);
+    // Audio on standard output leaves no room for summary lines there.
+    const bool summaries = !options.quiet && options.output != "-";
+    ProgressDisplay progress(showBar, summaries, showBar ? totalDuration(jobs) : 0.0);
     processAll(jobs, settings, options.jobs, progress);
     if (!options.quiet && std::any_of(jobs.begin(), jobs.end(), [](const FileJob& job) { return job.outcome && job.outcome->reencoded; })) {
         progress.printError("sarnovellite: note: lossy outputs are re-encoded, so every sample changes; their quality follows "

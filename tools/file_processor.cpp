@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <chrono>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "tools/aligned_writer.h"
@@ -14,6 +15,7 @@
 #include "tools/lossy_quality.h"
 #include "tools/pending_output.h"
 #include "tools/sound_file.h"
+#include "tools/standard_output.h"
 #include "tools/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -54,7 +56,8 @@ SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const
     SF_INFO outInfo{};
     outInfo.samplerate = inInfo.samplerate;
     outInfo.channels = inInfo.channels;
-    outInfo.format = chooseOutputFormat(inInfo.format, outputPath, inInfo.channels, inInfo.samplerate);
+    outInfo.format = outputPath == "-" ? standardOutputFormat(inInfo.format)
+                                       : chooseOutputFormat(inInfo.format, outputPath, inInfo.channels, inInfo.samplerate);
     if (outInfo.format == 0 || !sf_format_check(&outInfo)) {
         throw ToolError(ExitStatus::badInput, "input " + inputPath + ": its format (" + describeFormat(inInfo.format) +
                                                   ") cannot be written as " + outputPath);
@@ -62,8 +65,10 @@ SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const
     return outInfo;
 }
 
-SoundFile createOutput(const PendingOutput& pending, SF_INFO& outInfo, const std::string& outputPath) {
-    SoundFile out(sf_open(pending.temporaryPath().c_str(), SFM_WRITE, &outInfo));
+// A file is written under its temporary name; standard output directly,
+// since there is nothing to rename in a pipe.
+SoundFile createOutput(const PendingOutput* pending, SF_INFO& outInfo, const std::string& outputPath) {
+    SoundFile out(pending ? sf_open(pending->temporaryPath().c_str(), SFM_WRITE, &outInfo) : openStandardOutput(outInfo));
     if (!out) {
         throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": cannot be created: " + sf_strerror(nullptr));
     }
@@ -71,16 +76,16 @@ SoundFile createOutput(const PendingOutput& pending, SF_INFO& outInfo, const std
     return out;
 }
 
-void finishOutput(SoundFile& out, PendingOutput& pending, const std::string& outputPath, const SF_INFO& outInfo,
+void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& outputPath, const SF_INFO& outInfo,
                   std::int64_t frames) {
     bool finished = sf_close(out.release()) == 0;
-    if (finished && frames == 0 && (outInfo.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
-        finished = writeEmptyFlac(pending.temporaryPath(), outInfo.format, outInfo.channels, outInfo.samplerate);
+    if (pending && finished && frames == 0 && (outInfo.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
+        finished = writeEmptyFlac(pending->temporaryPath(), outInfo.format, outInfo.channels, outInfo.samplerate);
     }
     if (!finished) {
         throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": could not be finished: " + sf_strerror(nullptr));
     }
-    pending.commit();
+    if (pending) pending->commit();
 }
 
 // Reads the whole input, feeds it through the effect and hands every output
@@ -139,8 +144,9 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     const int block = settings.blockSize;
     ChannelPairs pairs({settings.plugin, settings.sensitivity, settings.clickGap, block}, input.info.samplerate, channels);
 
-    PendingOutput pending(outputPath);
-    SoundFile out = createOutput(pending, outInfo, outputPath);
+    std::optional<PendingOutput> pending;
+    if (outputPath != "-") pending.emplace(outputPath);
+    SoundFile out = createOutput(pending ? &*pending : nullptr, outInfo, outputPath);
     chooseLossyQuality(out.get(), outInfo, inputPath, input.info, settings.quality);
     copyMetadata(input.file.get(), out.get(), channels);
 
@@ -151,7 +157,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                          settings.keepLatency, settings.keepRegions);
     std::vector<float> processed(static_cast<std::size_t>(chunk * channels));
     streamThrough(reader, pairs, writer, processed, chunk, 1.0 / input.info.samplerate, progress);
-    finishOutput(out, pending, outputPath, outInfo, reader.framesRead());
+    finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead());
 
     FileOutcome outcome = outcomeOf(inputPath, outputPath, input.info, reader.framesRead(), writer.tracker(),
                                     pairs.latencyFrames());

@@ -64,6 +64,10 @@ an interrupt leaves no partial file and an existing output untouched; one
 left by a killed run (kill -9) is named by the next run into that folder.
 OUTPUT may not be INPUT.
 
+INPUT or OUTPUT '-' is standard input or output, for pipes: WAV or AU in;
+AU out stays AU, anything else goes out as WAV (lengths marked unknown), and
+no summary line is printed. A closed pipe is a failure (status 1).
+
 demo [FOLDER] synthesises ten seconds of music, damages it like a worn record,
 repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav and
 demo-regions.csv into FOLDER (default: the current folder), then prints how

@@ -3,6 +3,8 @@
 // exactly.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -185,6 +187,30 @@ TEST(HostAlignment, AReplacedOutputKeepsItsPermissions) {
     ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
     EXPECT_EQ(readSound(folder.path("out.wav")).info.frames, 1000);
     EXPECT_EQ(fs::status(folder.path("out.wav")).permissions(), shared);
+}
+
+// `cat in | sarnovellite - - | cat > out` gives the samples the file paths
+// give; a pipe closed early is a failure, not a success.
+TEST(HostAlignment, StandardInputAndOutputCarryTheSameAudioAsFiles) {
+    ScratchFolder folder;
+    // `pipeline` names the executable CLI.
+    const auto shell = [&](std::string pipeline) {
+        pipeline.replace(pipeline.find("CLI "), 4, cliPath() + " -q --plugin " + kSwapDelayPlugin + " ");
+        const int status = std::system(("bash -c 'set -o pipefail; cd " + folder.root() + " && " + pipeline + "'").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    for (const std::string ext : {".wav", ".au"}) {
+        SCOPED_TRACE(ext);
+        const int format = ext == ".wav" ? SF_FORMAT_WAV | SF_FORMAT_PCM_24 : SF_FORMAT_AU | SF_FORMAT_FLOAT;
+        writeFloatFile(folder.path("in" + ext), format, 44100, 2, noise(30000, 2, 21));
+        ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in" + ext), folder.path("file" + ext)}).exitStatus, 0);
+        ASSERT_EQ(shell("cat in" + ext + " | CLI - - | cat > piped" + ext), 0);
+        const SoundData file = readSound(folder.path("file" + ext)), piped = readSound(folder.path("piped" + ext));
+        EXPECT_EQ(piped.info.format, format);
+        EXPECT_EQ(piped.ints, file.ints);
+    }
+    writeFloatFile(folder.path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, noise(200000, 2, 22));
+    EXPECT_EQ(shell("CLI long.wav - 2>/dev/null | head -c 1000 > /dev/null"), 1);
 }
 
 // A Vorbis file made at quality 8 stays near its bitrate (the library's
