@@ -181,6 +181,12 @@ void printWarnings(const FileJob& job, ProgressDisplay& progress) {
         progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " + job.outcome->damage +
                             "; the output holds what could be read");
     }
+    if (!job.outcome->metadataNotCarried.empty()) {
+        std::string items;
+        for (const std::string& item : job.outcome->metadataNotCarried) items += (items.empty() ? "" : ", ") + item;
+        progress.printError("sarnovellite: warning: output " + job.output + ": cannot carry over from " + job.input + ": " +
+                            items);
+    }
     if (job.outcome->clippedSamples > 0) {
         progress.printError("sarnovellite: warning: output " + job.output + ": " +
                             std::to_string(job.outcome->clippedSamples) + " samples beyond full scale were clipped");

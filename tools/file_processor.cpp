@@ -12,6 +12,8 @@
 #include "tools/announced_length.h"
 #include "tools/channel_pairs.h"
 #include "tools/chunk_reader.h"
+#include "tools/extra_metadata.h"
+#include "tools/help_text.h"
 #include "tools/lossy_quality.h"
 #include "tools/pending_output.h"
 #include "tools/sound_file.h"
@@ -88,6 +90,19 @@ void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& out
     if (pending) pending->commit();
 }
 
+// Copies what the input holds beside its samples, adds this run to a
+// Broadcast WAV's coding history, and returns what could not be carried.
+std::vector<std::string> carryMetadata(const InputFile& input, const std::string& inputPath, SNDFILE* out,
+                                       const SF_INFO& outInfo, const ProcessSettings& settings) {
+    copyMetadata(input.file.get(), out, input.info.channels);
+    std::vector<std::string> notCarried = copyUninterpretedChunks(input.file.get(), input.info.format, out, outInfo.format);
+    for (std::string& item : flacItemsNotCarried(inputPath, input.info.format)) notCarried.push_back(std::move(item));
+    appendCodingHistory(input.file.get(), out, outInfo,
+                        "sarnovellite " + toolVersion() + " click removal; sensitivity " + std::to_string(settings.sensitivity) +
+                            "; click gap " + std::to_string(settings.clickGap));
+    return notCarried;
+}
+
 // Reads the whole input, feeds it through the effect and hands every output
 // chunk to the writer, until each input frame has its aligned output.
 void streamThrough(ChunkReader& reader, ChannelPairs& pairs, AlignedWriter& writer, std::vector<float>& processed,
@@ -148,7 +163,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     if (outputPath != "-") pending.emplace(outputPath);
     SoundFile out = createOutput(pending ? &*pending : nullptr, outInfo, outputPath);
     chooseLossyQuality(out.get(), outInfo, inputPath, input.info, settings.quality);
-    copyMetadata(input.file.get(), out.get(), channels);
+    std::vector<std::string> notCarried = carryMetadata(input, inputPath, out.get(), outInfo, settings);
 
     const std::int64_t chunk = static_cast<std::int64_t>(block) * std::max(1, kReadFrames / block);
     ChunkReader reader(input.file.get(), input.info.format, channels, chunk, inputPath,
@@ -164,6 +179,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     outcome.damage = reader.damage();
     outcome.clippedSamples = writer.clippedSamples();
     outcome.reencoded = isLossyEncoding(outInfo.format);
+    outcome.metadataNotCarried = std::move(notCarried);
     outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return outcome;
 }

@@ -9,7 +9,8 @@
 // step for the effect to take for a click), so the output is
 // aligned sample-exactly and has the input's length. With keepLatency the raw
 // effect output of the input's length is written instead. Format, subtype,
-// rate, channel count and metadata (copyMetadata) are kept (the container changes only
+// rate, channel count and metadata (copyMetadata, copyUninterpretedChunks;
+// a Broadcast WAV gets a coding-history line for this run) are kept (the container changes only
 // when the output's extension names another; see chooseOutputFormat);
 // integer formats clip.
 //
@@ -23,6 +24,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tools/plugin_library.h"
 #include "tools/progress_display.h"
@@ -48,6 +50,7 @@ struct FileOutcome {
     double wallSeconds = 0.0;
     std::string damage;  // empty for an intact input, else what was read of it
     bool reencoded = false;  // written in a lossy encoding: every sample changed
+    std::vector<std::string> metadataNotCarried;  // "iXML chunk", "FLAC picture", ...
 };
 
 FileOutcome processFile(const std::string& inputPath, const std::string& outputPath, const ProcessSettings& settings,
