@@ -8,7 +8,9 @@ std::string toolVersion() { return SARNOVELLITE_VERSION; }
 
 std::string versionText() { return "sarnovellite " + toolVersion() + "\n"; }
 
-std::string helpText() {
+namespace {
+
+std::string usageAndOptions() {
     return R"(Usage: sarnovellite [options] INPUT OUTPUT
        sarnovellite [options] -o FOLDER INPUT...
        sarnovellite demo [FOLDER]
@@ -47,7 +49,11 @@ Options:
   -q, --quiet           no progress bar and no summary lines
   -h, --help            this text
       --version         the version
+)";
+}
 
+std::string behaviour() {
+    return R"(
 The output is aligned with the input sample by sample and has the same
 length: the effect's latency is taken from its record and compensated. Mono
 files are fed to both effect inputs and written back as mono; files with more
@@ -72,15 +78,20 @@ demo [FOLDER] synthesises ten seconds of music, damages it like a worn record,
 repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav and
 demo-regions.csv into FOLDER (default: the current folder), then prints how
 much it helped.
+)";
+}
 
+std::string exitStatus() {
+    return R"(
 Exit status:
   0    success
-  1    reading, processing or writing failed part-way, or the input is
-       damaged (without --accept-damaged)
+  1    reading, processing or writing failed part-way, the input is
+       damaged (without --accept-damaged), or an output pipe was closed
   2    bad options or arguments
   3    input missing, unreadable, unsupported, or two inputs with one name
-  4    output is the input, is a folder, or its folder is not writable;
-       the report cannot be written there or would overwrite an audio file
+  4    output is the input, is a folder, names a container that cannot be
+       written, or its folder is not writable or cannot be created; the
+       report cannot be written there or would overwrite an audio file
   5    plug-in cannot be loaded, has no entry point 'main', returns no effect,
        or is not a 2-in/2-out effect
   130  interrupted (SIGINT, SIGTERM, SIGHUP)
@@ -88,3 +99,7 @@ In batch mode the other files are still processed; the status is that of the
 first file (in command-line order) that failed.
 )";
 }
+
+}  // namespace
+
+std::string helpText() { return usageAndOptions() + behaviour() + exitStatus(); }
