@@ -12,6 +12,7 @@
 // itself (iXML, axml, LIST adtl cue labels, chna, unknown ones) into a
 // WAV-family output, before the first write. Returns a name for each that
 // could not be carried over ("iXML chunk"): all of them for other outputs.
+// It seeks in `from`: only for inputs that are regular files.
 std::vector<std::string> copyUninterpretedChunks(SNDFILE* from, int fromFormat, SNDFILE* to, int toFormat);
 
 // What a FLAC file at `path` holds that libsndfile cannot carry: pictures and

@@ -95,11 +95,14 @@ void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& out
 std::vector<std::string> carryMetadata(const InputFile& input, const std::string& inputPath, SNDFILE* out,
                                        const SF_INFO& outInfo, const ProcessSettings& settings) {
     copyMetadata(input.file.get(), out, input.info.channels);
-    std::vector<std::string> notCarried = copyUninterpretedChunks(input.file.get(), input.info.format, out, outInfo.format);
-    for (std::string& item : flacItemsNotCarried(inputPath, input.info.format)) notCarried.push_back(std::move(item));
     appendCodingHistory(input.file.get(), out, outInfo,
                         "sarnovellite " + toolVersion() + " click removal; sensitivity " + std::to_string(settings.sensitivity) +
                             "; click gap " + std::to_string(settings.clickGap));
+    // Reading chunk data seeks in the input: a pipe would lose its samples.
+    std::error_code ec;
+    if (inputPath == "-" || !fs::is_regular_file(inputPath, ec)) return {};
+    std::vector<std::string> notCarried = copyUninterpretedChunks(input.file.get(), input.info.format, out, outInfo.format);
+    for (std::string& item : flacItemsNotCarried(inputPath, input.info.format)) notCarried.push_back(std::move(item));
     return notCarried;
 }
 
