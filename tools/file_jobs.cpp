@@ -298,6 +298,7 @@ ProcessSettings settingsFor(const CliOptions& options) {
     settings.keepRegions = !options.reportPath.empty();
     settings.acceptDamaged = options.acceptDamaged;
     settings.quality = options.quality;
+    settings.rawInput = options.rawInput;
     // One trial instance: a plug-in that does not fit fails once, before any file.
     HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
     if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {

@@ -41,8 +41,13 @@ std::string inputError(const std::string& path) {
     return "input " + path + ": " + sf_strerror(nullptr);
 }
 
-InputFile openInput(const std::string& path) {
+InputFile openInput(const std::string& path, const RawInputFormat& raw) {
     InputFile input;
+    if (raw.sampleRate > 0) {
+        input.info.samplerate = raw.sampleRate;
+        input.info.channels = raw.channels;
+        input.info.format = SF_FORMAT_RAW | raw.subtype | SF_ENDIAN_LITTLE;
+    }
     std::error_code ec;
     if (fs::is_directory(path, ec)) throw ToolError(ExitStatus::badInput, inputError(path));
     input.file.reset(sf_open(path.c_str(), SFM_READ, &input.info));
@@ -154,7 +159,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                         ProgressDisplay& progress) {
     const auto started = std::chrono::steady_clock::now();
     checkOutputPath(inputPath, outputPath);
-    InputFile input = openInput(inputPath);
+    InputFile input = openInput(inputPath, settings.rawInput);
     const int channels = input.info.channels;
     SF_INFO outInfo = outputInfoFor(input.info, inputPath, outputPath);
 

@@ -26,6 +26,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/cli_options.h"
 #include "tools/plugin_library.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
@@ -39,6 +40,7 @@ struct ProcessSettings {
     bool keepRegions = false;  // fill FileOutcome::regions.regions
     bool acceptDamaged = false;  // process what can be read of a damaged input
     int quality = -1;            // lossy outputs: 0..10, or -1 to follow the input (see lossy_quality.h)
+    RawInputFormat rawInput;     // set: inputs are header-less samples of this format
 };
 
 struct FileOutcome {

@@ -43,6 +43,8 @@ Options:
       --quality N       lossy outputs (Ogg Vorbis, Opus, MP3): quality 0..10,
                         10 best (default: close to a lossy input's bitrate,
                         else the library's default)
+      --raw R:C:E       inputs are header-less little-endian samples: rate R,
+                        C channels, encoding E (s8 u8 s16 s24 s32 f32 f64)
       --accept-damaged  process what can be read of a damaged input (fewer
                         frames than its header announces, or a decoder error)
                         with a warning, instead of failing
@@ -70,7 +72,8 @@ an interrupt leaves no partial file and an existing output untouched; one
 left by a killed run (kill -9) is named by the next run into that folder.
 OUTPUT may not be INPUT.
 
-INPUT or OUTPUT '-' is standard input or output, for pipes: WAV or AU in;
+INPUT or OUTPUT '-' is standard input or output, for pipes: WAV, AU or raw
+(--raw) in;
 AU out stays AU, anything else goes out as WAV (lengths marked unknown), and
 no summary line is printed. A closed pipe is a failure (status 1).
 

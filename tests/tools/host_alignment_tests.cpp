@@ -209,6 +209,13 @@ TEST(HostAlignment, StandardInputAndOutputCarryTheSameAudioAsFiles) {
         EXPECT_EQ(piped.info.format, format);
         EXPECT_EQ(piped.ints, file.ints);
     }
+    // Header-less samples need their format spelled out; they go out as WAV.
+    writeFloatFile(folder.path("in.raw"), SF_FORMAT_RAW | SF_FORMAT_PCM_16, 44100, 2, noise(30000, 2, 23));
+    writeFloatFile(folder.path("same.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, noise(30000, 2, 23));
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("same.wav"), folder.path("file.wav")}).exitStatus, 0);
+    ASSERT_EQ(shell("cat in.raw | CLI --raw 44100:2:s16 - - | cat > piped.wav"), 0);
+    EXPECT_EQ(readSound(folder.path("piped.wav")).ints, readSound(folder.path("file.wav")).ints);
+
     writeFloatFile(folder.path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, noise(200000, 2, 22));
     EXPECT_EQ(shell("CLI long.wav - 2>/dev/null | head -c 1000 > /dev/null"), 1);
 }
