@@ -148,7 +148,7 @@ FileOutcome outcomeOf(const std::string& inputPath, const std::string& outputPat
 void checkOutputPath(const std::string& inputPath, const std::string& outputPath) {
     struct stat in {};
     struct stat out {};
-    if (stat(outputPath.c_str(), &out) != 0) return;
+    if (outputPath == "-" || stat(outputPath.c_str(), &out) != 0) return;
     if (S_ISDIR(out.st_mode)) throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": is a folder");
     if (stat(inputPath.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
         throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": is the input file; refusing to overwrite it");
