@@ -12,8 +12,9 @@ packages_for() {
     # is optional, below).
     windows) echo "g++-mingw-w64-i686-posix binutils-mingw-w64-i686 g++-mingw-w64-x86-64-posix
                    binutils-mingw-w64-x86-64 googletest wine wine64 icoutils" ;;
-    # A third-party VST 2 effect the command-line host is tested with.
-    plugins) echo "dpf-plugins-vst" ;;
+    # What the command-line host is tested with: a third-party VST 2 effect,
+    # and GNU parallel for the documented recipe that spreads an archive over machines.
+    plugins) echo "dpf-plugins-vst parallel" ;;
     # The peer and the timer of the command-line host's comparison benchmark.
     bench)   echo "ffmpeg time" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;

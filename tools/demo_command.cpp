@@ -100,7 +100,7 @@ int runDemo(const CliOptions& options) {
         ProgressDisplay progress(showBar, false, static_cast<double>(material.frames()) / DemoMaterial::kSampleRate);
         outcome = processFile(damagedPath, repairedPath, settings, progress);
     }
-    writeRegionReport(reportPath, {outcome.regions});
+    writeRegionReport(reportPath, reportSettingsFor(options, *settings.plugin), {outcome.regions});
     const std::vector<float> repaired = readFloatWav(repairedPath);
 
     // One mask over every damaged sample, and one per kind of damage, since

@@ -3,6 +3,8 @@
 // exactly.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -94,16 +96,27 @@ TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
         const SoundData result = readSound(folder.path("out.wav"));
         ASSERT_EQ(result.info.frames, frames);
         EXPECT_EQ(result.info.format, format);
+        long long clipped = 0;
         for (std::size_t i = 0; i < input.size(); ++i) {
             const long long original = input[i] / (1LL << shift);
             const long long expected = std::clamp(4 * original, bottom, top);
+            clipped += expected != 4 * original;
             ASSERT_EQ(result.ints[i] / (1LL << shift), expected) << "sample " << i << " of " << original;
         }
+        EXPECT_NE(run.err.find(": " + std::to_string(clipped) + " samples beyond full scale were clipped"), std::string::npos)
+            << run.err;
     }
     const std::vector<float> loud(200, 0.75f);
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, loud);
     ASSERT_EQ(runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
     for (float x : readSound(folder.path("out.wav")).floats) ASSERT_EQ(x, 3.0f);
+    // Float overshoot converted to an integer format clips, and says so.
+    const CliRun toFlac =
+        runCli({"--plugin", kGainPlugin, "--report", folder.path("r.json"), folder.path("in.wav"), folder.path("out.flac")});
+    ASSERT_EQ(toFlac.exitStatus, 0) << toFlac.err;
+    EXPECT_NE(toFlac.out.find("; 200 samples clipped"), std::string::npos) << toFlac.out;
+    EXPECT_NE(readText(folder.path("r.json")).find("\"clipped_samples\":200,"), std::string::npos);
+    EXPECT_EQ(std::count(toFlac.err.begin(), toFlac.err.end(), '\n'), 1) << toFlac.err;
 }
 
 TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
@@ -176,6 +189,66 @@ TEST(HostAlignment, AReplacedOutputKeepsItsPermissions) {
     EXPECT_EQ(fs::status(folder.path("out.wav")).permissions(), shared);
 }
 
+// `cat in | sarnovellite - - | cat > out` gives the samples the file paths
+// give; a pipe closed early is a failure, not a success.
+TEST(HostAlignment, StandardInputAndOutputCarryTheSameAudioAsFiles) {
+    ScratchFolder folder;
+    // `pipeline` names the executable CLI.
+    const auto shell = [&](std::string pipeline) {
+        pipeline.replace(pipeline.find("CLI "), 4, cliPath() + " -q --plugin " + kSwapDelayPlugin + " ");
+        const int status = std::system(("bash -c 'set -o pipefail; cd " + folder.root() + " && " + pipeline + "'").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    for (const std::string ext : {".wav", ".au"}) {
+        SCOPED_TRACE(ext);
+        const int format = ext == ".wav" ? SF_FORMAT_WAV | SF_FORMAT_PCM_24 : SF_FORMAT_AU | SF_FORMAT_FLOAT;
+        writeFloatFile(folder.path("in" + ext), format, 44100, 2, noise(30000, 2, 21));
+        ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in" + ext), folder.path("file" + ext)}).exitStatus, 0);
+        ASSERT_EQ(shell("cat in" + ext + " | CLI - - | cat > piped" + ext), 0);
+        const SoundData file = readSound(folder.path("file" + ext)), piped = readSound(folder.path("piped" + ext));
+        EXPECT_EQ(piped.info.format, format);
+        EXPECT_EQ(piped.ints, file.ints);
+    }
+    // Header-less samples need their format spelled out; they go out as WAV.
+    writeFloatFile(folder.path("in.raw"), SF_FORMAT_RAW | SF_FORMAT_PCM_16, 44100, 2, noise(30000, 2, 23));
+    writeFloatFile(folder.path("same.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, noise(30000, 2, 23));
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("same.wav"), folder.path("file.wav")}).exitStatus, 0);
+    ASSERT_EQ(shell("cat in.raw | CLI --raw 44100:2:s16 - - | cat > piped.wav"), 0);
+    EXPECT_EQ(readSound(folder.path("piped.wav")).ints, readSound(folder.path("file.wav")).ints);
+
+    writeFloatFile(folder.path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, noise(200000, 2, 22));
+    EXPECT_EQ(shell("CLI long.wav - 2>/dev/null | head -c 1000 > /dev/null"), 1);
+}
+
+// A Vorbis file made at quality 8 stays near its bitrate (the library's
+// default is about half), unless --quality asks for less.
+TEST(HostAlignment, ALossyInputKeepsItsBitrateAndTheReencodingIsAnnounced) {
+    ScratchFolder folder;
+    {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 2;
+        info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        SNDFILE* file = sf_open(folder.path("in.ogg").c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        double level = 0.2;
+        sf_command(file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
+        std::vector<float> music = noise(88200, 2, 9);
+        for (float& x : music) x *= 0.3f;
+        sf_writef_float(file, music.data(), 88200);
+        sf_close(file);
+    }
+    const auto size = [&](const std::string& name) { return static_cast<double>(std::filesystem::file_size(folder.path(name))); };
+    const CliRun run = runCli({"--plugin", kSwapDelayPlugin, folder.path("in.ogg"), folder.path("out.ogg")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_NE(run.err.find("re-encoded, so every sample changes"), std::string::npos) << run.err;
+    EXPECT_NEAR(size("out.ogg") / size("in.ogg"), 1.0, 0.3);
+    ASSERT_EQ(runCli({"-q", "--quality", "2", "--plugin", kSwapDelayPlugin, folder.path("in.ogg"), folder.path("low.ogg")})
+                  .exitStatus,
+              0);
+    EXPECT_LT(size("low.ogg") / size("in.ogg"), 0.6);
+}
+
 TEST(HostAlignment, AnMp3OutputNameWritesMp3) {
     SF_INFO probe{};
     probe.samplerate = 44100;
@@ -226,7 +299,10 @@ TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
     std::istringstream csv(readText(folder.path("r.csv")));
     std::string line;
     std::getline(csv, line);
-    EXPECT_EQ(line, "file,channel,start_sample,end_sample,start_seconds,end_seconds");
+    EXPECT_EQ(line.rfind("# sarnovellite ", 0), 0u) << line;
+    EXPECT_NE(line.find("; sensitivity 1; click gap 32; block 512; plug-in " + std::string(kMarkPlugin)), std::string::npos);
+    std::getline(csv, line);
+    EXPECT_EQ(line, "file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples");
     std::vector<ExpectedRegion> got;
     while (std::getline(csv, line)) {
         std::istringstream fields(line);
@@ -240,6 +316,7 @@ TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
         EXPECT_EQ(file, folder.path("in.wav"));
         EXPECT_DOUBLE_EQ(std::stod(startSeconds), std::stoll(start) / static_cast<double>(rate));
         EXPECT_DOUBLE_EQ(std::stod(endSeconds), std::stoll(end) / static_cast<double>(rate));
+        EXPECT_EQ(fields.str().substr(fields.str().size() - 5), ",ok,0");
         got.push_back({std::stoi(channel), std::stoll(start), std::stoll(end)});
     }
     EXPECT_EQ(got, expected);
@@ -260,10 +337,40 @@ TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
     }
 }
 
+// A batch report accounts for every file: one with repairs, one without
+// any, and one that failed, with its reason.
+TEST(HostAlignment, ABatchReportHasAnEntryForEveryFileWithTheVersionAndSettings) {
+    ScratchFolder folder;
+    std::vector<float> marked(2000, 0.1f);
+    marked[700] = 0.9f;
+    writeFloatFile(folder.path("marked.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 2, marked);
+    writeFloatFile(folder.path("clean.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 2, std::vector<float>(2000, 0.1f));
+    for (const std::string report : {"r.csv", "r.json"}) {
+        const CliRun run = runCli({"-q", "-s", "4", "--plugin", kMarkPlugin, "--report", folder.path(report), "-o",
+                                   folder.path("out"), folder.path("marked.wav"), folder.path("absent.wav"),
+                                   folder.path("clean.wav")});
+        EXPECT_EQ(run.exitStatus, 3) << run.err;
+        const std::string text = readText(folder.path(report));
+        if (report == "r.csv") {
+            EXPECT_NE(text.find("\n" + folder.path("marked.wav") + ",0,350,351,0.043750,0.043875,ok,0\n"), std::string::npos);
+            EXPECT_NE(text.find("\n" + folder.path("absent.wav") + ",,,,,,failed: input " + folder.path("absent.wav") +
+                                ": no such file,\n"),
+                      std::string::npos);
+            EXPECT_NE(text.find("\n" + folder.path("clean.wav") + ",,,,,,ok,0\n"), std::string::npos);
+        } else {
+            EXPECT_NE(text.find("\"settings\":{\"sensitivity\":4,\"click_gap\":32,"), std::string::npos);
+            EXPECT_NE(text.find("\"status\":\"failed\",\"error\":\"input " + folder.path("absent.wav") + ": no such file\""),
+                      std::string::npos);
+            EXPECT_NE(text.find("\"output\":\"" + folder.path("out/clean.wav") + "\",\"status\":\"ok\""), std::string::npos);
+        }
+        EXPECT_TRUE(text.rfind("{\"version\":\"", 0) == 0 || text.rfind("# sarnovellite ", 0) == 0) << text;
+    }
+}
+
 TEST(HostAlignment, BatchWithTwoJobsProcessesEveryFileIntoTheFolder) {
     ScratchFolder folder;
-    std::filesystem::create_directory(folder.path("out"));
-    std::vector<std::string> args = {"-j", "2", "--plugin", kSwapDelayPlugin, "-o", folder.path("out")};
+    // The output folder is created, and a file named twice is processed once.
+    std::vector<std::string> args = {"-j", "2", "--plugin", kSwapDelayPlugin, "-o", folder.path("out/new"), folder.path("f0.wav")};
     std::vector<std::vector<float>> inputs;
     for (int i = 0; i < 5; ++i) {
         inputs.push_back(noise(2000 + 1500 * i, 2, 40 + i));
@@ -273,16 +380,18 @@ TEST(HostAlignment, BatchWithTwoJobsProcessesEveryFileIntoTheFolder) {
     }
     const CliRun run = runCli(args);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5) << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 6) << run.out;
+    EXPECT_NE(run.out.find("\n6 files: 5 done, 0 failed, 1 skipped; "), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("f0.wav is named more than once; processed once"), std::string::npos) << run.err;
     for (int i = 0; i < 5; ++i) {
-        const SoundData result = readSound(folder.path("out/f" + std::to_string(i) + ".wav"));
+        const SoundData result = readSound(folder.path("out/new/f" + std::to_string(i) + ".wav"));
         ASSERT_EQ(result.floats.size(), inputs[i].size());
         for (std::size_t k = 0; k < result.floats.size(); ++k) {
             ASSERT_EQ(result.floats[k], inputs[i][k ^ 1]) << "file " << i << " sample " << k;
         }
     }
     // Nothing else, in particular no temporary file, is left in the folder.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("out")), {}), 5);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("out/new")), {}), 5);
 }
 
 TEST(HostAlignment, QuietPrintsNothingAndTheSummaryNamesWhatWasDone) {

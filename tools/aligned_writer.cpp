@@ -1,0 +1,122 @@
+#include "tools/aligned_writer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/sound_file.h"
+#include "tools/tool_error.h"
+
+namespace {
+
+// The value to write for one sample: the file's own value where the effect
+// passed the sample through, so 64-bit float and 32-bit integer samples the
+// effect did not touch keep the precision the effect's 32-bit floats lack.
+double sampleToWrite(double original, float fed, float processed) {
+    const bool bothNaN = fed != fed && processed != processed;
+    return processed == fed || bothNaN ? original : static_cast<double>(processed);
+}
+
+// Only float encodings can hold a NaN; any other turns it into an
+// arbitrary value (a full-scale click in integer PCM) or refuses it (FLAC).
+bool holdsNaN(int format) {
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    return subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
+}
+
+// Float encodings keep overshoot, and so do the lossy codecs, which encode
+// floats; every other encoding holds integers and clips at full scale.
+bool clipsAtFullScale(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_FLOAT:
+        case SF_FORMAT_DOUBLE:
+        case SF_FORMAT_VORBIS:
+        case SF_FORMAT_OPUS:
+        case SF_FORMAT_MPEG_LAYER_I:
+        case SF_FORMAT_MPEG_LAYER_II:
+        case SF_FORMAT_MPEG_LAYER_III:
+            return false;
+        default:
+            return true;
+    }
+}
+
+}  // namespace
+
+AlignedWriter::AlignedWriter(const OutputTarget& target, int channels, int latency, std::int64_t chunkFrames,
+                             bool keepLatency, bool keepRegions)
+    : target_(target),
+      channels_(channels),
+      latency_(latency),
+      chunk_(chunkFrames),
+      keepLatency_(keepLatency),
+      outputHoldsNaN_(holdsNaN(target.format)),
+      writeScale_(integerSampleScale(target.format)),
+      clipsAtFullScale_(clipsAtFullScale(target.format)),
+      pendingInput_(channels, latency + chunkFrames),
+      tracker_(channels, keepRegions),
+      aligned_(static_cast<std::size_t>(chunkFrames * channels)),
+      alignedAsFed_(aligned_.size()),
+      outputFrames_(aligned_.size()) {}
+
+void AlignedWriter::pushInput(const double* frames, std::int64_t count) {
+    pendingInput_.push(frames, count);
+    readTotal_ += count;
+}
+
+void AlignedWriter::acceptOutput(const float* processed) {
+    const std::int64_t from = std::max(fedTotal_, static_cast<std::int64_t>(latency_));
+    const std::int64_t to = std::min(fedTotal_ + chunk_, latency_ + readTotal_);
+    if (from < to) writeAligned(processed + (from - fedTotal_) * channels_, to - from);
+    if (keepLatency_) writeRaw(processed);
+    fedTotal_ += chunk_;
+}
+
+void AlignedWriter::writeAligned(const float* processed, std::int64_t count) {
+    pendingInput_.pop(aligned_.data(), count);
+    const auto samples = static_cast<std::size_t>(count * channels_);
+    for (std::size_t i = 0; i < samples; ++i) alignedAsFed_[i] = static_cast<float>(aligned_[i]);
+    tracker_.feed(alignedAsFed_.data(), processed, count);
+    alignedTotal_ += count;
+    if (keepLatency_) return;
+    for (std::size_t i = 0; i < samples; ++i) outputFrames_[i] = sampleToWrite(aligned_[i], alignedAsFed_[i], processed[i]);
+    writeFrames(outputFrames_.data(), count);
+}
+
+void AlignedWriter::writeRaw(const float* processed) {
+    const std::int64_t rawEnd = std::min(fedTotal_ + chunk_, readTotal_);
+    if (rawEnd <= fedTotal_) return;
+    std::copy_n(processed, static_cast<std::size_t>((rawEnd - fedTotal_) * channels_), outputFrames_.begin());
+    writeFrames(outputFrames_.data(), rawEnd - fedTotal_);
+}
+
+// Scaling by a power of two in double is exact, so integer values survive.
+void AlignedWriter::writeFrames(double* frames, std::int64_t count) {
+    if (count <= 0) return;
+    if (!outputHoldsNaN_) {
+        for (std::int64_t i = 0; i < count * channels_; ++i) {
+            if (std::isnan(frames[i])) frames[i] = 0.0;
+        }
+    }
+    if (writeScale_ != 0.0) {
+        const double toInteger = 1.0 / writeScale_;
+        for (std::int64_t i = 0; i < count * channels_; ++i) frames[i] *= toInteger;
+    }
+    if (clipsAtFullScale_) countClipped(frames, count * channels_);
+    if (sf_writef_double(target_.file, frames, count) != count) {
+        // Encoders can refuse samples without setting an error code.
+        const std::string reason = sf_error(target_.file) != SF_ERR_NO_ERROR ? sf_strerror(target_.file)
+                                                                             : "the encoder refused the samples";
+        throw ToolError(ExitStatus::processingFailed, "output " + target_.path + ": write failed: " + reason);
+    }
+}
+
+// Integer samples clip where their rounded value leaves the encoding's range;
+// other integer encodings take samples normalised to [-1, 1].
+void AlignedWriter::countClipped(const double* samples, std::int64_t count) {
+    const double top = writeScale_ != 0.0 ? 1.0 / writeScale_ - 1.0 : 1.0;
+    const double bottom = writeScale_ != 0.0 ? -1.0 / writeScale_ : -1.0;
+    for (std::int64_t i = 0; i < count; ++i) {
+        const double value = writeScale_ != 0.0 ? std::nearbyint(samples[i]) : samples[i];
+        if (value > top || value < bottom) ++clipped_;
+    }
+}
