@@ -95,6 +95,7 @@ check_x86_instruction_sets() {  # check_x86_instruction_sets BUILD_DIR
 }
 
 check_version_resource() {  # check_version_resource DLL
+  echo "$1:"
   wrestool -x --raw --type=version "$1" | python3 tests/windows/check_version_resource.py \
     || fail "$1: version resource incomplete"
 }

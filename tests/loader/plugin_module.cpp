@@ -67,8 +67,8 @@ VstPluginMainProc PluginModule::entry(const char* name) const
 
 AEffect* PluginModule::create(audioMasterCallback host) const
 {
-    const VstPluginMainProc main = entry("main");
-    return main != nullptr ? main(host) : nullptr;
+    const VstPluginMainProc entryPoint = entry("main");
+    return entryPoint != nullptr ? entryPoint(host) : nullptr;
 }
 
 VstIntPtr VSTCALLBACK versionAnsweringHost(AEffect*, VstInt32 opcode, VstInt32, VstIntPtr, void*, float)
