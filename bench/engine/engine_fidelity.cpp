@@ -30,8 +30,8 @@ constexpr double kFillTolerance = 1e-6;
 
 std::vector<float> runEngine(const std::vector<float>& material, int level) {
     TQCStreamEngine engine(2048, 2);
-    engine.detector.setSensitivity(level);
-    engine.detector.setClickGap(32);
+    engine.detector().setSensitivity(level);
+    engine.detector().setClickGap(32);
     std::vector<float> out(material.size());
     for (size_t pos = 0; pos + 2 * kHostBlock <= material.size(); pos += 2 * kHostBlock)
         engine.process(kHostBlock * 8, material.data() + pos, out.data() + pos);
