@@ -83,10 +83,17 @@ void TQCCrackleDetector::setRegions(const ClickRegion* list, int32_t count) {
 }
 
 bool TQCCrackleDetector::windowIsFinite(const float* x) const {
+    // Infinities and NaNs are the values whose exponent bits are all set.
+    // Looking at every sample without an early exit lets the loop run on
+    // whole vector registers.
+    constexpr uint32_t kExponentBits = 0x7f800000u;
+    uint32_t nonFinite = 0;
     for (int32_t i = 0; i < blockSize; ++i) {
-        if (!std::isfinite(x[i])) return false;
+        uint32_t bits;
+        std::memcpy(&bits, x + i, sizeof bits);
+        nonFinite |= static_cast<uint32_t>((bits & kExponentBits) == kExponentBits);
     }
-    return true;
+    return nonFinite == 0;
 }
 
 bool TQCCrackleDetector::regionIsFinite(const float* y, int32_t start, int32_t end) const {
@@ -171,9 +178,7 @@ int32_t TQCCrackleDetector::processBlock(const float* x, float* y, int32_t newFr
     // A non-finite sample would reach every repaired sample through the
     // low-pass and the crossfade, so such a window is left as it came.
     if (windowIsFinite(x)) {
-        computeDifferences(x);
-        smooth(diffs, smoothedDiffs, kDifferenceSmoothingWidth);
-        findPeaks(diffs, newFrames);
+        analyseDifferences(x, kDifferenceSmoothingWidth, newFrames);
         if (peakCount > 0) {
             std::memcpy(selectScratch, peaks, static_cast<size_t>(peakCount) * sizeof(PeakEntry));
             // The quantile is the 32-bit 0.949999988 widened to double, so
