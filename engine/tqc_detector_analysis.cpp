@@ -37,7 +37,6 @@ namespace {
 #if defined(__SSE2__)
 // Eight neighbouring positions side by side (two registers without AVX).
 typedef float Lanes __attribute__((vector_size(32)));
-typedef double DoubleLanes __attribute__((vector_size(64)));
 constexpr int32_t kLaneCount = 8;
 
 // Passed by reference: a 32-byte vector by value would change the calling
@@ -72,11 +71,13 @@ int32_t smoothLanes(const float* src, float* dst, int32_t first, int32_t end, in
             AddLanes(s2, base + t + 2 * kLaneCount);
             AddLanes(s3, base + t + 3 * kLaneCount);
         }
-        const Lanes sums[4] = {s0, s1, s2, s3};
-        for (int32_t r = 0; r < 4; ++r) {
-            const Lanes mean = __builtin_convertvector(__builtin_convertvector(sums[r], DoubleLanes) * reciprocal, Lanes);
-            std::memcpy(dst + first + r * kLaneCount, &mean, sizeof mean);
-        }
+        float sums[kBlock];
+        std::memcpy(sums, &s0, sizeof s0);
+        std::memcpy(sums + kLaneCount, &s1, sizeof s1);
+        std::memcpy(sums + 2 * kLaneCount, &s2, sizeof s2);
+        std::memcpy(sums + 3 * kLaneCount, &s3, sizeof s3);
+        for (int32_t k = 0; k < kBlock; ++k)
+            dst[first + k] = static_cast<float>(static_cast<double>(sums[k]) * reciprocal);
         first += kBlock;
     }
     return first;
