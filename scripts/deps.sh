@@ -12,8 +12,9 @@ packages_for() {
     windows) echo "g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wine wine32:i386 icoutils" ;;
     # A third-party VST 2 effect the command-line host is tested with.
     plugins) echo "dpf-plugins-vst" ;;
-    # The peer and the timer of the command-line host's comparison benchmark.
-    bench)   echo "ffmpeg time" ;;
+    # The peer and the timer of the command-line host's comparison benchmark,
+    # and the instruction-count profiler the performance notes were made with.
+    bench)   echo "ffmpeg time valgrind" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }
