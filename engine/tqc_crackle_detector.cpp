@@ -4,6 +4,10 @@
 #include <cstring>
 #include <new>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "dsp/tqc_real_fft.h"
 #include "engine/float_rounding.h"
 
@@ -84,10 +88,26 @@ void TQCCrackleDetector::setRegions(const ClickRegion* list, int32_t count) {
 }
 
 bool TQCCrackleDetector::windowIsFinite(const float* x) const {
-    for (int32_t i = 0; i < blockSize; ++i) {
-        if (!std::isfinite(x[i])) return false;
+    // Infinities and NaNs are the values whose exponent bits are all set.
+    // Every sample is looked at, without an early exit, four at a time.
+    constexpr uint32_t kExponentBits = 0x7f800000u;
+    uint32_t nonFinite = 0;
+    int32_t i = 0;
+#if defined(__SSE2__)
+    const __m128i exponent = _mm_set1_epi32(static_cast<int>(kExponentBits));
+    __m128i any = _mm_setzero_si128();
+    for (; i + 4 <= blockSize; i += 4) {
+        const __m128i bits = _mm_loadu_si128(reinterpret_cast<const __m128i*>(x + i));
+        any = _mm_or_si128(any, _mm_cmpeq_epi32(_mm_and_si128(bits, exponent), exponent));
     }
-    return true;
+    nonFinite = static_cast<uint32_t>(_mm_movemask_epi8(any));
+#endif
+    for (; i < blockSize; ++i) {
+        uint32_t bits;
+        std::memcpy(&bits, x + i, sizeof bits);
+        nonFinite |= static_cast<uint32_t>((bits & kExponentBits) == kExponentBits);
+    }
+    return nonFinite == 0;
 }
 
 bool TQCCrackleDetector::regionIsFinite(const float* y, int32_t start, int32_t end) const {
@@ -172,9 +192,7 @@ int32_t TQCCrackleDetector::processBlock(const float* x, float* y, int32_t newFr
     // A non-finite sample would reach every repaired sample through the
     // low-pass and the crossfade, so such a window is left as it came.
     if (windowIsFinite(x)) {
-        computeDifferences(x);
-        smooth(diffs, smoothedDiffs, kDifferenceSmoothingWidth);
-        findPeaks(diffs, newFrames);
+        analyseDifferences(x, kDifferenceSmoothingWidth, newFrames);
         if (peakCount > 0) {
             std::memcpy(selectScratch, peaks, static_cast<size_t>(peakCount) * sizeof(PeakEntry));
             // The quantile is the 32-bit 0.949999988 widened to double, so

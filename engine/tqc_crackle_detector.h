@@ -78,6 +78,9 @@ public:
     // ascending) of entries[0..n-1]; which of several equal values comes back
     // is decided by this exact partitioning order. Requires 0 <= k < n.
     static PeakEntry selectRank(PeakEntry* entries, int32_t n, int32_t k);
+    // computeDifferences(x), smooth(diffs, smoothedDiffs, width) and
+    // findPeaks(diffs, newFrames) in one pass, with the same results.
+    void analyseDifferences(const float* x, int32_t width, int32_t newFrames);
     // Circular autocorrelation of x[0..N-1] by FFT into diffs; the real bins 0
     // and N/2 are left unsquared, and lags 3N/8..N-1 are zeroed.
     void autocorrelate(const float* x);
@@ -111,6 +114,8 @@ public:
     void setRegions(const ClickRegion* list, int32_t count);
 
 private:
+    // diffs[0] = 0, diffs[i] = |x[i] - x[i-1]|.
+    void storeDifferences(const float* x);
     bool windowIsFinite(const float* x) const;
     void buildRegions(float threshold, int32_t newFrames);
     void choosePeriod(int32_t& lag, double& level);

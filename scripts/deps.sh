@@ -15,8 +15,9 @@ packages_for() {
     # What the command-line host is tested with: a third-party VST 2 effect,
     # and GNU parallel for the documented recipe that spreads an archive over machines.
     plugins) echo "dpf-plugins-vst parallel" ;;
-    # The peer and the timer of the command-line host's comparison benchmark.
-    bench)   echo "ffmpeg time" ;;
+    # The peer and the timer of the command-line host's comparison benchmark,
+    # and the instruction-count profiler the performance notes were made with.
+    bench)   echo "ffmpeg time valgrind" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

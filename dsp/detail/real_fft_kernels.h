@@ -56,6 +56,51 @@ inline void CopyComplex(const float* src, float* dst, std::int32_t to, std::int3
     std::memcpy(dst + 2 * to, src + 2 * from, 2 * sizeof(float));
 }
 
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_SSE)
+
+// The positions an entry moves come in adjacent pairs: (2a, 2a + 1) and
+// (top + 2a, top + 2a + 1) for middle value a, the same for its reverse r.
+// 2a takes 2r, 2a + 1 takes top + 2r, top + 2a takes 2r + 1 and
+// top + 2a + 1 takes top + 2r + 1, and the other way round: each side's new
+// pair is made of the low or the high halves of the other side's two pairs.
+inline void ExchangePairs(const float* src, float* dst, std::int32_t top, std::int32_t a, std::int32_t r)
+{
+    const __m128 a0 = _mm_loadu_ps(src + 2 * a), a1 = _mm_loadu_ps(src + 2 * (top + a));
+    const __m128 r0 = _mm_loadu_ps(src + 2 * r), r1 = _mm_loadu_ps(src + 2 * (top + r));
+    _mm_storeu_ps(dst + 2 * a, _mm_movelh_ps(r0, r1));
+    _mm_storeu_ps(dst + 2 * (top + a), _mm_movehl_ps(r1, r0));
+    _mm_storeu_ps(dst + 2 * r, _mm_movelh_ps(a0, a1));
+    _mm_storeu_ps(dst + 2 * (top + r), _mm_movehl_ps(a1, a0));
+}
+
+// src == dst permutes in place; every entry's loads come before its stores.
+inline void BitReverse(const float* src, float* dst, const std::int32_t* list, std::int32_t m)
+{
+    const std::int32_t top = m / 2;
+    for (const std::int32_t* e = list; *e != 0;) {
+        if (*e < 0) {
+            const std::int32_t mid = 2 * (-*e - 1);
+            ExchangePairs(src, dst, top, mid, mid);
+            e += 1;
+        } else {
+            ExchangePairs(src, dst, top, 2 * (e[0] - 1), 2 * (e[1] - 1));
+            e += 2;
+        }
+    }
+}
+
+void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m)
+{
+    BitReverse(z, z, list, m);
+}
+
+inline void BitReverseCopy(const float* src, float* dst, const std::int32_t* list, std::int32_t m)
+{
+    BitReverse(src, dst, list, m);
+}
+
+#else
+
 void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m)
 {
     const std::int32_t top = m / 2;
@@ -76,7 +121,7 @@ void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m)
     }
 }
 
-void BitReverseCopy(const float* src, float* dst, const std::int32_t* list, std::int32_t m)
+inline void BitReverseCopy(const float* src, float* dst, const std::int32_t* list, std::int32_t m)
 {
     const std::int32_t top = m / 2;
     for (const std::int32_t* e = list; *e != 0;) {
@@ -102,6 +147,8 @@ void BitReverseCopy(const float* src, float* dst, const std::int32_t* list, std:
         }
     }
 }
+
+#endif  // SARNOVELLITE_FFT_KERNELS_USE_SSE
 
 // ---- complex decimation-in-time transform of length M, input bit-reversed -------
 // After bit reversal, an aligned block of length L holds four sub-transforms of
@@ -354,30 +401,64 @@ inline void Radix4ButterflyQuad(float* z0, std::int32_t quarter, const WideTwidd
 }
 
 // The two-value first pass on two groups at once: each 128-bit half holds the
-// registers the two-value code would, one group per half.
+// registers the two-value code would, one group per half. first and second
+// hold (q0, q1 | q2, q3) of the two groups; the results go to p[0..15].
 template <bool kInverse>
-void WideFirstRadix4Pass(float* z, std::int32_t m)
+inline void WideFirstRadix4Groups(__m256 first, __m256 second, float* p)
 {
     const __m256 rotateSecond = kInverse ? _mm256_set_ps(0.0f, -0.0f, 0.0f, 0.0f, 0.0f, -0.0f, 0.0f, 0.0f)
                                          : _mm256_set_ps(-0.0f, 0.0f, 0.0f, 0.0f, -0.0f, 0.0f, 0.0f, 0.0f);
-    for (std::int32_t g = 0; g < m; g += 8) {
-        float* p = z + 2 * g;
-        const __m256 first = _mm256_loadu_ps(p);       // q0, q1 | q2, q3 of group g
-        const __m256 second = _mm256_loadu_ps(p + 8);  // the same of group g + 4
-        const __m256d a = _mm256_castps_pd(_mm256_permute2f128_ps(first, second, 0x20));  // q0, q1
-        const __m256d b = _mm256_castps_pd(_mm256_permute2f128_ps(first, second, 0x31));  // q2, q3
-        const __m256 lo = _mm256_castpd_ps(_mm256_unpacklo_pd(a, b));  // q0, q2
-        const __m256 hi = _mm256_castpd_ps(_mm256_unpackhi_pd(a, b));  // q1, q3
-        const __m256d sums = _mm256_castps_pd(_mm256_add_ps(lo, hi));   // t0, t2
-        const __m256d diffs = _mm256_castps_pd(_mm256_sub_ps(lo, hi));  // t1, t3
-        const __m256 firsts = _mm256_castpd_ps(_mm256_unpacklo_pd(sums, diffs));  // t0, t1
-        __m256 seconds = _mm256_castpd_ps(_mm256_unpackhi_pd(sums, diffs));       // t2, t3
-        seconds = _mm256_permute_ps(seconds, _MM_SHUFFLE(2, 3, 1, 0));
-        seconds = _mm256_xor_ps(seconds, rotateSecond);
-        const __m256 low = _mm256_add_ps(firsts, seconds);   // X0, X1
-        const __m256 high = _mm256_sub_ps(firsts, seconds);  // X2, X3
-        _mm256_storeu_ps(p, _mm256_permute2f128_ps(low, high, 0x20));
-        _mm256_storeu_ps(p + 8, _mm256_permute2f128_ps(low, high, 0x31));
+    const __m256d a = _mm256_castps_pd(_mm256_permute2f128_ps(first, second, 0x20));  // q0, q1
+    const __m256d b = _mm256_castps_pd(_mm256_permute2f128_ps(first, second, 0x31));  // q2, q3
+    const __m256 lo = _mm256_castpd_ps(_mm256_unpacklo_pd(a, b));  // q0, q2
+    const __m256 hi = _mm256_castpd_ps(_mm256_unpackhi_pd(a, b));  // q1, q3
+    const __m256d sums = _mm256_castps_pd(_mm256_add_ps(lo, hi));   // t0, t2
+    const __m256d diffs = _mm256_castps_pd(_mm256_sub_ps(lo, hi));  // t1, t3
+    const __m256 firsts = _mm256_castpd_ps(_mm256_unpacklo_pd(sums, diffs));  // t0, t1
+    __m256 seconds = _mm256_castpd_ps(_mm256_unpackhi_pd(sums, diffs));       // t2, t3
+    seconds = _mm256_permute_ps(seconds, _MM_SHUFFLE(2, 3, 1, 0));
+    seconds = _mm256_xor_ps(seconds, rotateSecond);
+    const __m256 low = _mm256_add_ps(firsts, seconds);   // X0, X1
+    const __m256 high = _mm256_sub_ps(firsts, seconds);  // X2, X3
+    _mm256_storeu_ps(p, _mm256_permute2f128_ps(low, high, 0x20));
+    _mm256_storeu_ps(p + 8, _mm256_permute2f128_ps(low, high, 0x31));
+}
+
+template <bool kInverse>
+void WideFirstRadix4Pass(float* z, std::int32_t m)
+{
+    for (std::int32_t g = 0; g < m; g += 8)
+        WideFirstRadix4Groups<kInverse>(_mm256_loadu_ps(z + 2 * g), _mm256_loadu_ps(z + 2 * g + 8), z + 2 * g);
+}
+
+// Group r's four complex values as the permuted array would hold them: the
+// values at r, r + M/2, r + M/4 and r + 3M/4.
+inline __m256 GatherGroup(const float* src, std::int32_t m, std::int32_t r)
+{
+    const __m128 zero = _mm_setzero_ps();
+    const auto at = [&](std::int32_t i) { return reinterpret_cast<const __m64*>(src + 2 * i); };
+    const __m128 q01 = _mm_loadh_pi(_mm_loadl_pi(zero, at(r)), at(r + m / 2));
+    const __m128 q23 = _mm_loadh_pi(_mm_loadl_pi(zero, at(r + m / 4)), at(r + 3 * (m / 4)));
+    return _mm256_set_m128(q23, q01);
+}
+
+// Out of place, the bit-reversal permutation and the first pass in one: group g
+// of the permuted array gathers from r, r + M/2, r + M/4, r + 3M/4, where r
+// is g reversed over log2(M) - 2 bits, so no separate copy pass is needed.
+// Groups come in pairs g, g + 1 (g even), whose r differ by M/8.
+template <bool kInverse>
+void WideGatherFirstRadix4Pass(const float* src, float* z, std::int32_t m)
+{
+    std::int32_t r = 0;
+    for (std::int32_t g = 0; g < m / 4; g += 2) {
+        WideFirstRadix4Groups<kInverse>(GatherGroup(src, m, r), GatherGroup(src, m, r + m / 8), z + 8 * g);
+        // r becomes the reverse of g + 2: add one at the reversed position of bit 1.
+        std::int32_t bit = m / 16;
+        while (bit != 0 && (r & bit) != 0) {
+            r ^= bit;
+            bit >>= 1;
+        }
+        r |= bit;
     }
 }
 
@@ -443,14 +524,10 @@ void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twi
 
 #endif  // SARNOVELLITE_FFT_KERNELS_USE_SSE
 
+// The passes after the first one.
 template <bool kInverse>
-void ComplexTransform(float* z, std::int32_t m, int log2m, const float* twiddles)
+void LaterPasses(float* z, std::int32_t m, int log2m, const float* twiddles)
 {
-#if defined(SARNOVELLITE_FFT_KERNELS_USE_AVX2)
-    WideFirstRadix4Pass<kInverse>(z, m);  // m >= 8
-#else
-    FirstRadix4Pass<kInverse>(z, m);
-#endif
     std::int32_t quarter = 4;
     if (log2m % 2 != 0) {
         Radix2Pass8<kInverse>(z, m, twiddles);
@@ -463,6 +540,17 @@ void ComplexTransform(float* z, std::int32_t m, int log2m, const float* twiddles
         Radix4Pass<kInverse>(z, m, quarter, twiddles);
 #endif
     }
+}
+
+template <bool kInverse>
+void ComplexTransform(float* z, std::int32_t m, int log2m, const float* twiddles)
+{
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_AVX2)
+    WideFirstRadix4Pass<kInverse>(z, m);  // m >= 8
+#else
+    FirstRadix4Pass<kInverse>(z, m);
+#endif
+    LaterPasses<kInverse>(z, m, log2m, twiddles);
 }
 
 void Scale(float* x, std::int64_t count, float factor)
@@ -836,10 +924,16 @@ std::int32_t KernelForward(const float* src, float* dst, const RealFftSpec* spec
     const auto m = static_cast<std::int32_t>(n / 2);
     if (src == dst) {
         BitReverseInPlace(dst, spec->bitReverse, m);
+        ComplexTransform<false>(dst, m, order - 1, spec->twiddles);
     } else {
+#if defined(SARNOVELLITE_FFT_KERNELS_USE_AVX2)
+        WideGatherFirstRadix4Pass<false>(src, dst, m);
+        LaterPasses<false>(dst, m, order - 1, spec->twiddles);
+#else
         BitReverseCopy(src, dst, spec->bitReverse, m);
+        ComplexTransform<false>(dst, m, order - 1, spec->twiddles);
+#endif
     }
-    ComplexTransform<false>(dst, m, order - 1, spec->twiddles);
     ForwardSplit(dst, m, spec->forwardSplit, spec->scaleForward ? spec->factor : 1.0f);
     return StatusOk;
 }

@@ -107,6 +107,35 @@ TEST(DetectorAnalysis, FindPeaksKeepsOnlyStrictLocalMaxima) {
     EXPECT_EQ(f.detector.peakListCount(), 0);
 }
 
+// processBlock's one-pass analysis against the three steps run one by one,
+// on material with and without peaks, at the system's length and at lengths
+// where the pass falls back or ends in partial stretches.
+TEST(DetectorAnalysis, OnePassAnalysisEqualsTheStepsOneByOne) {
+    for (int n : {2048, 256, 64}) {
+        for (uint32_t seed : {1u, 2u, 3u}) {
+            DetectorFixture onePass(n), steps(n);
+            std::vector<float> x = seed == 3 ? test_signals::musicLike(n, seed) : test_signals::whiteNoise(n, 0.2, seed);
+            if (seed == 2) std::fill(x.begin(), x.begin() + n / 2, 0.25f);  // a plateau without peaks
+            onePass.detector.analyseDifferences(x.data(), 15, 77);
+            steps.detector.computeDifferences(x.data());
+            std::vector<float> smoothed(static_cast<size_t>(n));
+            steps.detector.smooth(steps.detector.differences(), smoothed.data(), 15);
+            steps.detector.findPeaks(steps.detector.differences(), 77);
+            SCOPED_TRACE(testing::Message() << "n " << n << " seed " << seed);
+            EXPECT_EQ(onePass.detector.meanDifference(), steps.detector.meanDifference());
+            for (int i = 0; i < n; ++i) {
+                ASSERT_EQ(onePass.detector.differences()[i], steps.detector.differences()[i]) << i;
+                ASSERT_EQ(onePass.detector.smoothedDifferences()[i], smoothed[static_cast<size_t>(i)]) << i;
+            }
+            ASSERT_EQ(onePass.detector.peakListCount(), steps.detector.peakListCount());
+            for (int p = 0; p < steps.detector.peakListCount(); ++p) {
+                ASSERT_EQ(onePass.detector.peakList()[p].position, steps.detector.peakList()[p].position) << p;
+                ASSERT_EQ(onePass.detector.peakList()[p].value, steps.detector.peakList()[p].value) << p;
+            }
+        }
+    }
+}
+
 TEST(DetectorAnalysis, SelectRankReturnsTheKthSmallestValue) {
     PeakEntry e[5] = {{0, 5}, {1, 1}, {2, 4}, {3, 2}, {4, 3}};
     EXPECT_EQ(TQCCrackleDetector::selectRank(e, 5, 2).value, 3.0f);

@@ -1,7 +1,7 @@
 // Transform kernels wider than the processor classes' own, and the list of
 // every kernel the running processor can execute.
 //
-// On 64-bit x86 builds every class variant hands its transforms to the widest
+// On 64-bit x86 builds (Linux) every class variant hands its transforms to the widest
 // kernel the processor has (AVX2 with FMA), chosen once while the library
 // starts up; the processor-class selection and its slots are unaffected. Until
 // that choice is made (or where no wide kernel fits, or on 32-bit builds) the
@@ -14,7 +14,9 @@
 
 #include "dsp/detail/primitive_signatures.h"
 
-#if defined(__GNUC__) && defined(__x86_64__)
+// Not on 64-bit Windows: GCC there cannot align the stack to 32 bytes for the
+// wide registers it spills (its bug 54412), so the wide kernel could fault.
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
 #define SARNOVELLITE_WIDE_KERNELS 1
 #endif
 

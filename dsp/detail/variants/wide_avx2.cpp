@@ -8,7 +8,7 @@
 #include <cstring>
 #include <immintrin.h>
 
-#if defined(__GNUC__) && defined(__x86_64__)
+#if defined(__GNUC__) && defined(__x86_64__) && !defined(_WIN32)
 #pragma GCC target("avx2,fma")
 #endif
 
