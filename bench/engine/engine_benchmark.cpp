@@ -36,8 +36,8 @@ struct WorstBlock {
 // system call, and two per block would add a visible share to the total.
 WorstBlock measureBlocks(const std::vector<float>& material) {
     TQCStreamEngine engine(2048, 2);
-    engine.detector.setSensitivity(0);
-    engine.detector.setClickGap(32);
+    engine.detector().setSensitivity(0);
+    engine.detector().setClickGap(32);
     std::vector<float> block(2 * kHostBlock);
     WorstBlock worst;
     for (int pos = 0; pos + kHostBlock <= kFrames; pos += kHostBlock) {
