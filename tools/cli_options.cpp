@@ -4,6 +4,7 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "tools/removed_signal.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -40,7 +41,8 @@ struct OptionSpec {
 constexpr OptionSpec kOptions[] = {
     {"-s", "--sensitivity", true}, {"-g", "--click-gap", true}, {"", "--block", true},
     {"-o", "--output-dir", true},  {"-j", "--jobs", true},      {"", "--report", true},
-    {"", "--plugin", true},        {"-q", "--quiet", false},    {"", "--keep-latency", false},
+    {"", "--plugin", true},        {"", "--labels", true},      {"", "--removed", true},
+    {"-q", "--quiet", false},      {"", "--keep-latency", false},
     {"-h", "--help", false},       {"", "--version", false},
 };
 
@@ -120,6 +122,9 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
         } else if (longName == "--report") {
             if (value.empty()) usageError("option " + name + " needs a file name");
             options.reportPath = value;
+        } else if (longName == "--labels" || longName == "--removed") {
+            if (value.empty()) usageError("option " + name + " needs a file name");
+            (longName == "--labels" ? options.labelsPath : options.removedPath) = value;
         } else if (longName == "--plugin") {
             if (value.empty()) usageError("option " + name + " needs a file name");
             options.pluginPath = value;
@@ -146,7 +151,13 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     if (!options.reportPath.empty()) {
         const auto dot = options.reportPath.rfind('.');
         const std::string ext = dot == std::string::npos ? "" : options.reportPath.substr(dot);
-        if (ext != ".csv" && ext != ".json") usageError("--report: the file name must end in .csv or .json");
+        if (ext != ".csv" && ext != ".json" && ext != ".html") {
+            usageError("--report: the file name must end in .csv, .json or .html");
+        }
+    }
+    if (!options.removedPath.empty() && removedSignalFormat(options.removedPath) == 0) {
+        usageError("--removed: the file name must end in .wav, .w64, .rf64, .aif, .aiff, .caf or .au (a container "
+                   "for 64-bit float)");
     }
 
     for (const std::string& name : positional) {
@@ -156,15 +167,21 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     if (options.mode == CliMode::demo) {
         if (positional.size() > 1) usageError("demo takes at most one folder");
         if (!options.outputDir.empty()) usageError("demo takes no -o; give the folder after 'demo'");
-        if (!options.reportPath.empty()) usageError("demo takes no --report; it writes demo-regions.csv into its folder");
+        if (!options.reportPath.empty()) usageError("demo takes no --report; it writes demo-regions.csv and demo-report.html into its folder");
         if (options.keepLatency) usageError("demo takes no --keep-latency; it compares aligned audio");
         if (jobsGiven) usageError("demo takes no -j; it processes one file");
+        if (!options.labelsPath.empty() || !options.removedPath.empty()) {
+            usageError("demo takes no --labels or --removed; it writes demo-labels.txt and demo-removed.wav");
+        }
         if (!positional.empty()) options.demoDir = positional[0];
         return options;
     }
 
     if (!options.outputDir.empty()) {
         if (positional.empty()) usageError("no input files given");
+        if (!options.labelsPath.empty() || !options.removedPath.empty()) {
+            usageError("--labels and --removed name one file; they work on one INPUT OUTPUT pair, not with -o");
+        }
         options.mode = CliMode::batch;
         options.inputs = positional;
         return options;

@@ -15,6 +15,8 @@
 
 #include "tools/file_processor.h"
 #include "tools/hosted_effect.h"
+#include "tools/html_report.h"
+#include "tools/label_track.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
 #include "tools/tool_error.h"
@@ -55,29 +57,70 @@ std::vector<FileJob> planJobs(const CliOptions& options) {
     return jobs;
 }
 
-// The report is written last, after hours of work in a long batch: a place it
-// cannot go, or a name an output already takes, is refused before any work.
-void checkReportPath(const std::string& reportPath, const std::vector<FileJob>& jobs) {
+// Files written after hours of work in a long batch (the report) or beside
+// the output (labels, removed signal): a place one cannot go, or a name an
+// audio file or another of them already takes, is refused before any work.
+void checkSideFilePath(const std::string& what, const std::string& path, const std::vector<FileJob>& jobs,
+                       const std::vector<std::string>& otherSideFiles) {
     std::error_code ec;
-    const fs::path report(reportPath);
-    if (fs::is_directory(report, ec)) throw ToolError(ExitStatus::badOutput, "report " + reportPath + ": is a folder");
-    const fs::path folder = report.has_parent_path() ? report.parent_path() : fs::path(".");
+    const fs::path file(path);
+    if (fs::is_directory(file, ec)) throw ToolError(ExitStatus::badOutput, what + " " + path + ": is a folder");
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, ec)) {
-        throw ToolError(ExitStatus::badOutput, "report " + reportPath + ": no such folder " + folder.string());
+        throw ToolError(ExitStatus::badOutput, what + " " + path + ": no such folder " + folder.string());
     }
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
         throw ToolError(ExitStatus::badOutput,
-                        "report " + reportPath + ": cannot write into folder " + folder.string() + ": " + std::strerror(errno));
+                        what + " " + path + ": cannot write into folder " + folder.string() + ": " + std::strerror(errno));
     }
-    const fs::path reportFile = fs::weakly_canonical(report, ec);
+    const fs::path canonical = fs::weakly_canonical(file, ec);
+    auto sameFile = [&](const std::string& other) {
+        std::error_code sameEc;
+        return fs::weakly_canonical(other, sameEc) == canonical || fs::equivalent(other, file, sameEc);
+    };
     for (const FileJob& job : jobs) {
         for (const std::string& audio : {job.input, job.output}) {
-            std::error_code sameEc;
-            if (fs::weakly_canonical(audio, sameEc) == reportFile || fs::equivalent(audio, report, sameEc)) {
-                throw ToolError(ExitStatus::badOutput, "report " + reportPath + ": would overwrite the audio file " + audio);
+            if (sameFile(audio)) {
+                throw ToolError(ExitStatus::badOutput, what + " " + path + ": would overwrite the audio file " + audio);
             }
         }
     }
+    for (const std::string& other : otherSideFiles) {
+        if (!other.empty() && sameFile(other)) {
+            throw ToolError(ExitStatus::badOutput, what + " " + path + ": is also named for another output");
+        }
+    }
+}
+
+void checkSideFiles(const CliOptions& options, const std::vector<FileJob>& jobs) {
+    const std::string& report = options.reportPath;
+    const std::string& labels = options.labelsPath;
+    const std::string& removed = options.removedPath;
+    if (!report.empty()) checkSideFilePath("report", report, jobs, {labels, removed});
+    if (!labels.empty()) checkSideFilePath("labels", labels, jobs, {removed});
+    if (!removed.empty()) checkSideFilePath("removed signal", removed, jobs, {});
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+void writeReport(const CliOptions& options, const ReportSettings& settings, std::vector<FileJob>& jobs) {
+    if (!endsWith(options.reportPath, ".html")) {
+        std::vector<FileRegions> reported;
+        for (FileJob& job : jobs) {
+            if (job.outcome) reported.push_back(std::move(job.outcome->regions));
+        }
+        writeRegionReport(options.reportPath, reported);
+        return;
+    }
+    std::vector<ReportedFile> reported;
+    for (FileJob& job : jobs) {
+        if (!job.outcome) continue;
+        FileOutcome& o = *job.outcome;
+        reported.push_back({std::move(o.regions), std::move(o.pictures), o.changedSamples, o.latencyFrames});
+    }
+    writeHtmlReport(options.reportPath, reported, settings);
 }
 
 double totalDuration(const std::vector<FileJob>& jobs) {
@@ -121,6 +164,17 @@ std::string formatDuration(double seconds) {
     return text;
 }
 
+ReportSettings reportSettings(const CliOptions& options, const std::string& pluginPath, bool settingsSent) {
+    ReportSettings settings;
+    settings.pluginPath = pluginPath;
+    settings.settingsSent = settingsSent;
+    settings.sensitivity = options.sensitivity;
+    settings.clickGap = options.clickGap;
+    settings.blockSize = options.blockSize;
+    settings.keepLatency = options.keepLatency;
+    return settings;
+}
+
 std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
     std::string path = options.pluginPath;
     if (path.empty()) {
@@ -136,7 +190,7 @@ std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
 
 int runFileJobs(const CliOptions& options) {
     std::vector<FileJob> jobs = planJobs(options);
-    if (!options.reportPath.empty()) checkReportPath(options.reportPath, jobs);
+    checkSideFiles(options, jobs);
 
     ProcessSettings settings;
     settings.plugin = openChosenPlugin(options);
@@ -144,11 +198,15 @@ int runFileJobs(const CliOptions& options) {
     settings.clickGap = options.clickGap;
     settings.blockSize = options.blockSize;
     settings.keepLatency = options.keepLatency;
-    settings.keepRegions = !options.reportPath.empty();
+    settings.keepRegions = !options.reportPath.empty() || !options.labelsPath.empty();
+    settings.keepPictures = endsWith(options.reportPath, ".html");
+    settings.removedPath = options.removedPath;
 
+    bool settingsSent = true;
     {
         // One trial instance: a plug-in that does not fit fails once, before any file.
         HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
+        settingsSent = trial.isSarnovellite();
         if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
             std::fprintf(stderr, "sarnovellite: warning: -s and -g are not sent to %s, which is not Sarnovellite\n",
                          settings.plugin->path().c_str());
@@ -164,6 +222,7 @@ int runFileJobs(const CliOptions& options) {
             FileJob& job = jobs[i];
             try {
                 job.outcome = processFile(job.input, job.output, settings, progress);
+                if (!options.labelsPath.empty()) writeLabelTrack(options.labelsPath, job.outcome->regions);
                 progress.printLine(summaryLine(job));
             } catch (const ToolError& error) {
                 job.failure = error.status();
@@ -188,12 +247,8 @@ int runFileJobs(const CliOptions& options) {
         }
     }
     if (!options.reportPath.empty()) {
-        std::vector<FileRegions> reported;
-        for (FileJob& job : jobs) {
-            if (job.outcome) reported.push_back(std::move(job.outcome->regions));
-        }
         try {
-            writeRegionReport(options.reportPath, reported);
+            writeReport(options, reportSettings(options, settings.plugin->path(), settingsSent), jobs);
         } catch (const ToolError& error) {
             progress.printError(std::string("sarnovellite: ") + error.what());
             if (status == 0) status = static_cast<int>(error.status());

@@ -6,12 +6,14 @@
 #include <chrono>
 #include <cmath>
 #include <filesystem>
+#include <optional>
 #include <vector>
 
 #include "tools/change_regions.h"
 #include "tools/hosted_effect.h"
 #include "tools/parameter_mapping.h"
 #include "tools/pending_output.h"
+#include "tools/removed_signal.h"
 #include "tools/sound_file.h"
 #include "tools/tool_error.h"
 
@@ -151,6 +153,8 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     }
     configureSampleConversion(out.get(), outInfo.format);
     copyMetadata(in.get(), out.get(), channels);
+    std::optional<RemovedSignalWriter> removed;
+    if (!settings.removedPath.empty()) removed.emplace(settings.removedPath, channels, inInfo.samplerate);
 
     const std::int64_t chunk = static_cast<std::int64_t>(block) * std::max(1, kReadFrames / block);
     const std::size_t chunkSamples = static_cast<std::size_t>(chunk * channels);
@@ -163,7 +167,9 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     std::vector<float> alignedAsFed(chunkSamples);
     std::vector<double> outputFrames(chunkSamples);
     FrameQueue pendingInput(channels, latency + chunk);
-    ChangeRegionTracker tracker(channels, settings.keepRegions);
+    ChangeRegionTracker tracker(channels, settings.keepRegions || settings.keepPictures);
+    std::optional<RepairPictureCollector> pictures;
+    if (settings.keepPictures) pictures.emplace(channels);
 
     std::int64_t readTotal = 0;     // input frames read so far
     std::int64_t fedTotal = 0;      // frames given to the effect, the flush included
@@ -251,13 +257,13 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
             const auto samples = static_cast<std::size_t>(count * channels);
             for (std::size_t i = 0; i < samples; ++i) alignedAsFed[i] = static_cast<float>(aligned[i]);
             tracker.feed(alignedAsFed.data(), processed, count);
+            if (pictures) pictures->feed(alignedAsFed.data(), processed, count, tracker.regions());
             alignedTotal += count;
-            if (!settings.keepLatency) {
-                for (std::size_t i = 0; i < samples; ++i) {
-                    outputFrames[i] = sampleToWrite(aligned[i], alignedAsFed[i], processed[i]);
-                }
-                writeFrames(outputFrames.data(), count);
+            for (std::size_t i = 0; i < samples; ++i) {
+                outputFrames[i] = sampleToWrite(aligned[i], alignedAsFed[i], processed[i]);
             }
+            if (removed) removed->write(aligned.data(), outputFrames.data(), count);
+            if (!settings.keepLatency) writeFrames(outputFrames.data(), count);
         }
         if (settings.keepLatency) {
             const std::int64_t rawEnd = std::min(fedTotal + chunk, readTotal);
@@ -271,11 +277,13 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
         progress.addAudio(static_cast<double>(got) * secondsPerFrame);
     }
     tracker.finish();
+    if (pictures) pictures->finish(tracker.regions());
 
     const int closeStatus = sf_close(out.release());
     if (closeStatus != 0) {
         throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": could not be finished: " + sf_strerror(nullptr));
     }
+    if (removed) removed->commit();
     pending.commit();
 
     FileOutcome outcome;
@@ -284,7 +292,8 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     outcome.regions.sampleRate = inInfo.samplerate;
     outcome.regions.channels = channels;
     outcome.regions.frames = readTotal;
-    outcome.regions.regions = tracker.regions();
+    if (settings.keepRegions) outcome.regions.regions = tracker.regions();
+    if (pictures) outcome.pictures = pictures->take();
     std::sort(outcome.regions.regions.begin(), outcome.regions.regions.end(), [](const ChangedRegion& a, const ChangedRegion& b) {
         return a.channel != b.channel ? a.channel < b.channel : a.start < b.start;
     });

@@ -13,6 +13,9 @@
 // when the output's extension names another; see chooseOutputFormat);
 // integer formats clip.
 //
+// With removedPath, the input minus the aligned output is written there too
+// (see RemovedSignalWriter), whatever keepLatency says.
+//
 // The output appears only when complete (see PendingOutput). Throws ToolError.
 // Safe to call from several threads at once for different files.
 #pragma once
@@ -24,6 +27,7 @@
 #include "tools/plugin_library.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
+#include "tools/repair_pictures.h"
 
 struct ProcessSettings {
     std::shared_ptr<PluginLibrary> plugin;
@@ -31,11 +35,14 @@ struct ProcessSettings {
     int clickGap = 32;
     int blockSize = 512;
     bool keepLatency = false;
-    bool keepRegions = false;  // fill FileOutcome::regions.regions
+    bool keepRegions = false;   // fill FileOutcome::regions.regions
+    bool keepPictures = false;  // fill FileOutcome::pictures (needs keepRegions)
+    std::string removedPath;    // non-empty: also write input minus output there
 };
 
 struct FileOutcome {
     FileRegions regions;  // regions filled only with keepRegions
+    RepairPictures pictures;  // filled only with keepPictures
     std::int64_t regionCount = 0;
     std::int64_t changedSamples = 0;
     int latencyFrames = 0;

@@ -25,7 +25,13 @@ Options:
       --block N         host block size in frames, 1..1048576 (default 512)
   -o, --output-dir DIR  batch mode: write each INPUT into DIR under its own name
   -j, --jobs N          batch mode: process N files at a time, 1..64 (default 1)
-      --report FILE     write the repaired regions to FILE (.csv or .json)
+      --report FILE     write the repaired regions to FILE: .csv, .json, or .html
+                        (a page with the waveform, every repair marked, and
+                        before/after close-ups; one page for all inputs)
+      --labels FILE     write a label track (start, end, text; tab-separated)
+                        with one label per repaired region, for audio editors
+      --removed FILE    write what the effect took out (input minus output) as
+                        64-bit float .wav/.w64/.rf64/.aiff/.caf/.au
       --plugin PATH     use another VST 2 effect (2 inputs, 2 outputs); -s and
                         -g are sent only to Sarnovellite
       --keep-latency    write the effect's raw output, delayed by its latency,
@@ -49,9 +55,10 @@ place only when complete: a failure or an interrupt leaves no partial file
 and an existing output untouched. OUTPUT may not be INPUT.
 
 demo [FOLDER] synthesises ten seconds of music, damages it like a worn record,
-repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav and
-demo-regions.csv into FOLDER (default: the current folder), then prints how
-much it helped.
+repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav,
+demo-removed.wav, demo-regions.csv, demo-labels.txt and demo-report.html into
+FOLDER (default: the current folder), then prints how much it helped and
+which files to open.
 
 Exit status:
   0    success

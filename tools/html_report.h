@@ -1,0 +1,36 @@
+// The --report file when its name ends in .html: one self-contained page
+// for a person to check the repairs of every processed file. No scripts, no
+// network, no files beside it; the pictures are inline SVG (svg_pictures.h).
+//
+// For each file: the summary figures, an overview of the whole input with
+// every repaired region marked, and before/after close-ups of the regions
+// (all of them up to RepairPictureCollector::kMaxCloseUps, otherwise the
+// largest, with the count of the others). At the top: the settings used.
+// The markup is well-formed XML too. Written through a temporary file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/region_report.h"
+#include "tools/repair_pictures.h"
+
+struct ReportedFile {
+    FileRegions regions;
+    RepairPictures pictures;
+    std::int64_t changedSamples = 0;
+    int latencyFrames = 0;
+};
+
+struct ReportSettings {
+    std::string pluginPath;
+    bool settingsSent = true;  // false: the plug-in is not Sarnovellite
+    int sensitivity = 1;
+    int clickGap = 32;
+    int blockSize = 512;
+    bool keepLatency = false;
+};
+
+// Throws ToolError(ExitStatus::badOutput) when the file cannot be written.
+void writeHtmlReport(const std::string& path, const std::vector<ReportedFile>& files, const ReportSettings& settings);
