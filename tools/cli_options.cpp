@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
+#include <vector>
 
 #include "tools/removed_signal.h"
 #include "tools/tool_error.h"
@@ -32,18 +33,76 @@ int parseBoundedInt(std::string_view option, const std::string& text, long low, 
     return static_cast<int>(value);
 }
 
+struct ParseState {
+    CliOptions options;
+    std::vector<std::string> positional;
+    bool wantHelp = false;
+    bool wantVersion = false;
+    bool jobsGiven = false;
+};
+
+// Stores one option's value; `name` is the spelling the user typed.
+using OptionHandler = void (*)(ParseState& state, const std::string& name, const std::string& value);
+
 struct OptionSpec {
     std::string_view shortName;
     std::string_view longName;
     bool takesValue;
+    OptionHandler handle;
 };
 
+std::string nonEmpty(const std::string& name, const std::string& value, const char* what) {
+    if (value.empty()) usageError("option " + name + " needs " + what);
+    return value;
+}
+
 constexpr OptionSpec kOptions[] = {
-    {"-s", "--sensitivity", true}, {"-g", "--click-gap", true}, {"", "--block", true},
-    {"-o", "--output-dir", true},  {"-j", "--jobs", true},      {"", "--report", true},
-    {"", "--plugin", true},        {"", "--labels", true},      {"", "--removed", true},
-    {"-q", "--quiet", false},      {"", "--keep-latency", false},
-    {"-h", "--help", false},       {"", "--version", false},
+    {"-s", "--sensitivity", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.sensitivity = parseBoundedInt(name, value, 1, 5);
+         s.options.sensitivityGiven = true;
+     }},
+    {"-g", "--click-gap", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.clickGap = parseBoundedInt(name, value, 8, 64);
+         s.options.clickGapGiven = true;
+     }},
+    {"", "--block", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.blockSize = parseBoundedInt(name, value, 1, kMaxBlockSize);
+     }},
+    {"-o", "--output-dir", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.outputDir = nonEmpty(name, value, "a folder");
+     }},
+    {"-j", "--jobs", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.jobs = parseBoundedInt(name, value, 1, kMaxJobs);
+         s.jobsGiven = true;
+     }},
+    {"", "--report", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.reportPath = nonEmpty(name, value, "a file name");
+     }},
+    {"", "--plugin", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.pluginPath = nonEmpty(name, value, "a file name");
+     }},
+    {"", "--labels", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.labelsPath = nonEmpty(name, value, "a file name");
+     }},
+    {"", "--removed", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.removedPath = nonEmpty(name, value, "a file name");
+     }},
+    {"-q", "--quiet", false, [](ParseState& s, const std::string&, const std::string&) { s.options.quiet = true; }},
+    {"", "--keep-latency", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.keepLatency = true; }},
+    {"", "--accept-damaged", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.acceptDamaged = true; }},
+    {"-h", "--help", false, [](ParseState& s, const std::string&, const std::string&) { s.wantHelp = true; }},
+    {"", "--version", false, [](ParseState& s, const std::string&, const std::string&) { s.wantVersion = true; }},
 };
 
 const OptionSpec* findOption(std::string_view name) {
@@ -53,130 +112,80 @@ const OptionSpec* findOption(std::string_view name) {
     return nullptr;
 }
 
-}  // namespace
-
-CliOptions parseCommandLine(int argc, const char* const* argv) {
-    CliOptions options;
-    std::vector<std::string> positional;
-    bool wantHelp = false;
-    bool wantVersion = false;
-    bool optionsEnded = false;
-    bool jobsGiven = false;
-
-    // "demo" as the first word that is not an option selects the demo, so
-    // `sarnovellite -s 5 demo out` works as well as `sarnovellite demo -s 5 out`;
-    // a file named demo is still reachable as ./demo or after "--".
-    for (int i = 1; i < argc; ++i) {
-        std::string arg = argv[i];
-        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (!optionsEnded && positional.empty() && options.mode != CliMode::demo && arg == "demo") {
-                options.mode = CliMode::demo;
-            } else {
-                positional.push_back(arg);
-            }
-            continue;
-        }
-        if (arg == "--") {
-            optionsEnded = true;
-            continue;
-        }
-        std::string name = arg;
-        std::string value;
-        bool hasInlineValue = false;
-        if (arg.rfind("--", 0) == 0) {
-            const auto eq = arg.find('=');
-            if (eq != std::string::npos) {
-                name = arg.substr(0, eq);
-                value = arg.substr(eq + 1);
-                hasInlineValue = true;
-            }
-        } else if (arg.size() > 2) {  // "-s3"
-            name = arg.substr(0, 2);
-            value = arg.substr(2);
+// Handles the option at argv[i] ("--name=value", "--name value", "-sVALUE",
+// "-s VALUE" or a flag); returns the index of the last argument it used.
+int parseOption(ParseState& state, int i, int argc, const char* const* argv) {
+    const std::string arg = argv[i];
+    std::string name = arg;
+    std::string value;
+    bool hasInlineValue = false;
+    if (arg.rfind("--", 0) == 0) {
+        const auto eq = arg.find('=');
+        if (eq != std::string::npos) {
+            name = arg.substr(0, eq);
+            value = arg.substr(eq + 1);
             hasInlineValue = true;
         }
-        const OptionSpec* spec = findOption(name);
-        if (spec == nullptr) usageError("unknown option '" + arg + "'");
-        if (spec->takesValue && !hasInlineValue) {
-            if (i + 1 >= argc) usageError("option " + name + " needs a value");
-            value = argv[++i];
-        } else if (!spec->takesValue && hasInlineValue) {
-            usageError("option " + name + " takes no value");
-        }
+    } else if (arg.size() > 2) {  // "-s3"
+        name = arg.substr(0, 2);
+        value = arg.substr(2);
+        hasInlineValue = true;
+    }
+    const OptionSpec* spec = findOption(name);
+    if (spec == nullptr) usageError("unknown option '" + arg + "'");
+    if (spec->takesValue && !hasInlineValue) {
+        if (i + 1 >= argc) usageError("option " + name + " needs a value");
+        value = argv[++i];
+    } else if (!spec->takesValue && hasInlineValue) {
+        usageError("option " + name + " takes no value");
+    }
+    spec->handle(state, name, value);
+    return i;
+}
 
-        const std::string_view longName = spec->longName;
-        if (longName == "--sensitivity") {
-            options.sensitivity = parseBoundedInt(name, value, 1, 5);
-            options.sensitivityGiven = true;
-        } else if (longName == "--click-gap") {
-            options.clickGap = parseBoundedInt(name, value, 8, 64);
-            options.clickGapGiven = true;
-        } else if (longName == "--block") {
-            options.blockSize = parseBoundedInt(name, value, 1, kMaxBlockSize);
-        } else if (longName == "--jobs") {
-            options.jobs = parseBoundedInt(name, value, 1, kMaxJobs);
-            jobsGiven = true;
-        } else if (longName == "--output-dir") {
-            if (value.empty()) usageError("option " + name + " needs a folder");
-            options.outputDir = value;
-        } else if (longName == "--report") {
-            if (value.empty()) usageError("option " + name + " needs a file name");
-            options.reportPath = value;
-        } else if (longName == "--labels" || longName == "--removed") {
-            if (value.empty()) usageError("option " + name + " needs a file name");
-            (longName == "--labels" ? options.labelsPath : options.removedPath) = value;
-        } else if (longName == "--plugin") {
-            if (value.empty()) usageError("option " + name + " needs a file name");
-            options.pluginPath = value;
-        } else if (longName == "--quiet") {
-            options.quiet = true;
-        } else if (longName == "--keep-latency") {
-            options.keepLatency = true;
-        } else if (longName == "--help") {
-            wantHelp = true;
-        } else if (longName == "--version") {
-            wantVersion = true;
+// "demo" as the first word that is not an option selects the demo, so
+// `sarnovellite -s 5 demo out` works as well as `sarnovellite demo -s 5 out`;
+// a file named demo is still reachable as ./demo or after "--".
+ParseState parseArguments(int argc, const char* const* argv) {
+    ParseState state;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
+            if (!optionsEnded && state.positional.empty() && state.options.mode != CliMode::demo && arg == "demo") {
+                state.options.mode = CliMode::demo;
+            } else {
+                state.positional.push_back(arg);
+            }
+        } else if (arg == "--") {
+            optionsEnded = true;
+        } else {
+            i = parseOption(state, i, argc, argv);
         }
     }
+    return state;
+}
 
-    if (wantHelp) {
-        options.mode = CliMode::help;
-        return options;
-    }
-    if (wantVersion) {
-        options.mode = CliMode::version;
-        return options;
-    }
-
+CliOptions demoOptions(const ParseState& state) {
+    CliOptions options = state.options;
+    const std::vector<std::string>& positional = state.positional;
+    if (positional.size() > 1) usageError("demo takes at most one folder");
+    if (!options.outputDir.empty()) usageError("demo takes no -o; give the folder after 'demo'");
     if (!options.reportPath.empty()) {
-        const auto dot = options.reportPath.rfind('.');
-        const std::string ext = dot == std::string::npos ? "" : options.reportPath.substr(dot);
-        if (ext != ".csv" && ext != ".json" && ext != ".html") {
-            usageError("--report: the file name must end in .csv, .json or .html");
-        }
+        usageError("demo takes no --report; it writes demo-regions.csv and demo-report.html into its folder");
     }
-    if (!options.removedPath.empty() && removedSignalFormat(options.removedPath) == 0) {
-        usageError("--removed: the file name must end in .wav, .w64, .rf64, .aif, .aiff, .caf or .au (a container "
-                   "for 64-bit float)");
+    if (!options.labelsPath.empty() || !options.removedPath.empty()) {
+        usageError("demo takes no --labels or --removed; it writes demo-labels.txt and demo-removed.wav");
     }
+    if (options.keepLatency) usageError("demo takes no --keep-latency; it compares aligned audio");
+    if (state.jobsGiven) usageError("demo takes no -j; it processes one file");
+    if (!positional.empty()) options.demoDir = positional[0];
+    return options;
+}
 
-    for (const std::string& name : positional) {
-        if (name == "-") usageError("standard input and output are not supported; name a file");
-    }
-
-    if (options.mode == CliMode::demo) {
-        if (positional.size() > 1) usageError("demo takes at most one folder");
-        if (!options.outputDir.empty()) usageError("demo takes no -o; give the folder after 'demo'");
-        if (!options.reportPath.empty()) usageError("demo takes no --report; it writes demo-regions.csv and demo-report.html into its folder");
-        if (options.keepLatency) usageError("demo takes no --keep-latency; it compares aligned audio");
-        if (jobsGiven) usageError("demo takes no -j; it processes one file");
-        if (!options.labelsPath.empty() || !options.removedPath.empty()) {
-            usageError("demo takes no --labels or --removed; it writes demo-labels.txt and demo-removed.wav");
-        }
-        if (!positional.empty()) options.demoDir = positional[0];
-        return options;
-    }
-
+CliOptions fileOptions(const ParseState& state) {
+    CliOptions options = state.options;
+    const std::vector<std::string>& positional = state.positional;
     if (!options.outputDir.empty()) {
         if (positional.empty()) usageError("no input files given");
         if (!options.labelsPath.empty() || !options.removedPath.empty()) {
@@ -193,4 +202,31 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     options.inputs = {positional[0]};
     options.output = positional[1];
     return options;
+}
+
+}  // namespace
+
+CliOptions parseCommandLine(int argc, const char* const* argv) {
+    ParseState state = parseArguments(argc, argv);
+    if (state.wantHelp || state.wantVersion) {
+        state.options.mode = state.wantHelp ? CliMode::help : CliMode::version;
+        return state.options;
+    }
+    const std::string& reportPath = state.options.reportPath;
+    if (!reportPath.empty()) {
+        const auto dot = reportPath.rfind('.');
+        const std::string ext = dot == std::string::npos ? "" : reportPath.substr(dot);
+        if (ext != ".csv" && ext != ".json" && ext != ".html") {
+            usageError("--report: the file name must end in .csv, .json or .html");
+        }
+    }
+    const std::string& removedPath = state.options.removedPath;
+    if (!removedPath.empty() && removedSignalFormat(removedPath) == 0) {
+        usageError("--removed: the file name must end in .wav, .w64, .rf64, .aif, .aiff, .caf or .au (a container "
+                   "for 64-bit float)");
+    }
+    for (const std::string& name : state.positional) {
+        if (name == "-") usageError("standard input and output are not supported; name a file");
+    }
+    return state.options.mode == CliMode::demo ? demoOptions(state) : fileOptions(state);
 }

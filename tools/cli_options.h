@@ -27,14 +27,10 @@ struct CliOptions {
     int jobs = 1;                     // files processed in parallel, 1..kMaxJobs
     bool quiet = false;
     bool keepLatency = false;
+    bool acceptDamaged = false;       // process what can be read of damaged inputs
 };
 
 inline constexpr int kMaxBlockSize = 1 << 20;
 inline constexpr int kMaxJobs = 64;
 
 CliOptions parseCommandLine(int argc, const char* const* argv);
-
-// The --help text, ending with a newline.
-std::string helpText();
-
-std::string versionText();

@@ -150,9 +150,11 @@ std::string summaryLine(const FileJob& job) {
     } else {
         std::snprintf(speed, sizeof speed, "instant");
     }
-    return job.input + " -> " + job.output + ": " + std::to_string(o.regionCount) + " regions repaired, " +
-           std::to_string(o.changedSamples) + " samples changed, " + formatDuration(audioSeconds) + " of audio, " +
-           speed;
+    std::string line = job.input + " -> " + job.output + ": " + std::to_string(o.regionCount) + " regions repaired, " +
+                       std::to_string(o.changedSamples) + " samples changed, " + formatDuration(audioSeconds) +
+                       " of audio, " + speed;
+    if (!o.damage.empty()) line += "; damaged input, " + o.damage;
+    return line;
 }
 
 }  // namespace
@@ -201,6 +203,7 @@ int runFileJobs(const CliOptions& options) {
     settings.keepRegions = !options.reportPath.empty() || !options.labelsPath.empty();
     settings.keepPictures = endsWith(options.reportPath, ".html");
     settings.removedPath = options.removedPath;
+    settings.acceptDamaged = options.acceptDamaged;
 
     bool settingsSent = true;
     {
@@ -222,6 +225,10 @@ int runFileJobs(const CliOptions& options) {
             FileJob& job = jobs[i];
             try {
                 job.outcome = processFile(job.input, job.output, settings, progress);
+                if (!job.outcome->damage.empty()) {
+                    progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " + job.outcome->damage +
+                                        "; the output holds what could be read");
+                }
                 if (!options.labelsPath.empty()) writeLabelTrack(options.labelsPath, job.outcome->regions);
                 progress.printLine(summaryLine(job));
             } catch (const ToolError& error) {

@@ -13,6 +13,9 @@
 // when the output's extension names another; see chooseOutputFormat);
 // integer formats clip.
 //
+// An input that decodes to fewer frames than its header announces, or with a
+// decoder error, fails (ToolError(processingFailed)) unless acceptDamaged.
+//
 // With removedPath, the input minus the aligned output is written there too
 // (see RemovedSignalWriter), whatever keepLatency says.
 //
@@ -36,8 +39,9 @@ struct ProcessSettings {
     int blockSize = 512;
     bool keepLatency = false;
     bool keepRegions = false;   // fill FileOutcome::regions.regions
-    bool keepPictures = false;  // fill FileOutcome::pictures (needs keepRegions)
+    bool keepPictures = false;  // fill FileOutcome::pictures
     std::string removedPath;    // non-empty: also write input minus output there
+    bool acceptDamaged = false;  // process what can be read of a damaged input
 };
 
 struct FileOutcome {
@@ -47,6 +51,7 @@ struct FileOutcome {
     std::int64_t changedSamples = 0;
     int latencyFrames = 0;
     double wallSeconds = 0.0;
+    std::string damage;  // empty for an intact input, else what was read of it
 };
 
 FileOutcome processFile(const std::string& inputPath, const std::string& outputPath, const ProcessSettings& settings,

@@ -1,4 +1,4 @@
-#include "tools/cli_options.h"
+#include "tools/help_text.h"
 
 #ifndef SARNOVELLITE_VERSION
 #define SARNOVELLITE_VERSION "unknown"
@@ -36,6 +36,9 @@ Options:
                         -g are sent only to Sarnovellite
       --keep-latency    write the effect's raw output, delayed by its latency,
                         instead of the aligned output
+      --accept-damaged  process what can be read of a damaged input (fewer
+                        frames than its header announces, or a decoder error)
+                        with a warning, instead of failing
   -q, --quiet           no progress bar and no summary lines
   -h, --help            this text
       --version         the version
@@ -62,7 +65,8 @@ which files to open.
 
 Exit status:
   0    success
-  1    reading, processing or writing failed part-way
+  1    reading, processing or writing failed part-way, or the input is
+       damaged (without --accept-damaged)
   2    bad options or arguments
   3    input missing, unreadable, unsupported, or two inputs with one name
   4    output is the input, is a folder, or its folder is not writable;

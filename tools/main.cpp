@@ -6,6 +6,7 @@
 #include "tools/cli_options.h"
 #include "tools/demo_command.h"
 #include "tools/file_jobs.h"
+#include "tools/help_text.h"
 #include "tools/pending_output.h"
 #include "tools/tool_error.h"
 

@@ -16,7 +16,7 @@
 
 namespace {
 
-constexpr int kUsage = 2, kBadInput = 3, kBadOutput = 4, kBadPlugin = 5, kInterrupted = 130;
+constexpr int kProcessingFailed = 1, kUsage = 2, kBadInput = 3, kBadOutput = 4, kBadPlugin = 5, kInterrupted = 130;
 const std::string kPrevious = "previous output, must survive";
 
 class BadInput : public ::testing::Test {
@@ -120,6 +120,32 @@ TEST_F(BadInput, AnEmptyInputGivesAnEmptyOutput) {
     EXPECT_EQ(out.info.frames, 0);
     EXPECT_EQ(out.info.samplerate, 22050);
     EXPECT_EQ(out.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+}
+
+// Bytes lost in transfer or storage: a WAV cut short (its header still
+// announcing the whole length) and a FLAC with bit-rot in its first sixth.
+TEST_F(BadInput, ADamagedInputFailsUnlessAskedToProcessWhatCanBeRead) {
+    const std::vector<float> signal = smoothSignal(20000, 2, 44100, 3);
+    writeFloatFile(folder.path("cut.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, signal);
+    std::filesystem::resize_file(folder.path("cut.wav"), 44 + 10000 * 4);
+    writeFloatFile(folder.path("rot.flac"), SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2, signal);
+    std::string flac = readText(folder.path("rot.flac"));
+    for (std::size_t i = 0; i < 64; ++i) flac[flac.size() / 6 + i] ^= 0x5a;
+    writeText(folder.path("rot.flac"), flac);
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("cut.wav"), folder.path("out.wav")}, kProcessingFailed,
+                  "cut.wav: damaged: read 10000 of 20000 frames");
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("rot.flac"), folder.path("out.wav")}, kProcessingFailed,
+                  "of 20000 frames");
+
+    for (const std::string name : {"cut.wav", "rot.flac"}) {
+        const CliRun run = runCli({"--accept-damaged", "--plugin", kSwapDelayPlugin, folder.path(name), folder.path("out.wav")});
+        EXPECT_EQ(run.exitStatus, 0) << run.err;
+        EXPECT_NE(run.err.find("warning: input " + folder.path(name) + ": damaged, read "), std::string::npos) << run.err;
+        EXPECT_NE(run.out.find("damaged input, read "), std::string::npos) << run.out;
+        const SoundData out = readSound(folder.path("out.wav"));
+        EXPECT_GT(out.info.frames, 0);
+        EXPECT_LT(out.info.frames, 20000);
+    }
 }
 
 TEST_F(BadInput, BatchKeepsGoingAndReportsTheFirstFailure) {

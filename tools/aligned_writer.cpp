@@ -1,0 +1,100 @@
+#include "tools/aligned_writer.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/sound_file.h"
+#include "tools/tool_error.h"
+
+namespace {
+
+// The value to write for one sample: the file's own value where the effect
+// passed the sample through, so 64-bit float and 32-bit integer samples the
+// effect did not touch keep the precision the effect's 32-bit floats lack.
+double sampleToWrite(double original, float fed, float processed) {
+    const bool bothNaN = fed != fed && processed != processed;
+    return processed == fed || bothNaN ? original : static_cast<double>(processed);
+}
+
+// Only float encodings can hold a NaN; any other turns it into an
+// arbitrary value (a full-scale click in integer PCM) or refuses it (FLAC).
+bool holdsNaN(int format) {
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    return subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
+}
+
+}  // namespace
+
+AlignedWriter::AlignedWriter(const OutputTarget& target, int channels, int latency, std::int64_t chunkFrames,
+                             bool keepLatency, bool keepRegions, AlignedObservers observers)
+    : target_(target),
+      channels_(channels),
+      latency_(latency),
+      chunk_(chunkFrames),
+      keepLatency_(keepLatency),
+      outputHoldsNaN_(holdsNaN(target.format)),
+      writeScale_(integerSampleScale(target.format)),
+      observers_(observers),
+      pendingInput_(channels, latency + chunkFrames),
+      tracker_(channels, keepRegions || observers.pictures != nullptr),
+      aligned_(static_cast<std::size_t>(chunkFrames * channels)),
+      alignedAsFed_(aligned_.size()),
+      outputFrames_(aligned_.size()) {}
+
+void AlignedWriter::pushInput(const double* frames, std::int64_t count) {
+    pendingInput_.push(frames, count);
+    readTotal_ += count;
+}
+
+void AlignedWriter::acceptOutput(const float* processed) {
+    const std::int64_t from = std::max(fedTotal_, static_cast<std::int64_t>(latency_));
+    const std::int64_t to = std::min(fedTotal_ + chunk_, latency_ + readTotal_);
+    if (from < to) writeAligned(processed + (from - fedTotal_) * channels_, to - from);
+    if (keepLatency_) writeRaw(processed);
+    fedTotal_ += chunk_;
+}
+
+void AlignedWriter::writeAligned(const float* processed, std::int64_t count) {
+    pendingInput_.pop(aligned_.data(), count);
+    const auto samples = static_cast<std::size_t>(count * channels_);
+    for (std::size_t i = 0; i < samples; ++i) alignedAsFed_[i] = static_cast<float>(aligned_[i]);
+    tracker_.feed(alignedAsFed_.data(), processed, count);
+    if (observers_.pictures) observers_.pictures->feed(alignedAsFed_.data(), processed, count, tracker_.regions());
+    alignedTotal_ += count;
+    if (keepLatency_ && !observers_.removed) return;
+    for (std::size_t i = 0; i < samples; ++i) outputFrames_[i] = sampleToWrite(aligned_[i], alignedAsFed_[i], processed[i]);
+    if (observers_.removed) observers_.removed->write(aligned_.data(), outputFrames_.data(), count);
+    if (!keepLatency_) writeFrames(outputFrames_.data(), count);
+}
+
+void AlignedWriter::finish() {
+    tracker_.finish();
+    if (observers_.pictures) observers_.pictures->finish(tracker_.regions());
+}
+
+void AlignedWriter::writeRaw(const float* processed) {
+    const std::int64_t rawEnd = std::min(fedTotal_ + chunk_, readTotal_);
+    if (rawEnd <= fedTotal_) return;
+    std::copy_n(processed, static_cast<std::size_t>((rawEnd - fedTotal_) * channels_), outputFrames_.begin());
+    writeFrames(outputFrames_.data(), rawEnd - fedTotal_);
+}
+
+// Scaling by a power of two in double is exact, so integer values survive.
+void AlignedWriter::writeFrames(double* frames, std::int64_t count) {
+    if (count <= 0) return;
+    if (!outputHoldsNaN_) {
+        for (std::int64_t i = 0; i < count * channels_; ++i) {
+            if (std::isnan(frames[i])) frames[i] = 0.0;
+        }
+    }
+    if (writeScale_ != 0.0) {
+        const double toInteger = 1.0 / writeScale_;
+        for (std::int64_t i = 0; i < count * channels_; ++i) frames[i] *= toInteger;
+    }
+    if (sf_writef_double(target_.file, frames, count) != count) {
+        // Encoders can refuse samples without setting an error code.
+        const std::string reason = sf_error(target_.file) != SF_ERR_NO_ERROR ? sf_strerror(target_.file)
+                                                                             : "the encoder refused the samples";
+        throw ToolError(ExitStatus::processingFailed, "output " + target_.path + ": write failed: " + reason);
+    }
+}

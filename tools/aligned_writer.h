@@ -1,0 +1,76 @@
+// The output side of one file: matches the effect's delayed output with the
+// input frames it belongs to, tracks what changed, and writes the result.
+//
+// Effect output frame p belongs to input frame p - latency, so input frames
+// wait in a queue until their output arrives. Written samples keep the
+// file's own value where the effect passed them through (64-bit float and
+// 32-bit integer samples keep the precision the effect's floats lack); NaN
+// becomes 0 in encodings that cannot hold it; integer encodings get exact
+// power-of-two scaling. With keepLatency the raw effect output of the input's
+// length is written instead. Throws ToolError(processingFailed) when a write
+// fails.
+//
+// Optional observers of the aligned stream: the removed signal (input minus
+// the value written, also with keepLatency) and the report's pictures.
+#pragma once
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "tools/change_regions.h"
+#include "tools/frame_queue.h"
+#include "tools/removed_signal.h"
+#include "tools/repair_pictures.h"
+
+struct OutputTarget {
+    SNDFILE* file;       // open for writing, sample conversion configured
+    int format;          // its SF_FORMAT_*
+    std::string path;    // the final name, for messages
+};
+
+struct AlignedObservers {
+    RemovedSignalWriter* removed = nullptr;
+    RepairPictureCollector* pictures = nullptr;
+};
+
+class AlignedWriter {
+public:
+    AlignedWriter(const OutputTarget& target, int channels, int latency, std::int64_t chunkFrames, bool keepLatency,
+                  bool keepRegions, AlignedObservers observers = {});
+
+    // Input frames at unit scale, in file order, before the effect gets them.
+    void pushInput(const double* frames, std::int64_t count);
+    // The effect's output for the next chunkFrames frames it was fed.
+    void acceptOutput(const float* processed);
+    // Every input frame pushed so far has been matched with its output.
+    bool caughtUp() const { return alignedTotal_ >= readTotal_; }
+    // Closes the regions still open; call after the last output.
+    void finish();
+
+    const ChangeRegionTracker& tracker() const { return tracker_; }
+
+private:
+    void writeAligned(const float* processed, std::int64_t count);
+    void writeRaw(const float* processed);
+    void writeFrames(double* frames, std::int64_t count);
+
+    OutputTarget target_;
+    int channels_;
+    int latency_;
+    std::int64_t chunk_;
+    bool keepLatency_;
+    bool outputHoldsNaN_;
+    double writeScale_;
+    std::int64_t readTotal_ = 0;     // input frames pushed so far
+    std::int64_t fedTotal_ = 0;      // frames given to the effect, the flush included
+    std::int64_t alignedTotal_ = 0;  // output frames matched with their input
+    AlignedObservers observers_;
+    FrameQueue pendingInput_;
+    ChangeRegionTracker tracker_;
+    std::vector<double> aligned_;
+    std::vector<float> alignedAsFed_;
+    std::vector<double> outputFrames_;
+};

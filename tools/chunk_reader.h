@@ -1,0 +1,58 @@
+// The input side of one file: reads it in chunks of whole host blocks, at
+// the file's own precision for the output and rounded to float for the
+// effect.
+//
+// Samples travel as doubles between the files, which holds every integer
+// encoding and 64-bit float exactly. After the input ends, the effect is fed
+// the input's last frame held: silence would put a step at the end of a file
+// cut mid-sound, which the effect would take for a click and "repair" in the
+// file's last samples. A held value has no step.
+//
+// Every frame is accounted for: a decoder error, or fewer frames than the
+// header announced, makes the input damaged. That throws
+// ToolError(processingFailed) naming the frames read of those announced,
+// unless damage is accepted: then reading stops there and damage() says why.
+#pragma once
+
+#include <sndfile.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class ChunkReader {
+public:
+    // `file` is open for reading with its sample conversion configured;
+    // announcedFrames is -1 when the header does not say.
+    ChunkReader(SNDFILE* file, int format, int channels, std::int64_t chunkFrames, const std::string& path,
+                std::int64_t announcedFrames, bool acceptDamage);
+
+    // Reads up to one chunk; returns the frames read (fewer only at the end).
+    std::int64_t readChunk();
+    bool ended() const { return ended_; }
+    std::int64_t framesRead() const { return framesRead_; }
+    // Empty for an intact input; else "read N of M frames (reason)".
+    const std::string& damage() const { return damage_; }
+
+    // The frames of the last readChunk, at unit scale.
+    const double* samples() const { return samples_.data(); }
+    // A whole chunk for the effect: the frames read, then the last frame held.
+    const float* effectInput() const { return effectInput_.data(); }
+
+private:
+    void endOfInput(std::int64_t framesRead, const std::string& decoderError);
+
+    SNDFILE* file_;
+    std::string path_;
+    int channels_;
+    std::int64_t chunk_;
+    double toUnit_;
+    std::int64_t announced_;
+    bool acceptDamage_;
+    bool ended_ = false;
+    std::string damage_;
+    std::int64_t framesRead_ = 0;
+    std::vector<double> samples_;
+    std::vector<float> effectInput_;
+    std::vector<float> lastFrame_;
+};
