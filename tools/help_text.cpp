@@ -25,13 +25,14 @@ Options:
       --block N         host block size in frames, 1..1048576 (default 512)
   -o, --output-dir DIR  batch mode: write each INPUT into DIR under its own name
   -j, --jobs N          batch mode: process N files at a time, 1..64 (default 1)
-      --report FILE     write the repaired regions to FILE: .csv, .json, or .html
+      --report FILE     write the repaired regions to FILE: .csv, .json or .html
                         (a page with the waveform, every repair marked, and
                         before/after close-ups; one page for all inputs)
-      --labels FILE     write a label track (start, end, text; tab-separated)
-                        with one label per repaired region, for audio editors
-      --removed FILE    write what the effect took out (input minus output) as
-                        64-bit float .wav/.w64/.rf64/.aiff/.caf/.au
+      --labels FILE     INPUT OUTPUT only: write a label track (start, end,
+                        text; tab-separated), one label per repaired region
+      --removed FILE    INPUT OUTPUT only: write what the effect took out
+                        (input - output) as 64-bit float: .wav, .w64, .rf64,
+                        .aif, .aiff, .caf or .au
       --plugin PATH     use another VST 2 effect (2 inputs, 2 outputs); -s and
                         -g are sent only to Sarnovellite
       --keep-latency    write the effect's raw output, delayed by its latency,
@@ -70,7 +71,8 @@ Exit status:
   2    bad options or arguments
   3    input missing, unreadable, unsupported, or two inputs with one name
   4    output is the input, is a folder, or its folder is not writable;
-       the report cannot be written there or would overwrite an audio file
+       the report, labels or removed signal cannot be written there, or
+       would overwrite an audio file or each other
   5    plug-in cannot be loaded, has no entry point 'main', returns no effect,
        or is not a 2-in/2-out effect
   130  interrupted (SIGINT, SIGTERM, SIGHUP)
