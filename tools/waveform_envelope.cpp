@@ -38,7 +38,11 @@ void WaveformEnvelope::finish() {
 }
 
 void WaveformEnvelope::closeBucket() {
-    if (buckets_.front().size() == maxBuckets_) halve();
+    if (buckets_.front().size() == maxBuckets_) {
+        // The open bucket holds half a bucket of the new size: it goes on.
+        halve();
+        return;
+    }
     for (int c = 0; c < channels_; ++c) {
         buckets_[static_cast<std::size_t>(c)].push_back(open_[static_cast<std::size_t>(c)]);
     }
