@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -146,11 +147,21 @@ TEST_F(RepairCheckFiles, RemovedIsInputMinusOutputExactlyAlsoWithRawOutput) {
 }
 
 TEST_F(RepairCheckFiles, HtmlReportIsWellFormedAndSelfContained) {
-    const CliRun result = run({"--report", folder.path("report.html"), "--labels", folder.path("labels.txt")});
+    // A name with markup characters must come out as text.
+    const std::string oddName = folder.path("a<b>&'\"c.wav");
+    std::filesystem::copy_file(folder.path("in.wav"), oddName);
+    const CliRun result = runCli({"-q", "--report", folder.path("report.html"), "--labels", folder.path("labels.txt"),
+                                  oddName, folder.path("out.wav")});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     const std::string html = readText(folder.path("report.html"));
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
     EXPECT_EQ(markupFault(html), "");
+    EXPECT_NE(html.find("a&lt;b&gt;&amp;&#39;&quot;c.wav"), std::string::npos);
+    for (std::size_t at = html.find('&'); at != std::string::npos; at = html.find('&', at + 1)) {
+        const std::string entity = html.substr(at, html.find(';', at) - at + 1);
+        EXPECT_TRUE(entity == "&amp;" || entity == "&lt;" || entity == "&gt;" || entity == "&quot;" || entity == "&#39;")
+            << entity;
+    }
     for (const char* external : {"http:", "https:", "src=", "href=", "<script", "<link", "url(", "@import"}) {
         EXPECT_EQ(html.find(external), std::string::npos) << external;
     }
