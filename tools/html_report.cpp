@@ -84,11 +84,12 @@ std::string closeUpSection(const ReportedFile& f) {
     return html + "</div>";
 }
 
-std::string fileSection(const ReportedFile& f) {
-    return "<section class=\"file\"><h2>" + escapeMarkup(f.regions.input) + "</h2>" + summaryTable(f) +
-           "<h3>Overview</h3><p>The input's waveform, one lane per channel from channel 1 down, each scaled to its "
-           "own peak; every repaired region is marked in red.</p>" +
-           overviewSvg(f.regions, f.pictures) + closeUpSection(f) + "</section>";
+void writeFileSection(std::ostream& out, const ReportedFile& f) {
+    out << "<section class=\"file\"><h2>" << escapeMarkup(f.regions.input) << "</h2>" << summaryTable(f)
+        << "<h3>Overview</h3><p>The input's waveform, one lane per channel from channel 1 down, each scaled to its "
+           "own peak; every repaired region is marked in red.</p>";
+    writeOverviewSvg(out, f.regions, f.pictures);
+    out << closeUpSection(f) << "</section>\n";
 }
 
 }  // namespace
@@ -102,7 +103,7 @@ void writeHtmlReport(const std::string& path, const std::vector<ReportedFile>& f
             << kStyle << "</style></head><body><h1>Sarnovellite repair report</h1>"
             << settingsTable(settings) << '\n';
         if (files.empty()) out << "<p>No file was processed.</p>";
-        for (const ReportedFile& f : files) out << fileSection(f) << '\n';
+        for (const ReportedFile& f : files) writeFileSection(out, f);
         out << "</body></html>\n";
         out.flush();
         if (!out) throw ToolError(ExitStatus::badOutput, "cannot write report " + path);

@@ -112,19 +112,20 @@ std::string escapeMarkup(const std::string& text) {
     return escaped;
 }
 
-std::string overviewSvg(const FileRegions& file, const RepairPictures& pictures) {
+void writeOverviewSvg(std::ostream& out, const FileRegions& file, const RepairPictures& pictures) {
     const int lanes = std::max(1, file.channels);
     const double height = lanes * kLane + (lanes - 1) * kLaneGap;
-    std::string svg = "<svg class=\"overview\" viewBox=\"0 0 " + number(kWidth) + ' ' + number(height) +
-                      "\" preserveAspectRatio=\"none\" role=\"img\">";
+    out << "<svg class=\"overview\" viewBox=\"0 0 " << number(kWidth) << ' ' << number(height)
+        << "\" preserveAspectRatio=\"none\" role=\"img\">";
     for (int c = 0; c < lanes; ++c) {
         const double top = c * (kLane + kLaneGap);
-        svg += "<rect class=\"lane\" x=\"0\" y=\"" + number(top) + "\" width=\"" + number(kWidth) + "\" height=\"" +
-               number(kLane) + "\"/>";
-        if (static_cast<std::size_t>(c) < pictures.envelope.size()) svg += envelopePolygon(pictures.envelope[c], top);
+        out << "<rect class=\"lane\" x=\"0\" y=\"" << number(top) << "\" width=\"" << number(kWidth)
+            << "\" height=\"" << number(kLane) << "\"/>";
+        if (static_cast<std::size_t>(c) < pictures.envelope.size()) out << envelopePolygon(pictures.envelope[c], top);
     }
-    for (const ChangedRegion& r : file.regions) svg += regionMark(r, file);
-    return svg + "</svg>";
+    // One element at a time: a badly damaged long file has many thousands.
+    for (const ChangedRegion& r : file.regions) out << regionMark(r, file);
+    out << "</svg>";
 }
 
 std::string closeUpSvg(const RegionCloseUp& c) {

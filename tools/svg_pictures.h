@@ -7,12 +7,13 @@
 // output (class "after") as lines over the repaired samples shaded.
 #pragma once
 
+#include <ostream>
 #include <string>
 
 #include "tools/region_report.h"
 #include "tools/repair_pictures.h"
 
-std::string overviewSvg(const FileRegions& file, const RepairPictures& pictures);
+void writeOverviewSvg(std::ostream& out, const FileRegions& file, const RepairPictures& pictures);
 std::string closeUpSvg(const RegionCloseUp& closeUp);
 
 // "m:ss.mmm" for a frame position, for captions and labels in pictures.
