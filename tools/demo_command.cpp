@@ -161,7 +161,7 @@ int runDemo(const CliOptions& options) {
     writeLabelTrack((folder / "demo-labels.txt").string(), outcome.regions);
     const ReportSettings reportSetup = reportSettings(options, settings.plugin->path(), true);
     writeHtmlReport((folder / "demo-report.html").string(),
-                    {{outcome.regions, std::move(outcome.pictures), outcome.changedSamples, outcome.latencyFrames}},
+                    {{outcome.regions, std::move(outcome.pictures), outcome.changedSamples, outcome.latencyFrames, {}}},
                     reportSetup);
     const std::vector<float> repaired = readFloatWav(repairedPath);
     const double audioSeconds = static_cast<double>(material.frames()) / DemoMaterial::kSampleRate;

@@ -118,7 +118,7 @@ void writeReport(const CliOptions& options, const ReportSettings& settings, std:
     for (FileJob& job : jobs) {
         if (!job.outcome) continue;
         FileOutcome& o = *job.outcome;
-        reported.push_back({std::move(o.regions), std::move(o.pictures), o.changedSamples, o.latencyFrames});
+        reported.push_back({std::move(o.regions), std::move(o.pictures), o.changedSamples, o.latencyFrames, o.damage});
     }
     writeHtmlReport(options.reportPath, reported, settings);
 }

@@ -54,7 +54,9 @@ std::string summaryTable(const ReportedFile& f) {
            row("sample rate", std::to_string(r.sampleRate) + " Hz") + row("channels", std::to_string(r.channels)) +
            row("regions repaired", std::to_string(r.regions.size())) +
            row("samples changed", std::to_string(f.changedSamples) + " (" + fixed(share, 4) + " % of all samples)") +
-           row("latency compensated", std::to_string(f.latencyFrames) + " frames") + "</table>";
+           row("latency compensated", std::to_string(f.latencyFrames) + " frames") +
+           (f.damage.empty() ? "" : row("damaged input", f.damage + "; the output holds what could be read")) +
+           "</table>";
 }
 
 std::string closeUpFigure(const RegionCloseUp& c, int sampleRate) {

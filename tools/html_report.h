@@ -21,6 +21,7 @@ struct ReportedFile {
     RepairPictures pictures;
     std::int64_t changedSamples = 0;
     int latencyFrames = 0;
+    std::string damage;  // empty for an intact input, else what was read of it
 };
 
 struct ReportSettings {
