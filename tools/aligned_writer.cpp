@@ -23,6 +23,23 @@ bool holdsNaN(int format) {
     return subtype == SF_FORMAT_FLOAT || subtype == SF_FORMAT_DOUBLE;
 }
 
+// Float encodings keep overshoot, and so do the lossy codecs, which encode
+// floats; every other encoding holds integers and clips at full scale.
+bool clipsAtFullScale(int format) {
+    switch (format & SF_FORMAT_SUBMASK) {
+        case SF_FORMAT_FLOAT:
+        case SF_FORMAT_DOUBLE:
+        case SF_FORMAT_VORBIS:
+        case SF_FORMAT_OPUS:
+        case SF_FORMAT_MPEG_LAYER_I:
+        case SF_FORMAT_MPEG_LAYER_II:
+        case SF_FORMAT_MPEG_LAYER_III:
+            return false;
+        default:
+            return true;
+    }
+}
+
 }  // namespace
 
 AlignedWriter::AlignedWriter(const OutputTarget& target, int channels, int latency, std::int64_t chunkFrames,
@@ -34,6 +51,7 @@ AlignedWriter::AlignedWriter(const OutputTarget& target, int channels, int laten
       keepLatency_(keepLatency),
       outputHoldsNaN_(holdsNaN(target.format)),
       writeScale_(integerSampleScale(target.format)),
+      clipsAtFullScale_(clipsAtFullScale(target.format)),
       observers_(observers),
       pendingInput_(channels, latency + chunkFrames),
       tracker_(channels, keepRegions || observers.pictures != nullptr),
@@ -91,10 +109,22 @@ void AlignedWriter::writeFrames(double* frames, std::int64_t count) {
         const double toInteger = 1.0 / writeScale_;
         for (std::int64_t i = 0; i < count * channels_; ++i) frames[i] *= toInteger;
     }
+    if (clipsAtFullScale_) countClipped(frames, count * channels_);
     if (sf_writef_double(target_.file, frames, count) != count) {
         // Encoders can refuse samples without setting an error code.
         const std::string reason = sf_error(target_.file) != SF_ERR_NO_ERROR ? sf_strerror(target_.file)
                                                                              : "the encoder refused the samples";
         throw ToolError(ExitStatus::processingFailed, "output " + target_.path + ": write failed: " + reason);
+    }
+}
+
+// Integer samples clip where their rounded value leaves the encoding's range;
+// other integer encodings take samples normalised to [-1, 1].
+void AlignedWriter::countClipped(const double* samples, std::int64_t count) {
+    const double top = writeScale_ != 0.0 ? 1.0 / writeScale_ - 1.0 : 1.0;
+    const double bottom = writeScale_ != 0.0 ? -1.0 / writeScale_ : -1.0;
+    for (std::int64_t i = 0; i < count; ++i) {
+        const double value = writeScale_ != 0.0 ? std::nearbyint(samples[i]) : samples[i];
+        if (value > top || value < bottom) ++clipped_;
     }
 }

@@ -6,7 +6,8 @@
 // file's own value where the effect passed them through (64-bit float and
 // 32-bit integer samples keep the precision the effect's floats lack); NaN
 // becomes 0 in encodings that cannot hold it; integer encodings get exact
-// power-of-two scaling. With keepLatency the raw effect output of the input's
+// power-of-two scaling, and the samples they clip at full scale are counted.
+// With keepLatency the raw effect output of the input's
 // length is written instead. Throws ToolError(processingFailed) when a write
 // fails.
 //
@@ -51,11 +52,14 @@ public:
     void finish();
 
     const ChangeRegionTracker& tracker() const { return tracker_; }
+    // Samples written beyond what the output encoding holds, so clipped.
+    std::int64_t clippedSamples() const { return clipped_; }
 
 private:
     void writeAligned(const float* processed, std::int64_t count);
     void writeRaw(const float* processed);
     void writeFrames(double* frames, std::int64_t count);
+    void countClipped(const double* samples, std::int64_t count);
 
     OutputTarget target_;
     int channels_;
@@ -64,6 +68,8 @@ private:
     bool keepLatency_;
     bool outputHoldsNaN_;
     double writeScale_;
+    bool clipsAtFullScale_;
+    std::int64_t clipped_ = 0;
     std::int64_t readTotal_ = 0;     // input frames pushed so far
     std::int64_t fedTotal_ = 0;      // frames given to the effect, the flush included
     std::int64_t alignedTotal_ = 0;  // output frames matched with their input

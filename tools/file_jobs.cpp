@@ -19,6 +19,7 @@
 #include "tools/label_track.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
+#include "tools/sound_file.h"
 #include "tools/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -28,32 +29,48 @@ namespace {
 struct FileJob {
     std::string input;
     std::string output;
+    bool skipped = false;  // the same input named again: processed once
     std::optional<FileOutcome> outcome;
     std::optional<ExitStatus> failure;
+    std::string failureReason;
 };
+
+// The folder given with -o, created when missing (as the demo does).
+void prepareOutputFolder(const std::string& folder) {
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    if (!fs::is_directory(folder, ec)) {
+        throw ToolError(ExitStatus::badOutput,
+                        "output folder " + folder + ": cannot be created" + (ec ? ": " + ec.message() : std::string()));
+    }
+}
 
 std::vector<FileJob> planJobs(const CliOptions& options) {
     std::vector<FileJob> jobs;
     if (options.mode == CliMode::process) {
-        jobs.push_back({options.inputs[0], options.output, {}, {}});
+        if (!outputExtensionIsWritable(options.output)) {
+            throw ToolError(ExitStatus::badOutput, "output " + options.output +
+                                                       ": cannot write that container; name the output with one of " +
+                                                       writableExtensions());
+        }
+        jobs.push_back(FileJob{options.inputs[0], options.output, false, {}, {}, {}});
         return jobs;
     }
-    std::error_code ec;
-    if (!fs::is_directory(options.outputDir, ec)) {
-        throw ToolError(ExitStatus::badOutput, "output folder " + options.outputDir + ": no such folder");
-    }
-    std::map<std::string, std::string> claimedBy;
+    std::map<std::string, std::string> claimedBy;  // output -> the input it is made from
     for (const std::string& input : options.inputs) {
         const std::string name = fs::path(input).filename().string();
         if (name.empty()) throw ToolError(ExitStatus::badInput, "input " + input + ": not a file name");
         const std::string output = (fs::path(options.outputDir) / name).string();
         const auto [it, fresh] = claimedBy.emplace(output, input);
-        if (!fresh) {
+        std::error_code ec;
+        const bool sameFile = !fresh && fs::weakly_canonical(it->second, ec) == fs::weakly_canonical(input, ec);
+        if (!fresh && !sameFile) {
             throw ToolError(ExitStatus::badInput,
                             "inputs " + it->second + " and " + input + " would both be written to " + output);
         }
-        jobs.push_back({input, output, {}, {}});
+        jobs.push_back(FileJob{input, output, sameFile, {}, {}, {}});
     }
+    prepareOutputFolder(options.outputDir);
     return jobs;
 }
 
@@ -123,6 +140,23 @@ void writeReport(const CliOptions& options, const ReportSettings& settings, std:
     writeHtmlReport(options.reportPath, reported, settings);
 }
 
+// The label track and the report, after every file; a failure to write them
+// is reported and decides the status when the files themselves went well.
+int writeSideFiles(const CliOptions& options, const ReportSettings& settings, std::vector<FileJob>& jobs,
+                   ProgressDisplay& progress, int status) {
+    try {
+        // --labels comes with one INPUT OUTPUT pair only.
+        if (!options.labelsPath.empty() && jobs.front().outcome) {
+            writeLabelTrack(options.labelsPath, jobs.front().outcome->regions);
+        }
+        if (!options.reportPath.empty()) writeReport(options, settings, jobs);
+    } catch (const ToolError& error) {
+        progress.printError(std::string("sarnovellite: ") + error.what());
+        if (status == 0) status = static_cast<int>(error.status());
+    }
+    return status;
+}
+
 double totalDuration(const std::vector<FileJob>& jobs) {
     double seconds = 0.0;
     for (const FileJob& job : jobs) {
@@ -153,6 +187,7 @@ std::string summaryLine(const FileJob& job) {
     std::string line = job.input + " -> " + job.output + ": " + std::to_string(o.regionCount) + " regions repaired, " +
                        std::to_string(o.changedSamples) + " samples changed, " + formatDuration(audioSeconds) +
                        " of audio, " + speed;
+    if (o.clippedSamples > 0) line += "; " + std::to_string(o.clippedSamples) + " samples clipped";
     if (!o.damage.empty()) line += "; damaged input, " + o.damage;
     return line;
 }
@@ -190,10 +225,82 @@ std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
     return PluginLibrary::open(path);
 }
 
-int runFileJobs(const CliOptions& options) {
-    std::vector<FileJob> jobs = planJobs(options);
-    checkSideFiles(options, jobs);
+namespace {
 
+void printWarnings(const FileJob& job, ProgressDisplay& progress) {
+    if (job.skipped) {
+        progress.printError("sarnovellite: note: input " + job.input + " is named more than once; processed once");
+        return;
+    }
+    if (!job.outcome->damage.empty()) {
+        progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " + job.outcome->damage +
+                            "; the output holds what could be read");
+    }
+    if (job.outcome->clippedSamples > 0) {
+        progress.printError("sarnovellite: warning: output " + job.output + ": " +
+                            std::to_string(job.outcome->clippedSamples) + " samples beyond full scale were clipped");
+    }
+}
+
+void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& progress) {
+    if (job.skipped) return printWarnings(job, progress);
+    try {
+        job.outcome = processFile(job.input, job.output, settings, progress);
+        printWarnings(job, progress);
+        progress.printLine(summaryLine(job));
+    } catch (const ToolError& error) {
+        job.failure = error.status();
+        job.failureReason = error.what();
+        progress.printError(std::string("sarnovellite: ") + error.what());
+    } catch (const std::exception& error) {
+        job.failure = ExitStatus::processingFailed;
+        job.failureReason = job.input + ": " + error.what();
+        progress.printError("sarnovellite: " + job.failureReason);
+    }
+}
+
+void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, int threadLimit, ProgressDisplay& progress) {
+    std::atomic<std::size_t> next{0};
+    auto worker = [&] {
+        for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1)) processJob(jobs[i], settings, progress);
+    };
+    const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(threadLimit), jobs.size());
+    std::vector<std::thread> threads;
+    for (std::size_t t = 1; t < threadCount; ++t) threads.emplace_back(worker);
+    worker();
+    for (std::thread& thread : threads) thread.join();
+}
+
+// "5 files: 4 done, 1 failed, 0 skipped; 12 regions repaired, 3456 samples changed".
+std::string batchSummary(const std::vector<FileJob>& jobs) {
+    std::int64_t done = 0, failed = 0, skipped = 0, regions = 0, changed = 0, clipped = 0, damaged = 0;
+    for (const FileJob& job : jobs) {
+        skipped += job.skipped;
+        failed += job.failure.has_value();
+        if (!job.outcome) continue;
+        ++done;
+        regions += job.outcome->regionCount;
+        changed += job.outcome->changedSamples;
+        clipped += job.outcome->clippedSamples;
+        damaged += !job.outcome->damage.empty();
+    }
+    std::string line = std::to_string(jobs.size()) + (jobs.size() == 1 ? " file: " : " files: ") + std::to_string(done) + " done, " + std::to_string(failed) +
+                       " failed, " + std::to_string(skipped) + " skipped; " + std::to_string(regions) +
+                       " regions repaired, " + std::to_string(changed) + " samples changed";
+    if (clipped > 0) line += "; " + std::to_string(clipped) + " samples clipped";
+    if (damaged > 0) line += "; " + std::to_string(damaged) + " damaged inputs processed in part";
+    return line;
+}
+
+// The status of the first file, in command-line order, that failed.
+int exitStatusOf(const std::vector<FileJob>& jobs) {
+    for (const FileJob& job : jobs) {
+        if (job.failure) return static_cast<int>(*job.failure);
+    }
+    return 0;
+}
+
+ProcessSettings settingsFor(const CliOptions& options, bool& pluginIsSarnovellite) {
     ProcessSettings settings;
     settings.plugin = openChosenPlugin(options);
     settings.sensitivity = options.sensitivity;
@@ -204,62 +311,29 @@ int runFileJobs(const CliOptions& options) {
     settings.keepPictures = endsWith(options.reportPath, ".html");
     settings.removedPath = options.removedPath;
     settings.acceptDamaged = options.acceptDamaged;
-
-    bool settingsSent = true;
-    {
-        // One trial instance: a plug-in that does not fit fails once, before any file.
-        HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
-        settingsSent = trial.isSarnovellite();
-        if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
-            std::fprintf(stderr, "sarnovellite: warning: -s and -g are not sent to %s, which is not Sarnovellite\n",
-                         settings.plugin->path().c_str());
-        }
+    // One trial instance: a plug-in that does not fit fails once, before any file.
+    HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
+    pluginIsSarnovellite = trial.isSarnovellite();
+    if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
+        std::fprintf(stderr, "sarnovellite: warning: -s and -g are not sent to %s, which is not Sarnovellite\n",
+                     settings.plugin->path().c_str());
     }
+    return settings;
+}
+
+}  // namespace
+
+int runFileJobs(const CliOptions& options) {
+    std::vector<FileJob> jobs = planJobs(options);
+    checkSideFiles(options, jobs);
+    bool pluginIsSarnovellite = true;
+    const ProcessSettings settings = settingsFor(options, pluginIsSarnovellite);
 
     const bool showBar = !options.quiet && isatty(STDERR_FILENO);
     ProgressDisplay progress(showBar, !options.quiet, showBar ? totalDuration(jobs) : 0.0);
+    processAll(jobs, settings, options.jobs, progress);
+    if (options.mode == CliMode::batch) progress.printLine(batchSummary(jobs));
 
-    std::atomic<std::size_t> next{0};
-    auto worker = [&] {
-        for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1)) {
-            FileJob& job = jobs[i];
-            try {
-                job.outcome = processFile(job.input, job.output, settings, progress);
-                if (!job.outcome->damage.empty()) {
-                    progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " + job.outcome->damage +
-                                        "; the output holds what could be read");
-                }
-                if (!options.labelsPath.empty()) writeLabelTrack(options.labelsPath, job.outcome->regions);
-                progress.printLine(summaryLine(job));
-            } catch (const ToolError& error) {
-                job.failure = error.status();
-                progress.printError(std::string("sarnovellite: ") + error.what());
-            } catch (const std::exception& error) {
-                job.failure = ExitStatus::processingFailed;
-                progress.printError("sarnovellite: " + job.input + ": " + error.what());
-            }
-        }
-    };
-    const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(options.jobs), jobs.size());
-    std::vector<std::thread> threads;
-    for (std::size_t t = 1; t < threadCount; ++t) threads.emplace_back(worker);
-    worker();
-    for (std::thread& thread : threads) thread.join();
-
-    int status = 0;
-    for (const FileJob& job : jobs) {
-        if (job.failure) {
-            status = static_cast<int>(*job.failure);
-            break;
-        }
-    }
-    if (!options.reportPath.empty()) {
-        try {
-            writeReport(options, reportSettings(options, settings.plugin->path(), settingsSent), jobs);
-        } catch (const ToolError& error) {
-            progress.printError(std::string("sarnovellite: ") + error.what());
-            if (status == 0) status = static_cast<int>(error.status());
-        }
-    }
-    return status;
+    const ReportSettings reportSetup = reportSettings(options, settings.plugin->path(), pluginIsSarnovellite);
+    return writeSideFiles(options, reportSetup, jobs, progress, exitStatusOf(jobs));
 }

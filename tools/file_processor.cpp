@@ -71,8 +71,13 @@ SoundFile createOutput(const PendingOutput& pending, SF_INFO& outInfo, const std
     return out;
 }
 
-void finishOutput(SoundFile& out, PendingOutput& pending, const std::string& outputPath) {
-    if (sf_close(out.release()) != 0) {
+void finishOutput(SoundFile& out, PendingOutput& pending, const std::string& outputPath, const SF_INFO& outInfo,
+                  std::int64_t frames) {
+    bool finished = sf_close(out.release()) == 0;
+    if (finished && frames == 0 && (outInfo.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
+        finished = writeEmptyFlac(pending.temporaryPath(), outInfo.format, outInfo.channels, outInfo.samplerate);
+    }
+    if (!finished) {
         throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": could not be finished: " + sf_strerror(nullptr));
     }
     pending.commit();
@@ -152,11 +157,12 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     std::vector<float> processed(static_cast<std::size_t>(chunk * channels));
     streamThrough(reader, pairs, writer, processed, chunk, 1.0 / input.info.samplerate, progress);
     if (removed) removed->commit();
-    finishOutput(out, pending, outputPath);
+    finishOutput(out, pending, outputPath, outInfo, reader.framesRead());
 
     FileOutcome outcome = outcomeOf(inputPath, outputPath, input.info, reader.framesRead(), writer.tracker(),
                                     pairs.latencyFrames());
     outcome.damage = reader.damage();
+    outcome.clippedSamples = writer.clippedSamples();
     if (!settings.keepRegions) outcome.regions.regions.clear();
     if (pictures) outcome.pictures = pictures->take();
     outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -49,6 +49,7 @@ struct FileOutcome {
     RepairPictures pictures;  // filled only with keepPictures
     std::int64_t regionCount = 0;
     std::int64_t changedSamples = 0;
+    std::int64_t clippedSamples = 0;  // clipped at full scale on the way out
     int latencyFrames = 0;
     double wallSeconds = 0.0;
     std::string damage;  // empty for an intact input, else what was read of it

@@ -16,7 +16,9 @@ Removes clicks and crackle from audio files with the Sarnovellite VST 2 effect
 (WAV, FLAC, AIFF, Ogg, ...); the output keeps the input's format, sample
 encoding, sample rate and channels, unless OUTPUT's extension names another
 container (in.wav out.flac converts to FLAC, keeping the encoding if FLAC
-takes it, else the nearest). Integer formats clip at full scale.
+takes it, else the nearest); a container it cannot write (.m4a, .aac,
+...) is refused. Integer formats clip at full scale; clipped samples are
+counted and reported.
 
 Options:
   -s, --sensitivity N   detection sensitivity 1..5 (default 1; higher finds more)
@@ -24,6 +26,8 @@ Options:
                         (default 32)
       --block N         host block size in frames, 1..1048576 (default 512)
   -o, --output-dir DIR  batch mode: write each INPUT into DIR under its own name
+                        (DIR is created when missing); ends with one line:
+                        files done, failed, skipped (named twice), changes
   -j, --jobs N          batch mode: process N files at a time, 1..64 (default 1)
       --report FILE     write the repaired regions to FILE: .csv, .json or .html
                         (a page with the waveform, every repair marked, and

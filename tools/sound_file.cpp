@@ -4,7 +4,9 @@
 #include <cctype>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <set>
 #include <vector>
 
 namespace {
@@ -16,15 +18,24 @@ std::string lowerExtension(const std::string& path) {
     return ext;
 }
 
+// Common spellings libsndfile's own table does not list: container and
+// preferred encoding (or 0). libsndfile names its MPEG container .m1a;
+// everyone else says .mp3.
+struct ExtensionAlias {
+    const char* extension;
+    int major;
+    int subtype;
+};
+constexpr ExtensionAlias kExtensionAliases[] = {
+    {"aif", SF_FORMAT_AIFF, 0}, {"aifc", SF_FORMAT_AIFF, 0},           {"wave", SF_FORMAT_WAV, 0},
+    {"ogg", SF_FORMAT_OGG, 0},  {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS}, {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III},
+};
+
 // Container (with a preferred encoding, or 0) that a file extension names.
 std::pair<int, int> containerForExtension(const std::string& ext) {
-    // Common spellings libsndfile's own table does not list.
-    if (ext == "aif" || ext == "aifc") return {SF_FORMAT_AIFF, 0};
-    if (ext == "wave") return {SF_FORMAT_WAV, 0};
-    if (ext == "ogg") return {SF_FORMAT_OGG, 0};
-    if (ext == "opus") return {SF_FORMAT_OGG, SF_FORMAT_OPUS};
-    // libsndfile names its MPEG container .m1a; everyone else says .mp3.
-    if (ext == "mp3") return {SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III};
+    for (const ExtensionAlias& alias : kExtensionAliases) {
+        if (ext == alias.extension) return {alias.major, alias.subtype};
+    }
     int count = 0;
     sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
     for (int i = 0; i < count; ++i) {
@@ -162,4 +173,42 @@ std::string describeFormat(int format) {
                            : "unknown container";
     if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &sub, sizeof sub) == 0 && sub.name) text += std::string(", ") + sub.name;
     return text;
+}
+
+bool outputExtensionIsWritable(const std::string& outputPath) {
+    static const std::set<std::string> unwritable = {"m4a", "m4b", "m4r", "mp4", "3gp", "aac", "adts", "alac", "wma",
+                                                     "asf", "ape", "wv",  "tta", "tak", "mka", "mkv", "webm", "weba",
+                                                     "ac3", "eac3", "dts", "amr", "mp2", "ra",  "rm",  "dsf", "dff",
+                                                     "shn", "spx", "ofr"};
+    return unwritable.count(lowerExtension(outputPath)) == 0;
+}
+
+std::string writableExtensions() {
+    std::set<std::string> names;
+    for (const ExtensionAlias& alias : kExtensionAliases) names.insert(alias.extension);
+    int count = 0;
+    sf_command(nullptr, SFC_GET_FORMAT_MAJOR_COUNT, &count, sizeof count);
+    for (int i = 0; i < count; ++i) {
+        SF_FORMAT_INFO info{};
+        info.format = i;
+        if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info) == 0 && info.extension) names.insert(info.extension);
+    }
+    std::string text;
+    for (const std::string& name : names) text += (text.empty() ? "." : " .") + name;
+    return text;
+}
+
+bool writeEmptyFlac(const std::string& path, int format, int channels, int sampleRate) {
+    const int subtype = format & SF_FORMAT_SUBMASK;
+    const std::uint64_t bits = subtype == SF_FORMAT_PCM_S8 ? 8 : subtype == SF_FORMAT_PCM_16 ? 16 : 24;
+    // STREAMINFO: block sizes 4096, frame sizes unknown, then rate (20 bits),
+    // channels - 1 (3), bits - 1 (5), total samples (36) and the MD5 of no audio.
+    const std::uint64_t packed = static_cast<std::uint64_t>(sampleRate) << 44 |
+                                 static_cast<std::uint64_t>(channels - 1) << 41 | (bits - 1) << 36;
+    std::string stream("fLaC\x80\x00\x00\x22\x10\x00\x10\x00\x00\x00\x00\x00\x00\x00", 18);
+    for (int shift = 56; shift >= 0; shift -= 8) stream += static_cast<char>(packed >> shift & 0xFF);
+    stream += std::string("\xd4\x1d\x8c\xd9\x8f\x00\xb2\x04\xe9\x80\x09\x98\xec\xf8\x42\x7e", 16);
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    file.write(stream.data(), static_cast<std::streamsize>(stream.size()));
+    return static_cast<bool>(file.flush());
 }

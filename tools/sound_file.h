@@ -34,8 +34,23 @@ void copyMetadata(SNDFILE* from, SNDFILE* to, int channels);
 // another container libsndfile knows (out.flac from in.wav gives FLAC). Then
 // the input's sample encoding is kept when that container takes it, otherwise
 // the nearest it does take (24-bit, 16-bit, float, Vorbis, MP3). Returns 0
-// when no encoding fits. Unknown extensions keep the input's format.
+// when no encoding fits. Unknown extensions keep the input's format (a name
+// the user chose is checked with outputExtensionIsWritable first).
 int chooseOutputFormat(int inputFormat, const std::string& outputPath, int channels, int sampleRate);
+
+// False when the output name's extension names an audio container libsndfile
+// cannot write (.m4a, .aac, .wma, ...): writing the input's format under that
+// name would mislabel the file. Other names are fine: a known container is
+// converted to, any other extension keeps the input's format.
+bool outputExtensionIsWritable(const std::string& outputPath);
+
+// ".aiff .au ... .wav": the extensions outputExtensionIsWritable accepts.
+std::string writableExtensions();
+
+// libsndfile writes nothing at all for a FLAC file without samples, a file
+// no decoder opens. This writes the header-only FLAC stream in its place
+// (the STREAMINFO block: rate, channels, bits, no samples); false on failure.
+bool writeEmptyFlac(const std::string& path, int format, int channels, int sampleRate);
 
 // "WAV float", "FLAC 16-bit", ... for messages.
 std::string describeFormat(int format);

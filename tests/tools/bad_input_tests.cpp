@@ -28,14 +28,16 @@ protected:
 
     // Runs, then checks the failure: status, one line on stderr naming the
     // problem, stdout empty, out.wav as before, no stray files in the folder.
-    void expectRefused(const std::vector<std::string>& args, int status, const std::string& mention) {
+    // A batch (-o) still ends with its summary line on stdout.
+    void expectRefused(const std::vector<std::string>& args, int status, const std::string& mention,
+                       const std::string& out = "") {
         const std::vector<std::string> before = folder.list();
         const CliRun run = runCli(args);
         EXPECT_EQ(run.exitStatus, status) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
         EXPECT_EQ(run.err.rfind("sarnovellite: ", 0), 0u) << run.err;
         EXPECT_NE(run.err.find(mention), std::string::npos) << run.err;
-        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.out, out);
         EXPECT_EQ(readText(folder.path("out.wav")), kPrevious);
         EXPECT_EQ(folder.list(), before);
     }
@@ -61,7 +63,8 @@ TEST_F(BadInput, OutputEqualToTheInputIsRefusedAndTheInputKept) {
                   "is the input");
     EXPECT_EQ(readText(folder.path("in.wav")), original);
     // Batch into the input's own folder would overwrite it too.
-    expectRefused({"--plugin", kSwapDelayPlugin, "-o", folder.root(), folder.path("in.wav")}, kBadOutput, "is the input");
+    expectRefused({"--plugin", kSwapDelayPlugin, "-o", folder.root(), folder.path("in.wav")}, kBadOutput, "is the input",
+                  "1 file: 0 done, 1 failed, 0 skipped; 0 regions repaired, 0 samples changed\n");
     EXPECT_EQ(readText(folder.path("in.wav")), original);
 }
 
@@ -70,10 +73,13 @@ TEST_F(BadInput, UnwritableOutputFolders) {
                   "nowhere");
     expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav/inside.wav")}, kBadOutput,
                   "out.wav");
-    expectRefused({"--plugin", kSwapDelayPlugin, "-o", folder.path("nowhere"), folder.path("in.wav")}, kBadOutput,
-                  "nowhere");
+    expectRefused({"--plugin", kSwapDelayPlugin, "-o", folder.path("out.wav/sub"), folder.path("in.wav")}, kBadOutput,
+                  "output folder " + folder.path("out.wav/sub") + ": cannot be created");
     std::filesystem::create_directory(folder.path("sub"));
     expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("sub")}, kBadOutput, "is a folder");
+    // A container that cannot be written is refused, not filled with WAV data.
+    expectRefused({"--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.M4A")}, kBadOutput,
+                  "out.M4A: cannot write that container; name the output with one of .aif .aifc .aiff .au");
 }
 
 TEST_F(BadInput, AReportThatCannotBeWrittenIsRefusedBeforeAnyWork) {
@@ -83,7 +89,7 @@ TEST_F(BadInput, AReportThatCannotBeWrittenIsRefusedBeforeAnyWork) {
     expectRefused({"--plugin", kSwapDelayPlugin, "--report", folder.path("r.json"), in, out}, kBadOutput, "is a folder");
     // The report would overwrite the audio just written under the same name.
     expectRefused({"--plugin", kSwapDelayPlugin, "--report", folder.path("out.csv"), in, folder.path("out.csv")},
-                  kBadOutput, "out.csv");
+                  kBadOutput, "would overwrite the audio file");
 }
 
 TEST_F(BadInput, PluginsThatCannotBeHosted) {
@@ -120,6 +126,21 @@ TEST_F(BadInput, AnEmptyInputGivesAnEmptyOutput) {
     EXPECT_EQ(out.info.frames, 0);
     EXPECT_EQ(out.info.samplerate, 22050);
     EXPECT_EQ(out.info.format, SF_FORMAT_WAV | SF_FORMAT_PCM_16);
+    // As FLAC too, which must then be readable as an input in its turn.
+    for (const auto& [from, to] : {std::pair{"empty.wav", "empty.flac"}, std::pair{"empty.flac", "again.flac"}}) {
+        const CliRun flac = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path(from), folder.path(to)});
+        ASSERT_EQ(flac.exitStatus, 0) << flac.err;
+        // A FLAC stream without samples announces an unknown length.
+        SF_INFO info{};
+        SNDFILE* empty = sf_open(folder.path(to).c_str(), SFM_READ, &info);
+        ASSERT_NE(empty, nullptr) << sf_strerror(nullptr);
+        EXPECT_EQ(info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_16);
+        EXPECT_EQ(info.samplerate, 22050);
+        EXPECT_EQ(info.channels, 1);
+        float sample = 0.0f;
+        EXPECT_EQ(sf_readf_float(empty, &sample, 1), 0);
+        sf_close(empty);
+    }
 }
 
 // Bytes lost in transfer or storage: a WAV cut short (its header still
@@ -150,10 +171,12 @@ TEST_F(BadInput, ADamagedInputFailsUnlessAskedToProcessWhatCanBeRead) {
 
 TEST_F(BadInput, BatchKeepsGoingAndReportsTheFirstFailure) {
     std::filesystem::create_directory(folder.path("out"));
-    const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, "-o", folder.path("out"), folder.path("absent.wav"),
+    const CliRun run = runCli({"--plugin", kSwapDelayPlugin, "-o", folder.path("out"), folder.path("absent.wav"),
                                folder.path("in.wav")});
     EXPECT_EQ(run.exitStatus, kBadInput);
+    EXPECT_NE(run.out.find("\n2 files: 1 done, 1 failed, 0 skipped; "), std::string::npos) << run.out;
     EXPECT_TRUE(std::filesystem::exists(folder.path("out/in.wav")));
+    EXPECT_NE(run.err.find("absent.wav: no such file"), std::string::npos) << run.err;
     std::filesystem::create_directory(folder.path("other"));
     writeFloatFile(folder.path("other/in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 1, {0.0f});
     expectRefused({"--plugin", kSwapDelayPlugin, "-o", folder.path("out"), folder.path("in.wav"), folder.path("other/in.wav")},

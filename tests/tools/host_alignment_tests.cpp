@@ -94,16 +94,25 @@ TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
         const SoundData result = readSound(folder.path("out.wav"));
         ASSERT_EQ(result.info.frames, frames);
         EXPECT_EQ(result.info.format, format);
+        long long clipped = 0;
         for (std::size_t i = 0; i < input.size(); ++i) {
             const long long original = input[i] / (1LL << shift);
             const long long expected = std::clamp(4 * original, bottom, top);
+            clipped += expected != 4 * original;
             ASSERT_EQ(result.ints[i] / (1LL << shift), expected) << "sample " << i << " of " << original;
         }
+        EXPECT_NE(run.err.find(": " + std::to_string(clipped) + " samples beyond full scale were clipped"), std::string::npos)
+            << run.err;
     }
     const std::vector<float> loud(200, 0.75f);
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, loud);
     ASSERT_EQ(runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
     for (float x : readSound(folder.path("out.wav")).floats) ASSERT_EQ(x, 3.0f);
+    // Float overshoot converted to an integer format clips, and says so.
+    const CliRun toFlac = runCli({"--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.flac")});
+    ASSERT_EQ(toFlac.exitStatus, 0) << toFlac.err;
+    EXPECT_NE(toFlac.out.find("; 200 samples clipped"), std::string::npos) << toFlac.out;
+    EXPECT_EQ(std::count(toFlac.err.begin(), toFlac.err.end(), '\n'), 1) << toFlac.err;
 }
 
 TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
@@ -262,8 +271,8 @@ TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
 
 TEST(HostAlignment, BatchWithTwoJobsProcessesEveryFileIntoTheFolder) {
     ScratchFolder folder;
-    std::filesystem::create_directory(folder.path("out"));
-    std::vector<std::string> args = {"-j", "2", "--plugin", kSwapDelayPlugin, "-o", folder.path("out")};
+    // The output folder is created, and a file named twice is processed once.
+    std::vector<std::string> args = {"-j", "2", "--plugin", kSwapDelayPlugin, "-o", folder.path("out/new"), folder.path("f0.wav")};
     std::vector<std::vector<float>> inputs;
     for (int i = 0; i < 5; ++i) {
         inputs.push_back(noise(2000 + 1500 * i, 2, 40 + i));
@@ -273,16 +282,18 @@ TEST(HostAlignment, BatchWithTwoJobsProcessesEveryFileIntoTheFolder) {
     }
     const CliRun run = runCli(args);
     ASSERT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 5) << run.out;
+    EXPECT_EQ(std::count(run.out.begin(), run.out.end(), '\n'), 6) << run.out;
+    EXPECT_NE(run.out.find("\n6 files: 5 done, 0 failed, 1 skipped; "), std::string::npos) << run.out;
+    EXPECT_NE(run.err.find("f0.wav is named more than once; processed once"), std::string::npos) << run.err;
     for (int i = 0; i < 5; ++i) {
-        const SoundData result = readSound(folder.path("out/f" + std::to_string(i) + ".wav"));
+        const SoundData result = readSound(folder.path("out/new/f" + std::to_string(i) + ".wav"));
         ASSERT_EQ(result.floats.size(), inputs[i].size());
         for (std::size_t k = 0; k < result.floats.size(); ++k) {
             ASSERT_EQ(result.floats[k], inputs[i][k ^ 1]) << "file " << i << " sample " << k;
         }
     }
     // Nothing else, in particular no temporary file, is left in the folder.
-    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("out")), {}), 5);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.path("out/new")), {}), 5);
 }
 
 TEST(HostAlignment, QuietPrintsNothingAndTheSummaryNamesWhatWasDone) {
