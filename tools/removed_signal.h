@@ -1,6 +1,8 @@
 // The --removed file: what the effect took out, input minus output, aligned
 // with the input, of its length and channel count. Listening to it tells
-// whether music went with the clicks.
+// whether music went with the clicks. "Output" is the effect's output before
+// an integer output encoding rounds or clips it, so the file shows the
+// effect's work, not the encoder's.
 //
 // Always 64-bit float (the difference of two 32-bit floats, or of an integer
 // sample and a float, is exact in a double; nothing is clipped or rounded
