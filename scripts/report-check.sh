@@ -28,9 +28,12 @@ fi
 
 "$tool" -q demo "$out" >/dev/null
 page="file://$(realpath "$out/demo-report.html")"
-timeout 120 "$browser" "${flags[@]}" --dump-dom "$page" >"$out/rendered.html" 2>"$out/chromium.log"
+fail() { echo "report-check: $1 (see $out/chromium.log)" >&2; exit 1; }
+timeout 120 "$browser" "${flags[@]}" --dump-dom "$page" >"$out/rendered.html" 2>"$out/chromium.log" ||
+  fail "chromium could not render the page"
 timeout 120 "$browser" "${flags[@]}" --window-size=1200,1600 "--screenshot=$(realpath "$out")/demo-report.png" "$page" \
-  >>"$out/chromium.log" 2>&1
+  >>"$out/chromium.log" 2>&1 || fail "chromium could not take the screenshot"
+[ -s "$out/demo-report.png" ] || fail "chromium wrote no screenshot"
 
 regions=$(($(wc -l <"$out/demo-regions.csv") - 1))
 marks=$(grep -o '<rect class="region-mark"' "$out/rendered.html" | wc -l)
