@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <thread>
@@ -122,34 +123,32 @@ bool endsWith(const std::string& text, const std::string& suffix) {
     return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-void writeReport(const CliOptions& options, const ReportSettings& settings, std::vector<FileJob>& jobs) {
-    if (!endsWith(options.reportPath, ".html")) {
-        std::vector<FileRegions> reported;
-        for (FileJob& job : jobs) {
-            if (job.outcome) reported.push_back(std::move(job.outcome->regions));
-        }
-        writeRegionReport(options.reportPath, reported);
-        return;
-    }
-    std::vector<ReportedFile> reported;
+// A finished file's section of the HTML page; its pictures are let go.
+void addToPage(HtmlReportWriter& page, FileJob& job) {
+    FileOutcome& o = *job.outcome;
+    page.add({o.regions, std::move(o.pictures), o.changedSamples, o.latencyFrames, o.damage});
+    o.pictures = {};
+}
+
+void writeReport(const CliOptions& options, HtmlReportWriter* page, std::vector<FileJob>& jobs) {
+    if (page) return page->finish();
+    std::vector<FileRegions> reported;
     for (FileJob& job : jobs) {
-        if (!job.outcome) continue;
-        FileOutcome& o = *job.outcome;
-        reported.push_back({std::move(o.regions), std::move(o.pictures), o.changedSamples, o.latencyFrames, o.damage});
+        if (job.outcome) reported.push_back(std::move(job.outcome->regions));
     }
-    writeHtmlReport(options.reportPath, reported, settings);
+    writeRegionReport(options.reportPath, reported);
 }
 
 // The label track and the report, after every file; a failure to write them
 // is reported and decides the status when the files themselves went well.
-int writeSideFiles(const CliOptions& options, const ReportSettings& settings, std::vector<FileJob>& jobs,
+int writeSideFiles(const CliOptions& options, HtmlReportWriter* page, std::vector<FileJob>& jobs,
                    ProgressDisplay& progress, int status) {
     try {
         // --labels comes with one INPUT OUTPUT pair only.
         if (!options.labelsPath.empty() && jobs.front().outcome) {
             writeLabelTrack(options.labelsPath, jobs.front().outcome->regions);
         }
-        if (!options.reportPath.empty()) writeReport(options, settings, jobs);
+        if (!options.reportPath.empty()) writeReport(options, page, jobs);
     } catch (const ToolError& error) {
         progress.printError(std::string("sarnovellite: ") + error.what());
         if (status == 0) status = static_cast<int>(error.status());
@@ -242,12 +241,16 @@ void printWarnings(const FileJob& job, ProgressDisplay& progress) {
     }
 }
 
-void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& progress) {
+// Called with each file that was processed, on the thread that processed it.
+using FileDone = std::function<void(FileJob&)>;
+
+void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& progress, const FileDone& done) {
     if (job.skipped) return printWarnings(job, progress);
     try {
         job.outcome = processFile(job.input, job.output, settings, progress);
         printWarnings(job, progress);
         progress.printLine(summaryLine(job));
+        done(job);
     } catch (const ToolError& error) {
         job.failure = error.status();
         job.failureReason = error.what();
@@ -259,10 +262,11 @@ void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& 
     }
 }
 
-void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, int threadLimit, ProgressDisplay& progress) {
+void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, int threadLimit, ProgressDisplay& progress,
+                const FileDone& done) {
     std::atomic<std::size_t> next{0};
     auto worker = [&] {
-        for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1)) processJob(jobs[i], settings, progress);
+        for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1)) processJob(jobs[i], settings, progress, done);
     };
     const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(threadLimit), jobs.size());
     std::vector<std::thread> threads;
@@ -331,9 +335,14 @@ int runFileJobs(const CliOptions& options) {
 
     const bool showBar = !options.quiet && isatty(STDERR_FILENO);
     ProgressDisplay progress(showBar, !options.quiet, showBar ? totalDuration(jobs) : 0.0);
-    processAll(jobs, settings, options.jobs, progress);
+    std::optional<HtmlReportWriter> page;
+    if (settings.keepPictures) {
+        page.emplace(options.reportPath, reportSettings(options, settings.plugin->path(), pluginIsSarnovellite));
+    }
+    processAll(jobs, settings, options.jobs, progress, [&page](FileJob& job) {
+        if (page) addToPage(*page, job);
+    });
     if (options.mode == CliMode::batch) progress.printLine(batchSummary(jobs));
 
-    const ReportSettings reportSetup = reportSettings(options, settings.plugin->path(), pluginIsSarnovellite);
-    return writeSideFiles(options, reportSetup, jobs, progress, exitStatusOf(jobs));
+    return writeSideFiles(options, page ? &*page : nullptr, jobs, progress, exitStatusOf(jobs));
 }

@@ -96,19 +96,30 @@ void writeFileSection(std::ostream& out, const ReportedFile& f) {
 
 }  // namespace
 
+HtmlReportWriter::HtmlReportWriter(const std::string& path, const ReportSettings& settings)
+    : path_(path), pending_(path), out_(pending_.temporaryPath(), std::ios::trunc) {
+    out_ << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/><title>Sarnovellite repair "
+            "report</title><style>"
+         << kStyle << "</style></head><body><h1>Sarnovellite repair report</h1>" << settingsTable(settings) << '\n';
+    if (!out_) throw ToolError(ExitStatus::badOutput, "cannot write report " + path_);
+}
+
+void HtmlReportWriter::add(const ReportedFile& file) {
+    const std::lock_guard<std::mutex> lock(mutex_);
+    writeFileSection(out_, file);
+    anyFile_ = true;
+}
+
+void HtmlReportWriter::finish() {
+    if (!anyFile_) out_ << "<p>No file was processed.</p>";
+    out_ << "</body></html>\n";
+    out_.close();
+    if (!out_) throw ToolError(ExitStatus::badOutput, "cannot write report " + path_);
+    pending_.commit();
+}
+
 void writeHtmlReport(const std::string& path, const std::vector<ReportedFile>& files, const ReportSettings& settings) {
-    PendingOutput pending(path);
-    {
-        std::ofstream out(pending.temporaryPath(), std::ios::trunc);
-        out << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/><title>Sarnovellite repair "
-               "report</title><style>"
-            << kStyle << "</style></head><body><h1>Sarnovellite repair report</h1>"
-            << settingsTable(settings) << '\n';
-        if (files.empty()) out << "<p>No file was processed.</p>";
-        for (const ReportedFile& f : files) writeFileSection(out, f);
-        out << "</body></html>\n";
-        out.flush();
-        if (!out) throw ToolError(ExitStatus::badOutput, "cannot write report " + path);
-    }
-    pending.commit();
+    HtmlReportWriter writer(path, settings);
+    for (const ReportedFile& f : files) writer.add(f);
+    writer.finish();
 }
