@@ -35,7 +35,8 @@ timeout 120 "$browser" "${flags[@]}" --window-size=1200,1600 "--screenshot=$(rea
   >>"$out/chromium.log" 2>&1 || fail "chromium could not take the screenshot"
 [ -s "$out/demo-report.png" ] || fail "chromium wrote no screenshot"
 
-regions=$(($(wc -l <"$out/demo-regions.csv") - 1))
+# Region rows of the CSV report: past the comment and header lines, with a channel.
+regions=$(awk -F, '!/^#/ && $2 ~ /^[0-9]+$/' "$out/demo-regions.csv" | wc -l)
 marks=$(grep -o '<rect class="region-mark"' "$out/rendered.html" | wc -l)
 closeups=$(grep -o '<svg class="closeup"' "$out/rendered.html" | wc -l)
 [ "$regions" -gt 0 ] || { echo "report-check: the demo repaired no region" >&2; exit 1; }

@@ -157,11 +157,11 @@ int runDemo(const CliOptions& options) {
         ProgressDisplay progress(showBar, false, static_cast<double>(material.frames()) / DemoMaterial::kSampleRate);
         outcome = processFile(damagedPath, repairedPath, settings, progress);
     }
-    writeRegionReport((folder / "demo-regions.csv").string(), {outcome.regions});
+    const ReportSettings reportSetup = reportSettingsFor(options, *settings.plugin);
+    writeRegionReport((folder / "demo-regions.csv").string(), reportSetup, {outcome.regions});
     writeLabelTrack((folder / "demo-labels.txt").string(), outcome.regions);
-    const ReportSettings reportSetup = reportSettings(options, settings.plugin->path(), true);
     writeHtmlReport((folder / "demo-report.html").string(),
-                    {{outcome.regions, std::move(outcome.pictures), outcome.changedSamples, outcome.latencyFrames, {}}},
+                    {{outcome.regions, std::move(outcome.pictures), outcome.changedSamples, outcome.latencyFrames}},
                     reportSetup);
     const std::vector<float> repaired = readFloatWav(repairedPath);
     const double audioSeconds = static_cast<double>(material.frames()) / DemoMaterial::kSampleRate;

@@ -11,13 +11,16 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <set>
 #include <thread>
 #include <vector>
 
 #include "tools/file_processor.h"
+#include "tools/help_text.h"
 #include "tools/hosted_effect.h"
 #include "tools/html_report.h"
 #include "tools/label_track.h"
+#include "tools/pending_output.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
 #include "tools/sound_file.h"
@@ -126,34 +129,11 @@ bool endsWith(const std::string& text, const std::string& suffix) {
 // A finished file's section of the HTML page; its pictures are let go.
 void addToPage(HtmlReportWriter& page, FileJob& job) {
     FileOutcome& o = *job.outcome;
-    page.add({o.regions, std::move(o.pictures), o.changedSamples, o.latencyFrames, o.damage});
+    ReportedFile file{o.regions, std::move(o.pictures), o.changedSamples, o.latencyFrames};
+    file.regions.clippedSamples = o.clippedSamples;
+    file.regions.damage = o.damage;
+    page.add(file);
     o.pictures = {};
-}
-
-void writeReport(const CliOptions& options, HtmlReportWriter* page, std::vector<FileJob>& jobs) {
-    if (page) return page->finish();
-    std::vector<FileRegions> reported;
-    for (FileJob& job : jobs) {
-        if (job.outcome) reported.push_back(std::move(job.outcome->regions));
-    }
-    writeRegionReport(options.reportPath, reported);
-}
-
-// The label track and the report, after every file; a failure to write them
-// is reported and decides the status when the files themselves went well.
-int writeSideFiles(const CliOptions& options, HtmlReportWriter* page, std::vector<FileJob>& jobs,
-                   ProgressDisplay& progress, int status) {
-    try {
-        // --labels comes with one INPUT OUTPUT pair only.
-        if (!options.labelsPath.empty() && jobs.front().outcome) {
-            writeLabelTrack(options.labelsPath, jobs.front().outcome->regions);
-        }
-        if (!options.reportPath.empty()) writeReport(options, page, jobs);
-    } catch (const ToolError& error) {
-        progress.printError(std::string("sarnovellite: ") + error.what());
-        if (status == 0) status = static_cast<int>(error.status());
-    }
-    return status;
 }
 
 double totalDuration(const std::vector<FileJob>& jobs) {
@@ -200,14 +180,15 @@ std::string formatDuration(double seconds) {
     return text;
 }
 
-ReportSettings reportSettings(const CliOptions& options, const std::string& pluginPath, bool settingsSent) {
+ReportSettings reportSettingsFor(const CliOptions& options, const PluginLibrary& plugin) {
     ReportSettings settings;
-    settings.pluginPath = pluginPath;
-    settings.settingsSent = settingsSent;
+    settings.version = toolVersion();
+    settings.plugin = plugin.path();
     settings.sensitivity = options.sensitivity;
     settings.clickGap = options.clickGap;
     settings.blockSize = options.blockSize;
     settings.keepLatency = options.keepLatency;
+    settings.acceptDamaged = options.acceptDamaged;
     return settings;
 }
 
@@ -296,6 +277,73 @@ std::string batchSummary(const std::vector<FileJob>& jobs) {
     return line;
 }
 
+// One entry per file named, in command-line order: failed ones with the reason.
+std::vector<FileRegions> reportRows(std::vector<FileJob>& jobs) {
+    std::vector<FileRegions> rows;
+    for (FileJob& job : jobs) {
+        if (job.skipped) continue;
+        FileRegions row;
+        if (job.outcome) {
+            row = std::move(job.outcome->regions);
+            row.clippedSamples = job.outcome->clippedSamples;
+            row.damage = job.outcome->damage;
+        } else {
+            row.input = job.input;
+            row.output = job.output;
+            row.failure = job.failureReason;
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+void writeReport(const CliOptions& options, const ReportSettings& settings, HtmlReportWriter* page,
+                 std::vector<FileJob>& jobs) {
+    if (!page) return writeRegionReport(options.reportPath, settings, reportRows(jobs));
+    for (const FileJob& job : jobs) {
+        if (!job.failure) continue;
+        ReportedFile failed;
+        failed.regions.input = job.input;
+        failed.regions.output = job.output;
+        failed.regions.failure = job.failureReason;
+        page->add(failed);
+    }
+    page->finish();
+}
+
+// The label track and the report, after every file; a failure to write them
+// is reported and decides the status when the files themselves went well.
+int writeSideFiles(const CliOptions& options, const ReportSettings& settings, HtmlReportWriter* page,
+                   std::vector<FileJob>& jobs, ProgressDisplay& progress, int status) {
+    try {
+        // --labels comes with one INPUT OUTPUT pair only.
+        if (!options.labelsPath.empty() && jobs.front().outcome) {
+            writeLabelTrack(options.labelsPath, jobs.front().outcome->regions);
+        }
+        if (!options.reportPath.empty()) writeReport(options, settings, page, jobs);
+    } catch (const ToolError& error) {
+        progress.printError(std::string("sarnovellite: ") + error.what());
+        if (status == 0) status = static_cast<int>(error.status());
+    }
+    return status;
+}
+
+
+// Outputs a killed run left unfinished in the folders this run writes to: one
+// line per folder, so they are not left unseen.
+void warnAboutAbandonedOutputs(const std::vector<FileJob>& jobs) {
+    std::set<std::string> folders;
+    for (const FileJob& job : jobs) folders.insert(fs::path(job.output).parent_path().string());
+    for (const std::string& folder : folders) {
+        const std::vector<std::string> names = abandonedOutputs(folder);
+        if (names.empty()) continue;
+        std::string list;
+        for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
+        std::fprintf(stderr, "sarnovellite: warning: %s holds %zu unfinished output%s of a killed run, safe to delete: %s\n",
+                     folder.empty() ? "." : folder.c_str(), names.size(), names.size() == 1 ? "" : "s", list.c_str());
+    }
+}
+
 // The status of the first file, in command-line order, that failed.
 int exitStatusOf(const std::vector<FileJob>& jobs) {
     for (const FileJob& job : jobs) {
@@ -304,7 +352,7 @@ int exitStatusOf(const std::vector<FileJob>& jobs) {
     return 0;
 }
 
-ProcessSettings settingsFor(const CliOptions& options, bool& pluginIsSarnovellite) {
+ProcessSettings settingsFor(const CliOptions& options) {
     ProcessSettings settings;
     settings.plugin = openChosenPlugin(options);
     settings.sensitivity = options.sensitivity;
@@ -317,7 +365,6 @@ ProcessSettings settingsFor(const CliOptions& options, bool& pluginIsSarnovellit
     settings.acceptDamaged = options.acceptDamaged;
     // One trial instance: a plug-in that does not fit fails once, before any file.
     HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
-    pluginIsSarnovellite = trial.isSarnovellite();
     if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
         std::fprintf(stderr, "sarnovellite: warning: -s and -g are not sent to %s, which is not Sarnovellite\n",
                      settings.plugin->path().c_str());
@@ -330,19 +377,18 @@ ProcessSettings settingsFor(const CliOptions& options, bool& pluginIsSarnovellit
 int runFileJobs(const CliOptions& options) {
     std::vector<FileJob> jobs = planJobs(options);
     checkSideFiles(options, jobs);
-    bool pluginIsSarnovellite = true;
-    const ProcessSettings settings = settingsFor(options, pluginIsSarnovellite);
+    const ProcessSettings settings = settingsFor(options);
+    warnAboutAbandonedOutputs(jobs);
 
     const bool showBar = !options.quiet && isatty(STDERR_FILENO);
     ProgressDisplay progress(showBar, !options.quiet, showBar ? totalDuration(jobs) : 0.0);
+    const ReportSettings reportSettings = reportSettingsFor(options, *settings.plugin);
     std::optional<HtmlReportWriter> page;
-    if (settings.keepPictures) {
-        page.emplace(options.reportPath, reportSettings(options, settings.plugin->path(), pluginIsSarnovellite));
-    }
+    if (settings.keepPictures) page.emplace(options.reportPath, reportSettings);
     processAll(jobs, settings, options.jobs, progress, [&page](FileJob& job) {
         if (page) addToPage(*page, job);
     });
     if (options.mode == CliMode::batch) progress.printLine(batchSummary(jobs));
 
-    return writeSideFiles(options, page ? &*page : nullptr, jobs, progress, exitStatusOf(jobs));
+    return writeSideFiles(options, reportSettings, page ? &*page : nullptr, jobs, progress, exitStatusOf(jobs));
 }

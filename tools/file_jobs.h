@@ -9,15 +9,15 @@
 #include "tools/cli_options.h"
 #include "tools/html_report.h"
 #include "tools/plugin_library.h"
+#include "tools/region_report.h"
 
 int runFileJobs(const CliOptions& options);
 
 // The plug-in named by --plugin, or the bundled one; throws ToolError.
 std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options);
 
-// The settings an HTML report lists; settingsSent is false when the plug-in
-// is not Sarnovellite (-s and -g are then not sent).
-ReportSettings reportSettings(const CliOptions& options, const std::string& pluginPath, bool settingsSent);
+// What a report says about the run's settings.
+ReportSettings reportSettingsFor(const CliOptions& options, const PluginLibrary& plugin);
 
 // "1:02.35" for 62.35 seconds.
 std::string formatDuration(double seconds);

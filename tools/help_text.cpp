@@ -4,7 +4,9 @@
 #define SARNOVELLITE_VERSION "unknown"
 #endif
 
-std::string versionText() { return std::string("sarnovellite ") + SARNOVELLITE_VERSION + "\n"; }
+std::string toolVersion() { return SARNOVELLITE_VERSION; }
+
+std::string versionText() { return "sarnovellite " + toolVersion() + "\n"; }
 
 std::string helpText() {
     return R"(Usage: sarnovellite [options] INPUT OUTPUT
@@ -29,9 +31,11 @@ Options:
                         (DIR is created when missing); ends with one line:
                         files done, failed, skipped (named twice), changes
   -j, --jobs N          batch mode: process N files at a time, 1..64 (default 1)
-      --report FILE     write the repaired regions to FILE: .csv, .json or .html
-                        (a page with the waveform, every repair marked, and
-                        before/after close-ups; one page for all inputs)
+      --report FILE     write the repaired regions to FILE (.csv or .json): the
+                        version and settings, then every file, those without
+                        repairs and those that failed (with the reason) too;
+                        .html: a page with the waveform, every repair marked,
+                        and before/after close-ups (one page for all inputs)
       --labels FILE     INPUT OUTPUT only: write a label track (start, end,
                         text; tab-separated), one label per repaired region
       --removed FILE    INPUT OUTPUT only: write what the effect took out
@@ -58,9 +62,11 @@ every run of samples that changed, per channel, with runs closer than 8
 unchanged samples joined, is one region (start sample inclusive, end sample
 exclusive, also in seconds).
 
-The output is written to a hidden temporary file next to it and renamed into
-place only when complete: a failure or an interrupt leaves no partial file
-and an existing output untouched. OUTPUT may not be INPUT.
+The output is written to a temporary file next to it (NAME.sarnovellite-
+partial-PID-XXXXXX) and renamed into place only when complete: a failure or
+an interrupt leaves no partial file and an existing output untouched; one
+left by a killed run (kill -9) is named by the next run into that folder.
+OUTPUT may not be INPUT.
 
 demo [FOLDER] synthesises ten seconds of music, damages it like a worn record,
 repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav,

@@ -33,16 +33,12 @@ std::string fixed(double value, int decimals) {
 }
 
 std::string settingsTable(const ReportSettings& s) {
-    std::string html = "<h2>Settings</h2><table>" + row("plug-in", s.pluginPath);
-    if (s.settingsSent) {
-        html += row("sensitivity", std::to_string(s.sensitivity) + " (1..5, higher finds more)") +
-                row("click gap", std::to_string(s.clickGap) + " samples");
-    } else {
-        html += row("sensitivity, click gap", "not sent (the plug-in is not Sarnovellite)");
-    }
-    html += row("host block", std::to_string(s.blockSize) + " frames") +
-            row("output", s.keepLatency ? "raw, delayed by the latency (--keep-latency)" : "aligned with the input");
-    return html + "</table>";
+    return "<h2>Settings</h2><table>" + row("sarnovellite", s.version) + row("plug-in", s.plugin) +
+           row("sensitivity", std::to_string(s.sensitivity) + " (1..5, higher finds more; sent to Sarnovellite only)") +
+           row("click gap", std::to_string(s.clickGap) + " samples") +
+           row("host block", std::to_string(s.blockSize) + " frames") +
+           row("output", s.keepLatency ? "raw, delayed by the latency (--keep-latency)" : "aligned with the input") +
+           row("damaged inputs", s.acceptDamaged ? "processed in part (--accept-damaged)" : "refused") + "</table>";
 }
 
 std::string summaryTable(const ReportedFile& f) {
@@ -55,7 +51,8 @@ std::string summaryTable(const ReportedFile& f) {
            row("regions repaired", std::to_string(r.regions.size())) +
            row("samples changed", std::to_string(f.changedSamples) + " (" + fixed(share, 4) + " % of all samples)") +
            row("latency compensated", std::to_string(f.latencyFrames) + " frames") +
-           (f.damage.empty() ? "" : row("damaged input", f.damage + "; the output holds what could be read")) +
+           (r.clippedSamples == 0 ? "" : row("clipped", std::to_string(r.clippedSamples) + " samples beyond full scale")) +
+           (r.damage.empty() ? "" : row("damaged input", r.damage + "; the output holds what could be read")) +
            "</table>";
 }
 
@@ -87,7 +84,12 @@ std::string closeUpSection(const ReportedFile& f) {
 }
 
 void writeFileSection(std::ostream& out, const ReportedFile& f) {
-    out << "<section class=\"file\"><h2>" << escapeMarkup(f.regions.input) << "</h2>" << summaryTable(f)
+    out << "<section class=\"file\"><h2>" << escapeMarkup(f.regions.input) << "</h2>";
+    if (!f.regions.failure.empty()) {
+        out << "<table>" << row("output", f.regions.output) << row("failed", f.regions.failure) << "</table></section>\n";
+        return;
+    }
+    out << summaryTable(f)
         << "<h3>Overview</h3><p>The input's waveform, one lane per channel from channel 1 down, each scaled to its "
            "own peak; every repaired region is marked in red.</p>";
     writeOverviewSvg(out, f.regions, f.pictures);

@@ -23,22 +23,14 @@
 #include "tools/region_report.h"
 #include "tools/repair_pictures.h"
 
+// A file that failed has only regions.input, .output and .failure.
 struct ReportedFile {
     FileRegions regions;
     RepairPictures pictures;
     std::int64_t changedSamples = 0;
     int latencyFrames = 0;
-    std::string damage;  // empty for an intact input, else what was read of it
 };
 
-struct ReportSettings {
-    std::string pluginPath;
-    bool settingsSent = true;  // false: the plug-in is not Sarnovellite
-    int sensitivity = 1;
-    int clickGap = 32;
-    int blockSize = 512;
-    bool keepLatency = false;
-};
 
 class HtmlReportWriter {
 public:

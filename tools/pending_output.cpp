@@ -4,9 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <vector>
@@ -82,6 +84,19 @@ const mode_t processUmask = [] {
 
 std::string systemReason() { return std::strerror(errno); }
 
+constexpr const char* kPartialMarker = ".sarnovellite-partial-";
+
+// The process id in a temporary output's name, or 0 when it is none.
+long ownerOfPartial(const std::string& name) {
+    const std::size_t at = name.rfind(kPartialMarker);
+    if (at == std::string::npos) return 0;
+    const std::string rest = name.substr(at + std::strlen(kPartialMarker));
+    const std::size_t dash = rest.find('-');
+    if (dash == std::string::npos || dash == 0 || rest.size() - dash != 7) return 0;
+    if (rest.find_first_not_of("0123456789") != dash) return 0;
+    return std::strtol(rest.c_str(), nullptr, 10);
+}
+
 }  // namespace
 
 void installInterruptCleanup() {
@@ -107,7 +122,7 @@ void installInterruptCleanup() {
 PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPath) {
     const fs::path target(finalPath);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    // The temporary name adds 21 bytes to the final one; a final name near the
+    // The temporary name adds at most 36 bytes to the final one; a final name near the
     // 255-byte limit must still get a temporary name, so only a prefix of it
     // is used, cut at a character boundary.
     constexpr std::size_t kNamePrefixBytes = 200;
@@ -117,7 +132,8 @@ PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPat
         while (cut > 0 && (static_cast<unsigned char>(name[cut]) & 0xC0) == 0x80) --cut;
         name.resize(cut);
     }
-    std::string pattern = (folder / ("." + name + ".sarnovellite-XXXXXX")).string();
+    const std::string marker = kPartialMarker + std::to_string(getpid()) + "-XXXXXX";
+    std::string pattern = (folder / (name + marker)).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
     const int fd = mkstemp(buffer.data());
@@ -152,4 +168,16 @@ void PendingOutput::commit() {
     // Released only after the rename: an interrupt in between then finds the
     // temporary name already gone, which is harmless.
     committed_ = true;
+}
+
+std::vector<std::string> abandonedOutputs(const std::string& folder) {
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end; it.increment(ec)) {
+        const std::string name = it->path().filename().string();
+        const long owner = ownerOfPartial(name);
+        if (owner > 0 && kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
 }

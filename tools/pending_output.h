@@ -6,9 +6,15 @@
 // registered temporary file on SIGINT, SIGTERM, SIGHUP and on a crash, so an
 // interrupted run leaves neither a half-written file nor a changed output.
 // Destroying a PendingOutput without commit() removes the temporary file.
+//
+// Only SIGKILL (or a power cut) can leave the temporary file behind. Its name,
+// "NAME.sarnovellite-partial-PID-XXXXXX", says whose it was, so a later run
+// can tell the leftovers of dead processes (abandonedOutputs) from the files
+// of runs still going.
 #pragma once
 
 #include <string>
+#include <vector>
 
 class PendingOutput {
 public:
@@ -30,6 +36,10 @@ private:
     int slot_ = -1;
     bool committed_ = false;
 };
+
+// Names of the unfinished outputs in `folder` whose run is no longer alive
+// (this host's process ids), sorted.
+std::vector<std::string> abandonedOutputs(const std::string& folder);
 
 // Installs the signal handlers (and ignores SIGPIPE); call once from main
 // before any output exists.

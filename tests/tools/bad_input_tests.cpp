@@ -202,6 +202,30 @@ TEST_F(BadInput, AnInterruptLeavesNoPartialFileAndTheOldOutput) {
     EXPECT_EQ(readText(logs.path("stderr")), "sarnovellite: interrupted; unfinished output removed\n");
 }
 
+// SIGKILL cannot be caught: the temporary output stays. The next run into the
+// same folder names it, and leaves it alone while its run is still alive.
+TEST_F(BadInput, AnOutputLeftByAKilledRunIsNamedByTheNextRun) {
+    writeFloatFile(folder.path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, smoothSignal(200000, 2, 44100, 2));
+    const std::vector<std::string> before = folder.list();
+    const std::vector<std::string> args = {"--block", "64", "--plugin", kSwapDelayPlugin, folder.path("long.wav"),
+                                           folder.path("out.wav")};
+    const int pid = startCli(args, {{"FAKE_PLUGIN_SLEEP_US", "1000"}});
+    for (int i = 0; i < 1000 && folder.list() == before; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    const std::string partial = "out.wav.sarnovellite-partial-" + std::to_string(pid) + "-";
+    const CliRun whileAlive = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("b.wav")});
+    EXPECT_EQ(whileAlive.err, "");
+    kill(pid, SIGKILL);
+    EXPECT_EQ(waitCli(pid), 128 + SIGKILL);
+    const std::vector<std::string> after = folder.list();
+    ASSERT_EQ(std::count_if(after.begin(), after.end(), [&](const std::string& n) { return n.rfind(partial, 0) == 0; }), 1);
+
+    const CliRun next = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("c.wav")});
+    EXPECT_EQ(next.exitStatus, 0) << next.err;
+    EXPECT_EQ(next.err.rfind("sarnovellite: warning: " + folder.root() + " holds 1 unfinished output of a killed run, "
+                             "safe to delete: " + partial, 0), 0u) << next.err;
+    EXPECT_EQ(readText(folder.path("out.wav")), kPrevious);
+}
+
 TEST_F(BadInput, APluginCrashLeavesNoPartialFileAndTheOldOutput) {
     const std::vector<std::string> before = folder.list();
     const CliRun run = runCli({"--block", "16", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav")},

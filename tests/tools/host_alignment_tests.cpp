@@ -109,9 +109,11 @@ TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
     ASSERT_EQ(runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
     for (float x : readSound(folder.path("out.wav")).floats) ASSERT_EQ(x, 3.0f);
     // Float overshoot converted to an integer format clips, and says so.
-    const CliRun toFlac = runCli({"--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.flac")});
+    const CliRun toFlac =
+        runCli({"--plugin", kGainPlugin, "--report", folder.path("r.json"), folder.path("in.wav"), folder.path("out.flac")});
     ASSERT_EQ(toFlac.exitStatus, 0) << toFlac.err;
     EXPECT_NE(toFlac.out.find("; 200 samples clipped"), std::string::npos) << toFlac.out;
+    EXPECT_NE(readText(folder.path("r.json")).find("\"clipped_samples\":200,"), std::string::npos);
     EXPECT_EQ(std::count(toFlac.err.begin(), toFlac.err.end(), '\n'), 1) << toFlac.err;
 }
 
@@ -235,7 +237,10 @@ TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
     std::istringstream csv(readText(folder.path("r.csv")));
     std::string line;
     std::getline(csv, line);
-    EXPECT_EQ(line, "file,channel,start_sample,end_sample,start_seconds,end_seconds");
+    EXPECT_EQ(line.rfind("# sarnovellite ", 0), 0u) << line;
+    EXPECT_NE(line.find("; sensitivity 1; click gap 32; block 512; plug-in " + std::string(kMarkPlugin)), std::string::npos);
+    std::getline(csv, line);
+    EXPECT_EQ(line, "file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples");
     std::vector<ExpectedRegion> got;
     while (std::getline(csv, line)) {
         std::istringstream fields(line);
@@ -249,6 +254,7 @@ TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
         EXPECT_EQ(file, folder.path("in.wav"));
         EXPECT_DOUBLE_EQ(std::stod(startSeconds), std::stoll(start) / static_cast<double>(rate));
         EXPECT_DOUBLE_EQ(std::stod(endSeconds), std::stoll(end) / static_cast<double>(rate));
+        EXPECT_EQ(fields.str().substr(fields.str().size() - 5), ",ok,0");
         got.push_back({std::stoi(channel), std::stoll(start), std::stoll(end)});
     }
     EXPECT_EQ(got, expected);
@@ -266,6 +272,36 @@ TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
         const std::string entry = "{\"channel\":" + std::to_string(r.channel) + ",\"start_sample\":" + std::to_string(r.start) +
                                   ",\"end_sample\":" + std::to_string(r.end) + ",";
         EXPECT_NE(json.find(entry), std::string::npos) << entry;
+    }
+}
+
+// A batch report accounts for every file: one with repairs, one without
+// any, and one that failed, with its reason.
+TEST(HostAlignment, ABatchReportHasAnEntryForEveryFileWithTheVersionAndSettings) {
+    ScratchFolder folder;
+    std::vector<float> marked(2000, 0.1f);
+    marked[700] = 0.9f;
+    writeFloatFile(folder.path("marked.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 2, marked);
+    writeFloatFile(folder.path("clean.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 2, std::vector<float>(2000, 0.1f));
+    for (const std::string report : {"r.csv", "r.json"}) {
+        const CliRun run = runCli({"-q", "-s", "4", "--plugin", kMarkPlugin, "--report", folder.path(report), "-o",
+                                   folder.path("out"), folder.path("marked.wav"), folder.path("absent.wav"),
+                                   folder.path("clean.wav")});
+        EXPECT_EQ(run.exitStatus, 3) << run.err;
+        const std::string text = readText(folder.path(report));
+        if (report == "r.csv") {
+            EXPECT_NE(text.find("\n" + folder.path("marked.wav") + ",0,350,351,0.043750,0.043875,ok,0\n"), std::string::npos);
+            EXPECT_NE(text.find("\n" + folder.path("absent.wav") + ",,,,,,failed: input " + folder.path("absent.wav") +
+                                ": no such file,\n"),
+                      std::string::npos);
+            EXPECT_NE(text.find("\n" + folder.path("clean.wav") + ",,,,,,ok,0\n"), std::string::npos);
+        } else {
+            EXPECT_NE(text.find("\"settings\":{\"sensitivity\":4,\"click_gap\":32,"), std::string::npos);
+            EXPECT_NE(text.find("\"status\":\"failed\",\"error\":\"input " + folder.path("absent.wav") + ": no such file\""),
+                      std::string::npos);
+            EXPECT_NE(text.find("\"output\":\"" + folder.path("out/clean.wav") + "\",\"status\":\"ok\""), std::string::npos);
+        }
+        EXPECT_TRUE(text.rfind("{\"version\":\"", 0) == 0 || text.rfind("# sarnovellite ", 0) == 0) << text;
     }
 }
 

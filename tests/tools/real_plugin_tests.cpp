@@ -113,7 +113,8 @@ TEST_F(RealPlugin, ClicksAreRepairedAtTheirPlaceAndEverythingElseIsUntouched) {
 
     std::istringstream csv(readText(folder.path("r.csv")));
     std::string line;
-    std::getline(csv, line);
+    std::getline(csv, line);  // version and settings
+    std::getline(csv, line);  // column names
     std::vector<std::array<long long, 3>> regions;
     while (std::getline(csv, line)) {
         std::istringstream fields(line);
