@@ -10,8 +10,9 @@ packages_for() {
     build)   echo "g++ cmake make pkg-config libgtest-dev libbenchmark-dev libfftw3-dev libsndfile1-dev python3" ;;
     # Cross compiler and Wine for the 32-bit Windows plug-in; wine32 needs the i386 architecture.
     windows) echo "g++-mingw-w64-i686-posix binutils-mingw-w64-i686 googletest wine wine32:i386 icoutils" ;;
-    # A third-party VST 2 effect the command-line host is tested with.
-    plugins) echo "dpf-plugins-vst" ;;
+    # What the command-line host is tested with: a third-party VST 2 effect,
+    # and GNU parallel for the documented recipe that spreads an archive over machines.
+    plugins) echo "dpf-plugins-vst parallel" ;;
     # The peer and the timer of the command-line host's comparison benchmark.
     bench)   echo "ffmpeg time" ;;
     # A real browser that renders the HTML repair report in CI (scripts/report-check.sh).

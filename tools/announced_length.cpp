@@ -63,7 +63,7 @@ std::int64_t aiffFrames(std::ifstream& file) {
 
 std::int64_t announcedFrames(const std::string& path, const SF_INFO& info) {
     std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) return -1;
+    if (path == "-" || !std::filesystem::is_regular_file(path, ec)) return -1;
     const int major = info.format & SF_FORMAT_TYPEMASK;
     std::ifstream file(path, std::ios::binary);
     char magic[12] = {};

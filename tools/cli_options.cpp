@@ -1,5 +1,7 @@
 #include "tools/cli_options.h"
 
+#include <sndfile.h>
+
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
@@ -51,6 +53,25 @@ struct OptionSpec {
     OptionHandler handle;
 };
 
+// "44100:2:s16": rate, channels and one of s8 u8 s16 s24 s32 f32 f64.
+RawInputFormat parseRawFormat(const std::string& name, const std::string& value) {
+    const auto first = value.find(':'), second = value.find(':', first == std::string::npos ? first : first + 1);
+    if (first == std::string::npos || second == std::string::npos) {
+        usageError("option " + name + ": '" + value + "' is not RATE:CHANNELS:ENCODING");
+    }
+    static const std::pair<const char*, int> encodings[] = {
+        {"s8", SF_FORMAT_PCM_S8},  {"u8", SF_FORMAT_PCM_U8},   {"s16", SF_FORMAT_PCM_16}, {"s24", SF_FORMAT_PCM_24},
+        {"s32", SF_FORMAT_PCM_32}, {"f32", SF_FORMAT_FLOAT},   {"f64", SF_FORMAT_DOUBLE}};
+    RawInputFormat raw;
+    raw.sampleRate = parseBoundedInt(name, value.substr(0, first), 1, 1 << 22);
+    raw.channels = parseBoundedInt(name, value.substr(first + 1, second - first - 1), 1, 256);
+    for (const auto& [text, subtype] : encodings) {
+        if (value.substr(second + 1) == text) raw.subtype = subtype;
+    }
+    if (raw.subtype == 0) usageError("option " + name + ": encoding must be one of s8 u8 s16 s24 s32 f32 f64");
+    return raw;
+}
+
 std::string nonEmpty(const std::string& name, const std::string& value, const char* what) {
     if (value.empty()) usageError("option " + name + " needs " + what);
     return value;
@@ -99,6 +120,14 @@ constexpr OptionSpec kOptions[] = {
     {"-q", "--quiet", false, [](ParseState& s, const std::string&, const std::string&) { s.options.quiet = true; }},
     {"", "--keep-latency", false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.keepLatency = true; }},
+    {"", "--quality", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.quality = parseBoundedInt(name, value, 0, 10);
+     }},
+    {"", "--raw", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.rawInput = parseRawFormat(name, value);
+     }},
     {"", "--accept-damaged", false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.acceptDamaged = true; }},
     {"-h", "--help", false, [](ParseState& s, const std::string&, const std::string&) { s.wantHelp = true; }},
@@ -191,6 +220,9 @@ CliOptions fileOptions(const ParseState& state) {
         if (!options.labelsPath.empty() || !options.removedPath.empty()) {
             usageError("--labels and --removed name one file; they work on one INPUT OUTPUT pair, not with -o");
         }
+        for (const std::string& name : positional) {
+            if (name == "-") usageError("standard input ('-') takes INPUT OUTPUT, not -o");
+        }
         options.mode = CliMode::batch;
         options.inputs = positional;
         return options;
@@ -224,9 +256,6 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     if (!removedPath.empty() && removedSignalFormat(removedPath) == 0) {
         usageError("--removed: the file name must end in .wav, .w64, .rf64, .aif, .aiff, .caf or .au (a container "
                    "for 64-bit float)");
-    }
-    for (const std::string& name : state.positional) {
-        if (name == "-") usageError("standard input and output are not supported; name a file");
     }
     return state.options.mode == CliMode::demo ? demoOptions(state) : fileOptions(state);
 }

@@ -9,6 +9,13 @@
 
 enum class CliMode { process, batch, demo, help, version };
 
+// --raw RATE:CHANNELS:ENCODING, for header-less input (little-endian samples).
+struct RawInputFormat {
+    int sampleRate = 0;  // 0: inputs have headers
+    int channels = 0;
+    int subtype = 0;     // SF_FORMAT_PCM_16, SF_FORMAT_FLOAT, ...
+};
+
 struct CliOptions {
     CliMode mode = CliMode::help;
     std::vector<std::string> inputs;  // one for process, one or more for batch
@@ -28,6 +35,8 @@ struct CliOptions {
     bool quiet = false;
     bool keepLatency = false;
     bool acceptDamaged = false;       // process what can be read of damaged inputs
+    int quality = -1;                 // lossy outputs 0..10; -1: follow the input
+    RawInputFormat rawInput;          // header-less inputs
 };
 
 inline constexpr int kMaxBlockSize = 1 << 20;

@@ -3,6 +3,7 @@
 #include <sndfile.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -52,7 +53,7 @@ void prepareOutputFolder(const std::string& folder) {
 std::vector<FileJob> planJobs(const CliOptions& options) {
     std::vector<FileJob> jobs;
     if (options.mode == CliMode::process) {
-        if (!outputExtensionIsWritable(options.output)) {
+        if (options.output != "-" && !outputExtensionIsWritable(options.output)) {
             throw ToolError(ExitStatus::badOutput, "output " + options.output +
                                                        ": cannot write that container; name the output with one of " +
                                                        writableExtensions());
@@ -216,6 +217,12 @@ void printWarnings(const FileJob& job, ProgressDisplay& progress) {
         progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " + job.outcome->damage +
                             "; the output holds what could be read");
     }
+    if (!job.outcome->metadataNotCarried.empty()) {
+        std::string items;
+        for (const std::string& item : job.outcome->metadataNotCarried) items += (items.empty() ? "" : ", ") + item;
+        progress.printError("sarnovellite: warning: output " + job.output + ": cannot carry over from " + job.input + ": " +
+                            items);
+    }
     if (job.outcome->clippedSamples > 0) {
         progress.printError("sarnovellite: warning: output " + job.output + ": " +
                             std::to_string(job.outcome->clippedSamples) + " samples beyond full scale were clipped");
@@ -333,7 +340,9 @@ int writeSideFiles(const CliOptions& options, const ReportSettings& settings, Ht
 // line per folder, so they are not left unseen.
 void warnAboutAbandonedOutputs(const std::vector<FileJob>& jobs) {
     std::set<std::string> folders;
-    for (const FileJob& job : jobs) folders.insert(fs::path(job.output).parent_path().string());
+    for (const FileJob& job : jobs) {
+        if (job.output != "-") folders.insert(fs::path(job.output).parent_path().string());
+    }
     for (const std::string& folder : folders) {
         const std::vector<std::string> names = abandonedOutputs(folder);
         if (names.empty()) continue;
@@ -363,6 +372,8 @@ ProcessSettings settingsFor(const CliOptions& options) {
     settings.keepPictures = endsWith(options.reportPath, ".html");
     settings.removedPath = options.removedPath;
     settings.acceptDamaged = options.acceptDamaged;
+    settings.quality = options.quality;
+    settings.rawInput = options.rawInput;
     // One trial instance: a plug-in that does not fit fails once, before any file.
     HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
     if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
@@ -381,13 +392,19 @@ int runFileJobs(const CliOptions& options) {
     warnAboutAbandonedOutputs(jobs);
 
     const bool showBar = !options.quiet && isatty(STDERR_FILENO);
-    ProgressDisplay progress(showBar, !options.quiet, showBar ? totalDuration(jobs) : 0.0);
+    // Audio on standard output leaves no room for summary lines there.
+    const bool summaries = !options.quiet && options.output != "-";
+    ProgressDisplay progress(showBar, summaries, showBar ? totalDuration(jobs) : 0.0);
     const ReportSettings reportSettings = reportSettingsFor(options, *settings.plugin);
     std::optional<HtmlReportWriter> page;
     if (settings.keepPictures) page.emplace(options.reportPath, reportSettings);
     processAll(jobs, settings, options.jobs, progress, [&page](FileJob& job) {
         if (page) addToPage(*page, job);
     });
+    if (!options.quiet && std::any_of(jobs.begin(), jobs.end(), [](const FileJob& job) { return job.outcome && job.outcome->reencoded; })) {
+        progress.printError("sarnovellite: note: lossy outputs are re-encoded, so every sample changes; their quality follows "
+                            "the input's unless --quality 0..10 is given");
+    }
     if (options.mode == CliMode::batch) progress.printLine(batchSummary(jobs));
 
     return writeSideFiles(options, reportSettings, page ? &*page : nullptr, jobs, progress, exitStatusOf(jobs));

@@ -12,8 +12,12 @@
 #include "tools/announced_length.h"
 #include "tools/channel_pairs.h"
 #include "tools/chunk_reader.h"
+#include "tools/extra_metadata.h"
+#include "tools/help_text.h"
+#include "tools/lossy_quality.h"
 #include "tools/pending_output.h"
 #include "tools/sound_file.h"
+#include "tools/standard_output.h"
 #include "tools/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -37,8 +41,13 @@ std::string inputError(const std::string& path) {
     return "input " + path + ": " + sf_strerror(nullptr);
 }
 
-InputFile openInput(const std::string& path) {
+InputFile openInput(const std::string& path, const RawInputFormat& raw) {
     InputFile input;
+    if (raw.sampleRate > 0) {
+        input.info.samplerate = raw.sampleRate;
+        input.info.channels = raw.channels;
+        input.info.format = SF_FORMAT_RAW | raw.subtype | SF_ENDIAN_LITTLE;
+    }
     std::error_code ec;
     if (fs::is_directory(path, ec)) throw ToolError(ExitStatus::badInput, inputError(path));
     input.file.reset(sf_open(path.c_str(), SFM_READ, &input.info));
@@ -54,7 +63,8 @@ SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const
     SF_INFO outInfo{};
     outInfo.samplerate = inInfo.samplerate;
     outInfo.channels = inInfo.channels;
-    outInfo.format = chooseOutputFormat(inInfo.format, outputPath, inInfo.channels, inInfo.samplerate);
+    outInfo.format = outputPath == "-" ? standardOutputFormat(inInfo.format)
+                                       : chooseOutputFormat(inInfo.format, outputPath, inInfo.channels, inInfo.samplerate);
     if (outInfo.format == 0 || !sf_format_check(&outInfo)) {
         throw ToolError(ExitStatus::badInput, "input " + inputPath + ": its format (" + describeFormat(inInfo.format) +
                                                   ") cannot be written as " + outputPath);
@@ -62,8 +72,10 @@ SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const
     return outInfo;
 }
 
-SoundFile createOutput(const PendingOutput& pending, SF_INFO& outInfo, const std::string& outputPath) {
-    SoundFile out(sf_open(pending.temporaryPath().c_str(), SFM_WRITE, &outInfo));
+// A file is written under its temporary name; standard output directly,
+// since there is nothing to rename in a pipe.
+SoundFile createOutput(const PendingOutput* pending, SF_INFO& outInfo, const std::string& outputPath) {
+    SoundFile out(pending ? sf_open(pending->temporaryPath().c_str(), SFM_WRITE, &outInfo) : openStandardOutput(outInfo));
     if (!out) {
         throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": cannot be created: " + sf_strerror(nullptr));
     }
@@ -71,16 +83,32 @@ SoundFile createOutput(const PendingOutput& pending, SF_INFO& outInfo, const std
     return out;
 }
 
-void finishOutput(SoundFile& out, PendingOutput& pending, const std::string& outputPath, const SF_INFO& outInfo,
+void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& outputPath, const SF_INFO& outInfo,
                   std::int64_t frames) {
     bool finished = sf_close(out.release()) == 0;
-    if (finished && frames == 0 && (outInfo.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
-        finished = writeEmptyFlac(pending.temporaryPath(), outInfo.format, outInfo.channels, outInfo.samplerate);
+    if (pending && finished && frames == 0 && (outInfo.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
+        finished = writeEmptyFlac(pending->temporaryPath(), outInfo.format, outInfo.channels, outInfo.samplerate);
     }
     if (!finished) {
         throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": could not be finished: " + sf_strerror(nullptr));
     }
-    pending.commit();
+    if (pending) pending->commit();
+}
+
+// Copies what the input holds beside its samples, adds this run to a
+// Broadcast WAV's coding history, and returns what could not be carried.
+std::vector<std::string> carryMetadata(const InputFile& input, const std::string& inputPath, SNDFILE* out,
+                                       const SF_INFO& outInfo, const ProcessSettings& settings) {
+    copyMetadata(input.file.get(), out, input.info.channels);
+    appendCodingHistory(input.file.get(), out, outInfo,
+                        "sarnovellite " + toolVersion() + " click removal; sensitivity " + std::to_string(settings.sensitivity) +
+                            "; click gap " + std::to_string(settings.clickGap));
+    // Reading chunk data seeks in the input: a pipe would lose its samples.
+    std::error_code ec;
+    if (inputPath == "-" || !fs::is_regular_file(inputPath, ec)) return {};
+    std::vector<std::string> notCarried = copyUninterpretedChunks(input.file.get(), input.info.format, out, outInfo.format);
+    for (std::string& item : flacItemsNotCarried(inputPath, input.info.format)) notCarried.push_back(std::move(item));
+    return notCarried;
 }
 
 // Reads the whole input, feeds it through the effect and hands every output
@@ -120,7 +148,7 @@ FileOutcome outcomeOf(const std::string& inputPath, const std::string& outputPat
 void checkOutputPath(const std::string& inputPath, const std::string& outputPath) {
     struct stat in {};
     struct stat out {};
-    if (stat(outputPath.c_str(), &out) != 0) return;
+    if (outputPath == "-" || stat(outputPath.c_str(), &out) != 0) return;
     if (S_ISDIR(out.st_mode)) throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": is a folder");
     if (stat(inputPath.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
         throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": is the input file; refusing to overwrite it");
@@ -131,7 +159,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                         ProgressDisplay& progress) {
     const auto started = std::chrono::steady_clock::now();
     checkOutputPath(inputPath, outputPath);
-    InputFile input = openInput(inputPath);
+    InputFile input = openInput(inputPath, settings.rawInput);
     const int channels = input.info.channels;
     SF_INFO outInfo = outputInfoFor(input.info, inputPath, outputPath);
 
@@ -139,9 +167,11 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     const int block = settings.blockSize;
     ChannelPairs pairs({settings.plugin, settings.sensitivity, settings.clickGap, block}, input.info.samplerate, channels);
 
-    PendingOutput pending(outputPath);
-    SoundFile out = createOutput(pending, outInfo, outputPath);
-    copyMetadata(input.file.get(), out.get(), channels);
+    std::optional<PendingOutput> pending;
+    if (outputPath != "-") pending.emplace(outputPath);
+    SoundFile out = createOutput(pending ? &*pending : nullptr, outInfo, outputPath);
+    chooseLossyQuality(out.get(), outInfo, inputPath, input.info, settings.quality);
+    std::vector<std::string> notCarried = carryMetadata(input, inputPath, out.get(), outInfo, settings);
 
     std::optional<RemovedSignalWriter> removed;
     if (!settings.removedPath.empty()) removed.emplace(settings.removedPath, channels, input.info.samplerate);
@@ -157,12 +187,14 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     std::vector<float> processed(static_cast<std::size_t>(chunk * channels));
     streamThrough(reader, pairs, writer, processed, chunk, 1.0 / input.info.samplerate, progress);
     if (removed) removed->commit();
-    finishOutput(out, pending, outputPath, outInfo, reader.framesRead());
+    finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead());
 
     FileOutcome outcome = outcomeOf(inputPath, outputPath, input.info, reader.framesRead(), writer.tracker(),
                                     pairs.latencyFrames());
     outcome.damage = reader.damage();
     outcome.clippedSamples = writer.clippedSamples();
+    outcome.reencoded = isLossyEncoding(outInfo.format);
+    outcome.metadataNotCarried = std::move(notCarried);
     if (!settings.keepRegions) outcome.regions.regions.clear();
     if (pictures) outcome.pictures = pictures->take();
     outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -9,7 +9,8 @@
 // step for the effect to take for a click), so the output is
 // aligned sample-exactly and has the input's length. With keepLatency the raw
 // effect output of the input's length is written instead. Format, subtype,
-// rate, channel count and metadata (copyMetadata) are kept (the container changes only
+// rate, channel count and metadata (copyMetadata, copyUninterpretedChunks;
+// a Broadcast WAV gets a coding-history line for this run) are kept (the container changes only
 // when the output's extension names another; see chooseOutputFormat);
 // integer formats clip.
 //
@@ -26,7 +27,9 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
+#include "tools/cli_options.h"
 #include "tools/plugin_library.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
@@ -42,6 +45,8 @@ struct ProcessSettings {
     bool keepPictures = false;  // fill FileOutcome::pictures
     std::string removedPath;    // non-empty: also write input minus output there
     bool acceptDamaged = false;  // process what can be read of a damaged input
+    int quality = -1;            // lossy outputs: 0..10, or -1 to follow the input (see lossy_quality.h)
+    RawInputFormat rawInput;     // set: inputs are header-less samples of this format
 };
 
 struct FileOutcome {
@@ -53,6 +58,8 @@ struct FileOutcome {
     int latencyFrames = 0;
     double wallSeconds = 0.0;
     std::string damage;  // empty for an intact input, else what was read of it
+    bool reencoded = false;  // written in a lossy encoding: every sample changed
+    std::vector<std::string> metadataNotCarried;  // "iXML chunk", "FLAC picture", ...
 };
 
 FileOutcome processFile(const std::string& inputPath, const std::string& outputPath, const ProcessSettings& settings,

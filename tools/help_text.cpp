@@ -8,7 +8,9 @@ std::string toolVersion() { return SARNOVELLITE_VERSION; }
 
 std::string versionText() { return "sarnovellite " + toolVersion() + "\n"; }
 
-std::string helpText() {
+namespace {
+
+std::string usageAndOptions() {
     return R"(Usage: sarnovellite [options] INPUT OUTPUT
        sarnovellite [options] -o FOLDER INPUT...
        sarnovellite demo [FOLDER]
@@ -45,13 +47,22 @@ Options:
                         -g are sent only to Sarnovellite
       --keep-latency    write the effect's raw output, delayed by its latency,
                         instead of the aligned output
+      --quality N       lossy outputs (Ogg Vorbis, Opus, MP3): quality 0..10,
+                        10 best (default: close to a lossy input's bitrate,
+                        else the library's default)
+      --raw R:C:E       inputs are header-less little-endian samples: rate R,
+                        C channels, encoding E (s8 u8 s16 s24 s32 f32 f64)
       --accept-damaged  process what can be read of a damaged input (fewer
                         frames than its header announces, or a decoder error)
                         with a warning, instead of failing
   -q, --quiet           no progress bar and no summary lines
   -h, --help            this text
       --version         the version
+)";
+}
 
+std::string behaviour() {
+    return R"(
 The output is aligned with the input sample by sample and has the same
 length: the effect's latency is taken from its record and compensated. Mono
 files are fed to both effect inputs and written back as mono; files with more
@@ -68,21 +79,31 @@ an interrupt leaves no partial file and an existing output untouched; one
 left by a killed run (kill -9) is named by the next run into that folder.
 OUTPUT may not be INPUT.
 
+INPUT or OUTPUT '-' is standard input or output, for pipes: WAV, AU or raw
+(--raw) in;
+AU out stays AU, anything else goes out as WAV (lengths marked unknown), and
+no summary line is printed. A closed pipe is a failure (status 1).
+
 demo [FOLDER] synthesises ten seconds of music, damages it like a worn record,
 repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav,
 demo-removed.wav, demo-regions.csv, demo-labels.txt and demo-report.html into
 FOLDER (default: the current folder), then prints how much it helped and
 which files to open.
+)";
+}
 
+std::string exitStatus() {
+    return R"(
 Exit status:
   0    success
-  1    reading, processing or writing failed part-way, or the input is
-       damaged (without --accept-damaged)
+  1    reading, processing or writing failed part-way, the input is
+       damaged (without --accept-damaged), or an output pipe was closed
   2    bad options or arguments
   3    input missing, unreadable, unsupported, or two inputs with one name
-  4    output is the input, is a folder, or its folder is not writable;
-       the report, labels or removed signal cannot be written there, or
-       would overwrite an audio file or each other
+  4    output is the input, is a folder, names a container that cannot be
+       written, or its folder is not writable or cannot be created; the
+       report, labels or removed signal cannot be written there, or would
+       overwrite an audio file or each other
   5    plug-in cannot be loaded, has no entry point 'main', returns no effect,
        or is not a 2-in/2-out effect
   130  interrupted (SIGINT, SIGTERM, SIGHUP)
@@ -90,3 +111,7 @@ In batch mode the other files are still processed; the status is that of the
 first file (in command-line order) that failed.
 )";
 }
+
+}  // namespace
+
+std::string helpText() { return usageAndOptions() + behaviour() + exitStatus(); }

@@ -110,7 +110,8 @@ TEST_F(BadInput, MalformedOrOutOfRangeOptions) {
         {"--block", "0", in, out},   {"--block", "-4", in, out},  {"--block", "99999999999", in, out},
         {"-j", "0", in, out},        {"--frobnicate", in, out},   {"--report", folder.path("r.txt"), in, out},
         {in},                        {in, out, folder.path("third.wav")}, {"-s"},
-        {"-", out},                  {"-q=1", in, out},
+        {"-o", out, "-"},            {"-q=1", in, out},           {"--raw", "44100:2", in, out},
+        {"--raw", "44100:2:s12", in, out},
     };
     for (const auto& args : cases) {
         SCOPED_TRACE(args.front());

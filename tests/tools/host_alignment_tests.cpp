@@ -3,6 +3,8 @@
 // exactly.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -185,6 +187,66 @@ TEST(HostAlignment, AReplacedOutputKeepsItsPermissions) {
     ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
     EXPECT_EQ(readSound(folder.path("out.wav")).info.frames, 1000);
     EXPECT_EQ(fs::status(folder.path("out.wav")).permissions(), shared);
+}
+
+// `cat in | sarnovellite - - | cat > out` gives the samples the file paths
+// give; a pipe closed early is a failure, not a success.
+TEST(HostAlignment, StandardInputAndOutputCarryTheSameAudioAsFiles) {
+    ScratchFolder folder;
+    // `pipeline` names the executable CLI.
+    const auto shell = [&](std::string pipeline) {
+        pipeline.replace(pipeline.find("CLI "), 4, cliPath() + " -q --plugin " + kSwapDelayPlugin + " ");
+        const int status = std::system(("bash -c 'set -o pipefail; cd " + folder.root() + " && " + pipeline + "'").c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    };
+    for (const std::string ext : {".wav", ".au"}) {
+        SCOPED_TRACE(ext);
+        const int format = ext == ".wav" ? SF_FORMAT_WAV | SF_FORMAT_PCM_24 : SF_FORMAT_AU | SF_FORMAT_FLOAT;
+        writeFloatFile(folder.path("in" + ext), format, 44100, 2, noise(30000, 2, 21));
+        ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in" + ext), folder.path("file" + ext)}).exitStatus, 0);
+        ASSERT_EQ(shell("cat in" + ext + " | CLI - - | cat > piped" + ext), 0);
+        const SoundData file = readSound(folder.path("file" + ext)), piped = readSound(folder.path("piped" + ext));
+        EXPECT_EQ(piped.info.format, format);
+        EXPECT_EQ(piped.ints, file.ints);
+    }
+    // Header-less samples need their format spelled out; they go out as WAV.
+    writeFloatFile(folder.path("in.raw"), SF_FORMAT_RAW | SF_FORMAT_PCM_16, 44100, 2, noise(30000, 2, 23));
+    writeFloatFile(folder.path("same.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, noise(30000, 2, 23));
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("same.wav"), folder.path("file.wav")}).exitStatus, 0);
+    ASSERT_EQ(shell("cat in.raw | CLI --raw 44100:2:s16 - - | cat > piped.wav"), 0);
+    EXPECT_EQ(readSound(folder.path("piped.wav")).ints, readSound(folder.path("file.wav")).ints);
+
+    writeFloatFile(folder.path("long.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, noise(200000, 2, 22));
+    EXPECT_EQ(shell("CLI long.wav - 2>/dev/null | head -c 1000 > /dev/null"), 1);
+}
+
+// A Vorbis file made at quality 8 stays near its bitrate (the library's
+// default is about half), unless --quality asks for less.
+TEST(HostAlignment, ALossyInputKeepsItsBitrateAndTheReencodingIsAnnounced) {
+    ScratchFolder folder;
+    {
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 2;
+        info.format = SF_FORMAT_OGG | SF_FORMAT_VORBIS;
+        SNDFILE* file = sf_open(folder.path("in.ogg").c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr);
+        double level = 0.2;
+        sf_command(file, SFC_SET_COMPRESSION_LEVEL, &level, sizeof level);
+        std::vector<float> music = noise(88200, 2, 9);
+        for (float& x : music) x *= 0.3f;
+        sf_writef_float(file, music.data(), 88200);
+        sf_close(file);
+    }
+    const auto size = [&](const std::string& name) { return static_cast<double>(std::filesystem::file_size(folder.path(name))); };
+    const CliRun run = runCli({"--plugin", kSwapDelayPlugin, folder.path("in.ogg"), folder.path("out.ogg")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_NE(run.err.find("re-encoded, so every sample changes"), std::string::npos) << run.err;
+    EXPECT_NEAR(size("out.ogg") / size("in.ogg"), 1.0, 0.3);
+    ASSERT_EQ(runCli({"-q", "--quality", "2", "--plugin", kSwapDelayPlugin, folder.path("in.ogg"), folder.path("low.ogg")})
+                  .exitStatus,
+              0);
+    EXPECT_LT(size("low.ogg") / size("in.ogg"), 0.6);
 }
 
 TEST(HostAlignment, AnMp3OutputNameWritesMp3) {

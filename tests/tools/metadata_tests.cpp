@@ -2,7 +2,9 @@
 // markers, instrument loops, channel layouts and text fields all come through.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <map>
 #include <memory>
 #include <vector>
 
@@ -78,7 +80,16 @@ TEST(Metadata, BroadcastWaveCuesInstrumentAndTextSurviveTheRun) {
     EXPECT_STREQ(bext.originator, "Sound archive");
     EXPECT_STREQ(bext.origination_date, "1971-03-02");
     EXPECT_EQ(bext.time_reference_low, 123456789u);
-    EXPECT_NE(std::string(bext.coding_history).find("Studer A80"), std::string::npos) << bext.coding_history;
+    // The history kept, and this run recorded as one more line (libsndfile
+    // adds a line of its own each time it writes one).
+    const std::string history = bext.coding_history;
+    EXPECT_EQ(history.rfind("A=ANALOGUE,M=stereo,T=Studer A80\r\nA=PCM,F=48000,W=24,M=stereo\r\n", 0), 0u) << history;
+    const std::size_t ours = history.find("\r\nA=PCM,F=48000,W=24,M=stereo,T=sarnovellite ");
+    ASSERT_NE(ours, std::string::npos) << history;
+    EXPECT_EQ(history.find("T=sarnovellite", ours + 40), std::string::npos) << history;
+    const std::string line = history.substr(ours + 2, history.find("\r\n", ours + 2) - ours - 2);
+    const std::string settings = " click removal; sensitivity 1; click gap 32";
+    EXPECT_EQ(line.substr(line.size() - settings.size()), settings) << line;
     SF_CUES cues{};
     ASSERT_EQ(sf_command(file.get(), SFC_GET_CUE, &cues, sizeof cues), SF_TRUE) << "cue markers lost";
     ASSERT_EQ(cues.cue_count, 2u);
@@ -92,6 +103,83 @@ TEST(Metadata, BroadcastWaveCuesInstrumentAndTextSurviveTheRun) {
     EXPECT_EQ(instrument.loops[0].end, 6000u);
     const char* title = sf_get_string(file.get(), SF_STR_TITLE);
     EXPECT_STREQ(title != nullptr ? title : "", "Reel 12");
+}
+
+// Chunks libsndfile does not interpret (iXML, cue labels in LIST adtl) are
+// copied into a WAV output; a FLAC output cannot hold them and says so.
+TEST(Metadata, UninterpretedChunksAreCopiedOrNamedAsNotCarried) {
+    ScratchFolder folder;
+    const std::string in = folder.path("take.wav");
+    const std::string ixml = "<BWFXML><PROJECT>Reel 12</PROJECT></BWFXML>\n";  // even: no pad byte
+    const std::string labels = std::string("adtllabl\x0c\0\0\0\x01\0\0\0Side A\0\0", 24);
+    {
+        SoundFile file = openForWriting(in, SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2);
+        ASSERT_TRUE(file);
+        for (const auto& [id, body] : {std::pair{"iXML", ixml}, std::pair{"LIST", labels}}) {
+            SF_CHUNK_INFO chunk{};
+            std::strcpy(chunk.id, id);
+            chunk.id_size = 4;
+            chunk.datalen = static_cast<unsigned>(body.size());
+            chunk.data = const_cast<char*>(body.data());
+            ASSERT_EQ(sf_set_chunk(file.get(), &chunk), SF_ERR_NO_ERROR);
+        }
+        writeSilence(file.get(), 2, 1000);
+    }
+    const CliRun toWav = runCli({"-q", "--plugin", kSwapDelayPlugin, in, folder.path("out.wav")});
+    ASSERT_EQ(toWav.exitStatus, 0) << toWav.err;
+    EXPECT_EQ(toWav.err, "");
+    SoundFile file = openForReading(folder.path("out.wav"));
+    std::map<std::string, std::string> chunks;
+    for (SF_CHUNK_ITERATOR* it = sf_get_chunk_iterator(file.get(), nullptr); it; it = sf_next_chunk_iterator(it)) {
+        SF_CHUNK_INFO chunk{};
+        sf_get_chunk_size(it, &chunk);
+        std::string body(chunk.datalen, '\0');
+        chunk.data = body.data();
+        sf_get_chunk_data(it, &chunk);
+        chunks[std::string(chunk.id, 4)] = body;
+    }
+    EXPECT_EQ(chunks["iXML"], ixml);
+    EXPECT_EQ(chunks["LIST"], labels);
+    const CliRun toFlac = runCli({"-q", "--plugin", kSwapDelayPlugin, in, folder.path("out.flac")});
+    ASSERT_EQ(toFlac.exitStatus, 0) << toFlac.err;
+    EXPECT_EQ(toFlac.err, "sarnovellite: warning: output " + folder.path("out.flac") + ": cannot carry over from " + in +
+                              ": iXML chunk, LIST adtl chunk\n");
+}
+
+// A FLAC metadata block: header (last flag, type, 24-bit length) and body.
+std::string flacBlock(int type, bool last, const std::string& body) {
+    const auto length = static_cast<unsigned>(body.size());
+    return std::string{static_cast<char>((last ? 0x80 : 0) | type), static_cast<char>(length >> 16),
+                       static_cast<char>(length >> 8), static_cast<char>(length)} + body;
+}
+
+std::string little32(std::uint32_t value) {
+    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
+}
+
+// Cover art and comments libsndfile has no field for are named, not lost unseen.
+TEST(Metadata, AFlacPictureAndUnknownCommentsAreNamedAsNotCarried) {
+    ScratchFolder folder;
+    const std::string in = folder.path("side.flac");
+    writeFloatFile(in, SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 44100, 2, std::vector<float>(2000, 0.25f));
+    std::string flac = readText(in);
+    const bool streamInfoWasLast = (flac[4] & 0x80) != 0;
+    flac[4] = static_cast<char>(flac[4] & 0x7F);
+    const std::string comment = "REPLAYGAIN_TRACK_GAIN=-3.1 dB", title = "TITLE=Side A";
+    const std::string comments = little32(4) + "test" + little32(2) + little32(static_cast<std::uint32_t>(title.size())) + title +
+                                 little32(static_cast<std::uint32_t>(comment.size())) + comment;
+    // Front cover, "image/png", no description, 1x1x24, no palette, 4 bytes of data (all big-endian).
+    const std::string picture = std::string("\0\0\0\x03\0\0\0\x09image/png\0\0\0\0\0\0\0\x01\0\0\0\x01\0\0\0\x18"
+                                            "\0\0\0\0\0\0\0\x04pngs", 45);
+    flac.insert(42, flacBlock(6, false, picture) + flacBlock(4, streamInfoWasLast, comments));
+    writeText(in, flac);
+    const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, in, folder.path("out.flac")});
+    ASSERT_EQ(run.exitStatus, 0) << run.err;
+    EXPECT_EQ(run.err, "sarnovellite: warning: output " + folder.path("out.flac") + ": cannot carry over from " + in +
+                           ": FLAC picture, comment REPLAYGAIN_TRACK_GAIN\n");
+    SoundFile out = openForReading(folder.path("out.flac"));
+    const char* kept = sf_get_string(out.get(), SF_STR_TITLE);
+    EXPECT_STREQ(kept != nullptr ? kept : "", "Side A");
 }
 
 // 5.1 with side speakers, which is not what a six-channel file gets by default.
