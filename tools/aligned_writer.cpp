@@ -43,7 +43,7 @@ bool clipsAtFullScale(int format) {
 }  // namespace
 
 AlignedWriter::AlignedWriter(const OutputTarget& target, int channels, int latency, std::int64_t chunkFrames,
-                             bool keepLatency, bool keepRegions)
+                             bool keepLatency, bool keepRegions, AlignedObservers observers)
     : target_(target),
       channels_(channels),
       latency_(latency),
@@ -52,8 +52,9 @@ AlignedWriter::AlignedWriter(const OutputTarget& target, int channels, int laten
       outputHoldsNaN_(holdsNaN(target.format)),
       writeScale_(integerSampleScale(target.format)),
       clipsAtFullScale_(clipsAtFullScale(target.format)),
+      observers_(observers),
       pendingInput_(channels, latency + chunkFrames),
-      tracker_(channels, keepRegions),
+      tracker_(channels, keepRegions || observers.pictures != nullptr),
       aligned_(static_cast<std::size_t>(chunkFrames * channels)),
       alignedAsFed_(aligned_.size()),
       outputFrames_(aligned_.size()) {}
@@ -76,10 +77,17 @@ void AlignedWriter::writeAligned(const float* processed, std::int64_t count) {
     const auto samples = static_cast<std::size_t>(count * channels_);
     for (std::size_t i = 0; i < samples; ++i) alignedAsFed_[i] = static_cast<float>(aligned_[i]);
     tracker_.feed(alignedAsFed_.data(), processed, count);
+    if (observers_.pictures) observers_.pictures->feed(alignedAsFed_.data(), processed, count, tracker_.regions());
     alignedTotal_ += count;
-    if (keepLatency_) return;
+    if (keepLatency_ && !observers_.removed) return;
     for (std::size_t i = 0; i < samples; ++i) outputFrames_[i] = sampleToWrite(aligned_[i], alignedAsFed_[i], processed[i]);
-    writeFrames(outputFrames_.data(), count);
+    if (observers_.removed) observers_.removed->write(aligned_.data(), outputFrames_.data(), count);
+    if (!keepLatency_) writeFrames(outputFrames_.data(), count);
+}
+
+void AlignedWriter::finish() {
+    tracker_.finish();
+    if (observers_.pictures) observers_.pictures->finish(tracker_.regions());
 }
 
 void AlignedWriter::writeRaw(const float* processed) {

@@ -10,6 +10,9 @@
 // With keepLatency the raw effect output of the input's
 // length is written instead. Throws ToolError(processingFailed) when a write
 // fails.
+//
+// Optional observers of the aligned stream: the removed signal (input minus
+// the value written, also with keepLatency) and the report's pictures.
 #pragma once
 
 #include <sndfile.h>
@@ -20,6 +23,8 @@
 
 #include "tools/change_regions.h"
 #include "tools/frame_queue.h"
+#include "tools/removed_signal.h"
+#include "tools/repair_pictures.h"
 
 struct OutputTarget {
     SNDFILE* file;       // open for writing, sample conversion configured
@@ -27,10 +32,15 @@ struct OutputTarget {
     std::string path;    // the final name, for messages
 };
 
+struct AlignedObservers {
+    RemovedSignalWriter* removed = nullptr;
+    RepairPictureCollector* pictures = nullptr;
+};
+
 class AlignedWriter {
 public:
     AlignedWriter(const OutputTarget& target, int channels, int latency, std::int64_t chunkFrames, bool keepLatency,
-                  bool keepRegions);
+                  bool keepRegions, AlignedObservers observers = {});
 
     // Input frames at unit scale, in file order, before the effect gets them.
     void pushInput(const double* frames, std::int64_t count);
@@ -39,7 +49,7 @@ public:
     // Every input frame pushed so far has been matched with its output.
     bool caughtUp() const { return alignedTotal_ >= readTotal_; }
     // Closes the regions still open; call after the last output.
-    void finish() { tracker_.finish(); }
+    void finish();
 
     const ChangeRegionTracker& tracker() const { return tracker_; }
     // Samples written beyond what the output encoding holds, so clipped.
@@ -63,6 +73,7 @@ private:
     std::int64_t readTotal_ = 0;     // input frames pushed so far
     std::int64_t fedTotal_ = 0;      // frames given to the effect, the flush included
     std::int64_t alignedTotal_ = 0;  // output frames matched with their input
+    AlignedObservers observers_;
     FrameQueue pendingInput_;
     ChangeRegionTracker tracker_;
     std::vector<double> aligned_;

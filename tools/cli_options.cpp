@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "tools/removed_signal.h"
 #include "tools/tool_error.h"
 
 namespace {
@@ -108,6 +109,14 @@ constexpr OptionSpec kOptions[] = {
      [](ParseState& s, const std::string& name, const std::string& value) {
          s.options.pluginPath = nonEmpty(name, value, "a file name");
      }},
+    {"", "--labels", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.labelsPath = nonEmpty(name, value, "a file name");
+     }},
+    {"", "--removed", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.removedPath = nonEmpty(name, value, "a file name");
+     }},
     {"-q", "--quiet", false, [](ParseState& s, const std::string&, const std::string&) { s.options.quiet = true; }},
     {"", "--keep-latency", false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.keepLatency = true; }},
@@ -191,7 +200,12 @@ CliOptions demoOptions(const ParseState& state) {
     const std::vector<std::string>& positional = state.positional;
     if (positional.size() > 1) usageError("demo takes at most one folder");
     if (!options.outputDir.empty()) usageError("demo takes no -o; give the folder after 'demo'");
-    if (!options.reportPath.empty()) usageError("demo takes no --report; it writes demo-regions.csv into its folder");
+    if (!options.reportPath.empty()) {
+        usageError("demo takes no --report; it writes demo-regions.csv and demo-report.html into its folder");
+    }
+    if (!options.labelsPath.empty() || !options.removedPath.empty()) {
+        usageError("demo takes no --labels or --removed; it writes demo-labels.txt and demo-removed.wav");
+    }
     if (options.keepLatency) usageError("demo takes no --keep-latency; it compares aligned audio");
     if (state.jobsGiven) usageError("demo takes no -j; it processes one file");
     if (!positional.empty()) options.demoDir = positional[0];
@@ -203,6 +217,9 @@ CliOptions fileOptions(const ParseState& state) {
     const std::vector<std::string>& positional = state.positional;
     if (!options.outputDir.empty()) {
         if (positional.empty()) usageError("no input files given");
+        if (!options.labelsPath.empty() || !options.removedPath.empty()) {
+            usageError("--labels and --removed name one file; they work on one INPUT OUTPUT pair, not with -o");
+        }
         for (const std::string& name : positional) {
             if (name == "-") usageError("standard input ('-') takes INPUT OUTPUT, not -o");
         }
@@ -231,7 +248,14 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     if (!reportPath.empty()) {
         const auto dot = reportPath.rfind('.');
         const std::string ext = dot == std::string::npos ? "" : reportPath.substr(dot);
-        if (ext != ".csv" && ext != ".json") usageError("--report: the file name must end in .csv or .json");
+        if (ext != ".csv" && ext != ".json" && ext != ".html") {
+            usageError("--report: the file name must end in .csv, .json or .html");
+        }
+    }
+    const std::string& removedPath = state.options.removedPath;
+    if (!removedPath.empty() && removedSignalFormat(removedPath) == 0) {
+        usageError("--removed: the file name must end in .wav, .w64, .rf64, .aif, .aiff, .caf or .au (a container "
+                   "for 64-bit float)");
     }
     return state.options.mode == CliMode::demo ? demoOptions(state) : fileOptions(state);
 }

@@ -24,6 +24,8 @@ struct CliOptions {
     std::string demoDir = ".";        // demo mode
     std::string pluginPath;           // empty: the bundled Sarnovellite.so
     std::string reportPath;           // empty: no report
+    std::string labelsPath;           // process mode; empty: no label track
+    std::string removedPath;          // process mode; empty: no removed signal
     int sensitivity = 1;              // 1..5, as the plug-in displays it
     int clickGap = 32;                // 8..64 samples
     bool sensitivityGiven = false;

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <optional>
 #include <set>
@@ -18,6 +19,8 @@
 #include "tools/file_processor.h"
 #include "tools/help_text.h"
 #include "tools/hosted_effect.h"
+#include "tools/html_report.h"
+#include "tools/label_track.h"
 #include "tools/pending_output.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
@@ -76,29 +79,62 @@ std::vector<FileJob> planJobs(const CliOptions& options) {
     return jobs;
 }
 
-// The report is written last, after hours of work in a long batch: a place it
-// cannot go, or a name an output already takes, is refused before any work.
-void checkReportPath(const std::string& reportPath, const std::vector<FileJob>& jobs) {
+// Files written after hours of work in a long batch (the report) or beside
+// the output (labels, removed signal): a place one cannot go, or a name an
+// audio file or another of them already takes, is refused before any work.
+void checkSideFilePath(const std::string& what, const std::string& path, const std::vector<FileJob>& jobs,
+                       const std::vector<std::string>& otherSideFiles) {
     std::error_code ec;
-    const fs::path report(reportPath);
-    if (fs::is_directory(report, ec)) throw ToolError(ExitStatus::badOutput, "report " + reportPath + ": is a folder");
-    const fs::path folder = report.has_parent_path() ? report.parent_path() : fs::path(".");
+    const fs::path file(path);
+    if (fs::is_directory(file, ec)) throw ToolError(ExitStatus::badOutput, what + " " + path + ": is a folder");
+    const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, ec)) {
-        throw ToolError(ExitStatus::badOutput, "report " + reportPath + ": no such folder " + folder.string());
+        throw ToolError(ExitStatus::badOutput, what + " " + path + ": no such folder " + folder.string());
     }
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
         throw ToolError(ExitStatus::badOutput,
-                        "report " + reportPath + ": cannot write into folder " + folder.string() + ": " + std::strerror(errno));
+                        what + " " + path + ": cannot write into folder " + folder.string() + ": " + std::strerror(errno));
     }
-    const fs::path reportFile = fs::weakly_canonical(report, ec);
+    const fs::path canonical = fs::weakly_canonical(file, ec);
+    auto sameFile = [&](const std::string& other) {
+        std::error_code sameEc;
+        return fs::weakly_canonical(other, sameEc) == canonical || fs::equivalent(other, file, sameEc);
+    };
     for (const FileJob& job : jobs) {
         for (const std::string& audio : {job.input, job.output}) {
-            std::error_code sameEc;
-            if (fs::weakly_canonical(audio, sameEc) == reportFile || fs::equivalent(audio, report, sameEc)) {
-                throw ToolError(ExitStatus::badOutput, "report " + reportPath + ": would overwrite the audio file " + audio);
+            if (sameFile(audio)) {
+                throw ToolError(ExitStatus::badOutput, what + " " + path + ": would overwrite the audio file " + audio);
             }
         }
     }
+    for (const std::string& other : otherSideFiles) {
+        if (!other.empty() && sameFile(other)) {
+            throw ToolError(ExitStatus::badOutput, what + " " + path + ": is also named for another output");
+        }
+    }
+}
+
+void checkSideFiles(const CliOptions& options, const std::vector<FileJob>& jobs) {
+    const std::string& report = options.reportPath;
+    const std::string& labels = options.labelsPath;
+    const std::string& removed = options.removedPath;
+    if (!report.empty()) checkSideFilePath("report", report, jobs, {labels, removed});
+    if (!labels.empty()) checkSideFilePath("labels", labels, jobs, {removed});
+    if (!removed.empty()) checkSideFilePath("removed signal", removed, jobs, {});
+}
+
+bool endsWith(const std::string& text, const std::string& suffix) {
+    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+}
+
+// A finished file's section of the HTML page; its pictures are let go.
+void addToPage(HtmlReportWriter& page, FileJob& job) {
+    FileOutcome& o = *job.outcome;
+    ReportedFile file{o.regions, std::move(o.pictures), o.changedSamples, o.latencyFrames};
+    file.regions.clippedSamples = o.clippedSamples;
+    file.regions.damage = o.damage;
+    page.add(file);
+    o.pictures = {};
 }
 
 double totalDuration(const std::vector<FileJob>& jobs) {
@@ -193,12 +229,16 @@ void printWarnings(const FileJob& job, ProgressDisplay& progress) {
     }
 }
 
-void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& progress) {
+// Called with each file that was processed, on the thread that processed it.
+using FileDone = std::function<void(FileJob&)>;
+
+void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& progress, const FileDone& done) {
     if (job.skipped) return printWarnings(job, progress);
     try {
         job.outcome = processFile(job.input, job.output, settings, progress);
         printWarnings(job, progress);
         progress.printLine(summaryLine(job));
+        done(job);
     } catch (const ToolError& error) {
         job.failure = error.status();
         job.failureReason = error.what();
@@ -210,10 +250,11 @@ void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& 
     }
 }
 
-void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, int threadLimit, ProgressDisplay& progress) {
+void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, int threadLimit, ProgressDisplay& progress,
+                const FileDone& done) {
     std::atomic<std::size_t> next{0};
     auto worker = [&] {
-        for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1)) processJob(jobs[i], settings, progress);
+        for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1)) processJob(jobs[i], settings, progress, done);
     };
     const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(threadLimit), jobs.size());
     std::vector<std::thread> threads;
@@ -263,6 +304,38 @@ std::vector<FileRegions> reportRows(std::vector<FileJob>& jobs) {
     return rows;
 }
 
+void writeReport(const CliOptions& options, const ReportSettings& settings, HtmlReportWriter* page,
+                 std::vector<FileJob>& jobs) {
+    if (!page) return writeRegionReport(options.reportPath, settings, reportRows(jobs));
+    for (const FileJob& job : jobs) {
+        if (!job.failure) continue;
+        ReportedFile failed;
+        failed.regions.input = job.input;
+        failed.regions.output = job.output;
+        failed.regions.failure = job.failureReason;
+        page->add(failed);
+    }
+    page->finish();
+}
+
+// The label track and the report, after every file; a failure to write them
+// is reported and decides the status when the files themselves went well.
+int writeSideFiles(const CliOptions& options, const ReportSettings& settings, HtmlReportWriter* page,
+                   std::vector<FileJob>& jobs, ProgressDisplay& progress, int status) {
+    try {
+        // --labels comes with one INPUT OUTPUT pair only.
+        if (!options.labelsPath.empty() && jobs.front().outcome) {
+            writeLabelTrack(options.labelsPath, jobs.front().outcome->regions);
+        }
+        if (!options.reportPath.empty()) writeReport(options, settings, page, jobs);
+    } catch (const ToolError& error) {
+        progress.printError(std::string("sarnovellite: ") + error.what());
+        if (status == 0) status = static_cast<int>(error.status());
+    }
+    return status;
+}
+
+
 // Outputs a killed run left unfinished in the folders this run writes to: one
 // line per folder, so they are not left unseen.
 void warnAboutAbandonedOutputs(const std::vector<FileJob>& jobs) {
@@ -295,7 +368,9 @@ ProcessSettings settingsFor(const CliOptions& options) {
     settings.clickGap = options.clickGap;
     settings.blockSize = options.blockSize;
     settings.keepLatency = options.keepLatency;
-    settings.keepRegions = !options.reportPath.empty();
+    settings.keepRegions = !options.reportPath.empty() || !options.labelsPath.empty();
+    settings.keepPictures = endsWith(options.reportPath, ".html");
+    settings.removedPath = options.removedPath;
     settings.acceptDamaged = options.acceptDamaged;
     settings.quality = options.quality;
     settings.rawInput = options.rawInput;
@@ -312,7 +387,7 @@ ProcessSettings settingsFor(const CliOptions& options) {
 
 int runFileJobs(const CliOptions& options) {
     std::vector<FileJob> jobs = planJobs(options);
-    if (!options.reportPath.empty()) checkReportPath(options.reportPath, jobs);
+    checkSideFiles(options, jobs);
     const ProcessSettings settings = settingsFor(options);
     warnAboutAbandonedOutputs(jobs);
 
@@ -320,21 +395,17 @@ int runFileJobs(const CliOptions& options) {
     // Audio on standard output leaves no room for summary lines there.
     const bool summaries = !options.quiet && options.output != "-";
     ProgressDisplay progress(showBar, summaries, showBar ? totalDuration(jobs) : 0.0);
-    processAll(jobs, settings, options.jobs, progress);
+    const ReportSettings reportSettings = reportSettingsFor(options, *settings.plugin);
+    std::optional<HtmlReportWriter> page;
+    if (settings.keepPictures) page.emplace(options.reportPath, reportSettings);
+    processAll(jobs, settings, options.jobs, progress, [&page](FileJob& job) {
+        if (page) addToPage(*page, job);
+    });
     if (!options.quiet && std::any_of(jobs.begin(), jobs.end(), [](const FileJob& job) { return job.outcome && job.outcome->reencoded; })) {
         progress.printError("sarnovellite: note: lossy outputs are re-encoded, so every sample changes; their quality follows "
                             "the input's unless --quality 0..10 is given");
     }
     if (options.mode == CliMode::batch) progress.printLine(batchSummary(jobs));
 
-    int status = exitStatusOf(jobs);
-    if (!options.reportPath.empty()) {
-        try {
-            writeRegionReport(options.reportPath, reportSettingsFor(options, *settings.plugin), reportRows(jobs));
-        } catch (const ToolError& error) {
-            progress.printError(std::string("sarnovellite: ") + error.what());
-            if (status == 0) status = static_cast<int>(error.status());
-        }
-    }
-    return status;
+    return writeSideFiles(options, reportSettings, page ? &*page : nullptr, jobs, progress, exitStatusOf(jobs));
 }

@@ -1,12 +1,13 @@
 // Runs the INPUT OUTPUT and batch (-o FOLDER) modes: resolves the plug-in,
 // plans the outputs, processes the files on up to `jobs` threads (one effect
 // instance per channel pair of each file), prints one summary line per file,
-// writes the region report. Returns the process exit status.
+// writes the label track and the report (CSV, JSON or HTML). Returns the process exit status.
 #pragma once
 
 #include <string>
 
 #include "tools/cli_options.h"
+#include "tools/html_report.h"
 #include "tools/plugin_library.h"
 #include "tools/region_report.h"
 

@@ -173,13 +173,20 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     chooseLossyQuality(out.get(), outInfo, inputPath, input.info, settings.quality);
     std::vector<std::string> notCarried = carryMetadata(input, inputPath, out.get(), outInfo, settings);
 
+    std::optional<RemovedSignalWriter> removed;
+    if (!settings.removedPath.empty()) removed.emplace(settings.removedPath, channels, input.info.samplerate);
+    std::optional<RepairPictureCollector> pictures;
+    if (settings.keepPictures) pictures.emplace(channels);
+
     const std::int64_t chunk = static_cast<std::int64_t>(block) * std::max(1, kReadFrames / block);
     ChunkReader reader(input.file.get(), input.info.format, channels, chunk, inputPath,
                        announcedFrames(inputPath, input.info), settings.acceptDamaged);
     AlignedWriter writer({out.get(), outInfo.format, outputPath}, channels, pairs.latencyFrames(), chunk,
-                         settings.keepLatency, settings.keepRegions);
+                         settings.keepLatency, settings.keepRegions,
+                         {removed ? &*removed : nullptr, pictures ? &*pictures : nullptr});
     std::vector<float> processed(static_cast<std::size_t>(chunk * channels));
     streamThrough(reader, pairs, writer, processed, chunk, 1.0 / input.info.samplerate, progress);
+    if (removed) removed->commit();
     finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead());
 
     FileOutcome outcome = outcomeOf(inputPath, outputPath, input.info, reader.framesRead(), writer.tracker(),
@@ -188,6 +195,8 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     outcome.clippedSamples = writer.clippedSamples();
     outcome.reencoded = isLossyEncoding(outInfo.format);
     outcome.metadataNotCarried = std::move(notCarried);
+    if (!settings.keepRegions) outcome.regions.regions.clear();
+    if (pictures) outcome.pictures = pictures->take();
     outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     return outcome;
 }

@@ -17,6 +17,9 @@
 // An input that decodes to fewer frames than its header announces, or with a
 // decoder error, fails (ToolError(processingFailed)) unless acceptDamaged.
 //
+// With removedPath, the input minus the aligned output is written there too
+// (see RemovedSignalWriter), whatever keepLatency says.
+//
 // The output appears only when complete (see PendingOutput). Throws ToolError.
 // Safe to call from several threads at once for different files.
 #pragma once
@@ -30,6 +33,7 @@
 #include "tools/plugin_library.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
+#include "tools/repair_pictures.h"
 
 struct ProcessSettings {
     std::shared_ptr<PluginLibrary> plugin;
@@ -37,7 +41,9 @@ struct ProcessSettings {
     int clickGap = 32;
     int blockSize = 512;
     bool keepLatency = false;
-    bool keepRegions = false;  // fill FileOutcome::regions.regions
+    bool keepRegions = false;   // fill FileOutcome::regions.regions
+    bool keepPictures = false;  // fill FileOutcome::pictures
+    std::string removedPath;    // non-empty: also write input minus output there
     bool acceptDamaged = false;  // process what can be read of a damaged input
     int quality = -1;            // lossy outputs: 0..10, or -1 to follow the input (see lossy_quality.h)
     RawInputFormat rawInput;     // set: inputs are header-less samples of this format
@@ -45,6 +51,7 @@ struct ProcessSettings {
 
 struct FileOutcome {
     FileRegions regions;  // regions filled only with keepRegions
+    RepairPictures pictures;  // filled only with keepPictures
     std::int64_t regionCount = 0;
     std::int64_t changedSamples = 0;
     std::int64_t clippedSamples = 0;  // clipped at full scale on the way out

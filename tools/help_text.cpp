@@ -35,7 +35,14 @@ Options:
   -j, --jobs N          batch mode: process N files at a time, 1..64 (default 1)
       --report FILE     write the repaired regions to FILE (.csv or .json): the
                         version and settings, then every file, those without
-                        repairs and those that failed (with the reason) too
+                        repairs and those that failed (with the reason) too;
+                        .html: a page with the waveform, every repair marked,
+                        and before/after close-ups (one page for all inputs)
+      --labels FILE     INPUT OUTPUT only: write a label track (start, end,
+                        text; tab-separated), one label per repaired region
+      --removed FILE    INPUT OUTPUT only: write what the effect took out
+                        (input - output) as 64-bit float: .wav, .w64, .rf64,
+                        .aif, .aiff, .caf or .au
       --plugin PATH     use another VST 2 effect (2 inputs, 2 outputs); -s and
                         -g are sent only to Sarnovellite
       --keep-latency    write the effect's raw output, delayed by its latency,
@@ -78,9 +85,10 @@ AU out stays AU, anything else goes out as WAV (lengths marked unknown), and
 no summary line is printed. A closed pipe is a failure (status 1).
 
 demo [FOLDER] synthesises ten seconds of music, damages it like a worn record,
-repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav and
-demo-regions.csv into FOLDER (default: the current folder), then prints how
-much it helped.
+repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav,
+demo-removed.wav, demo-regions.csv, demo-labels.txt and demo-report.html into
+FOLDER (default: the current folder), then prints how much it helped and
+which files to open.
 )";
 }
 
@@ -94,7 +102,8 @@ Exit status:
   3    input missing, unreadable, unsupported, or two inputs with one name
   4    output is the input, is a folder, names a container that cannot be
        written, or its folder is not writable or cannot be created; the
-       report cannot be written there or would overwrite an audio file
+       report, labels or removed signal cannot be written there, or would
+       overwrite an audio file or each other
   5    plug-in cannot be loaded, has no entry point 'main', returns no effect,
        or is not a 2-in/2-out effect
   130  interrupted (SIGINT, SIGTERM, SIGHUP)

@@ -2,7 +2,8 @@
 # Speed of `sarnovellite` against `ffmpeg -af adeclick` on the same
 # 60-second stereo 44.1 kHz 16-bit file with clicks, and the CLI's peak
 # resident memory on 60 s against 600 s of audio (it streams, so the two
-# should match).
+# should match), also while it writes the HTML report, label track and
+# removed signal for a person to check the repairs.
 #
 #   bench/tools/compare_with_ffmpeg.sh [SARNOVELLITE] [RUNS]
 #
@@ -49,8 +50,12 @@ read -r cliWall cliRss < <(measure "$cli" -q "$work/clicks-60s.wav" "$work/out-c
 read -r ffWall _ < <(measure ffmpeg -nostdin -hide_banner -loglevel error -y -i "$work/clicks-60s.wav" \
     -af adeclick "$work/out-ffmpeg.wav")
 read -r _ cliRss600 < <(measure "$cli" -q "$work/clicks-600s.wav" "$work/out-cli-600.wav")
+checks=(--report "$work/check.html" --labels "$work/check.txt" --removed "$work/check.wav")
+read -r _ checkRss < <(measure "$cli" -q "${checks[@]}" "$work/clicks-60s.wav" "$work/out-cli.wav")
+read -r _ checkRss600 < <(measure "$cli" -q "${checks[@]}" "$work/clicks-600s.wav" "$work/out-cli-600.wav")
 
 awk -v s="$seconds60" -v s600="$seconds600" -v cw="$cliWall" -v fw="$ffWall" -v r60="$cliRss" -v r600="$cliRss600" \
+    -v c60="$checkRss" -v c600="$checkRss600" \
     -v runs="$runs" -v cpu="$(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')" 'BEGIN {
     cw = cw > 0 ? cw : 0.005; fw = fw > 0 ? fw : 0.005   # GNU time reports 10 ms steps
     printf "machine: %s, %d cores\n", cpu, '"$(nproc)"'
@@ -59,4 +64,5 @@ awk -v s="$seconds60" -v s600="$seconds600" -v cw="$cliWall" -v fw="$ffWall" -v 
     printf "  ffmpeg -af adeclick   %7.2f s wall  %7.1fx real time\n", fw, s / fw
     printf "  ratio: sarnovellite runs %.1fx as fast as ffmpeg -af adeclick\n", fw / cw
     printf "peak resident memory of sarnovellite: %.1f MiB on %.0f s, %.1f MiB on %.0f s\n", r60 / 1024, s, r600 / 1024, s600
+    printf "  with --report .html --labels --removed: %.1f MiB on %.0f s, %.1f MiB on %.0f s\n", c60 / 1024, s, c600 / 1024, s600
 }'
