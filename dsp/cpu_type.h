@@ -11,10 +11,10 @@
 #include "platform/cpuid_probe.h"
 
 struct CpuidReadings {
-    bool hasCpuid = false;          // the identification instruction exists
-    CpuidRegisters vendor;          // leaf 0
-    CpuidRegisters features;        // leaf 1
-    CpuidRegisters extendedRange;   // leaf 0x80000000
+    bool hasCpuid = false;            // the identification instruction exists
+    CpuidRegisters vendor;            // leaf 0
+    CpuidRegisters features;          // leaf 1
+    CpuidRegisters extendedRange;     // leaf 0x80000000
     CpuidRegisters extendedFeatures;  // leaf 0x80000001, zeros when not reported
 };
 
@@ -28,6 +28,6 @@ std::int32_t DecodeCpuType(const CpuidReadings& readings);
 // Class 0..3 of a type code: 5, 16, 17 -> 1; 6, 7, 9 -> 2; 8, 32 -> 3; else 0.
 std::int32_t ClassOfCpuType(std::int32_t typeCode);
 
-CpuidReadings ReadCpuid();     // executes the identification instruction
-std::int32_t DetectCpuType();  // DecodeCpuType(ReadCpuid())
+CpuidReadings ReadCpuid();      // executes the identification instruction
+std::int32_t DetectCpuType();   // DecodeCpuType(ReadCpuid())
 std::int32_t CpuTypeToClass();  // ClassOfCpuType(DetectCpuType())

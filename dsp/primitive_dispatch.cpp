@@ -7,8 +7,7 @@
 namespace {
 
 constexpr PrimitiveDispatchRecord Record(PrimitiveSlotIndex index, PrimitiveCode c0, PrimitiveCode c1,
-                                         PrimitiveCode c2, PrimitiveCode c3)
-{
+                                         PrimitiveCode c2, PrimitiveCode c3) {
     return PrimitiveDispatchRecord{&g_primitiveSlots[index], {c0, c1, c2, c3}};
 }
 
@@ -33,12 +32,14 @@ constinit const PrimitiveDispatchRecord PrimitiveDispatchTable[kPrimitiveSlotCou
            InitAlloc(&c2::RealFftInitAlloc), InitAlloc(&c3::RealFftInitAlloc)),
     Record(kSlotRealFftFree, Free(&c0::RealFftFree), Free(&c0::RealFftFree), Free(&c2::RealFftFree),
            Free(&c2::RealFftFree)),
-    Record(kSlotRealFftForwardInPlace, InPlace(&c0::RealFftForwardInPlace), InPlace(&c1::RealFftForwardInPlace),
-           InPlace(&c2::RealFftForwardInPlace), InPlace(&c3::RealFftForwardInPlace)),
+    Record(kSlotRealFftForwardInPlace, InPlace(&c0::RealFftForwardInPlace),
+           InPlace(&c1::RealFftForwardInPlace), InPlace(&c2::RealFftForwardInPlace),
+           InPlace(&c3::RealFftForwardInPlace)),
     Record(kSlotRealFftForward, OutOfPlace(&c0::RealFftForward), OutOfPlace(&c1::RealFftForward),
            OutOfPlace(&c2::RealFftForward), OutOfPlace(&c3::RealFftForward)),
-    Record(kSlotRealFftInverseInPlace, InPlace(&c0::RealFftInverseInPlace), InPlace(&c1::RealFftInverseInPlace),
-           InPlace(&c2::RealFftInverseInPlace), InPlace(&c3::RealFftInverseInPlace)),
+    Record(kSlotRealFftInverseInPlace, InPlace(&c0::RealFftInverseInPlace),
+           InPlace(&c1::RealFftInverseInPlace), InPlace(&c2::RealFftInverseInPlace),
+           InPlace(&c3::RealFftInverseInPlace)),
     Record(kSlotRealFftInverse, OutOfPlace(&c0::RealFftInverse), OutOfPlace(&c1::RealFftInverse),
            OutOfPlace(&c2::RealFftInverse), OutOfPlace(&c3::RealFftInverse)),
     Record(kSlotComplexPhase, Unary(&c0::ComplexPhase), Unary(&c0::ComplexPhase), Unary(&c0::ComplexPhase),
@@ -67,8 +68,7 @@ const std::int32_t kClassFallbackOrder[kPrimitiveClassCount][kPrimitiveClassCoun
 };
 
 std::int32_t FillDispatchTableFrom(const PrimitiveDispatchRecord* table, std::int32_t count,
-                                   std::int32_t primitiveClass)
-{
+                                   std::int32_t primitiveClass) {
     if (primitiveClass < 0 || primitiveClass >= kPrimitiveClassCount) return 0;
     for (std::int32_t i = 0; i < count; ++i) {
         const PrimitiveCode code = table[i].variants[primitiveClass];
@@ -78,14 +78,12 @@ std::int32_t FillDispatchTableFrom(const PrimitiveDispatchRecord* table, std::in
     return 1;
 }
 
-std::int32_t FillDispatchTable(std::int32_t primitiveClass)
-{
+std::int32_t FillDispatchTable(std::int32_t primitiveClass) {
     return FillDispatchTableFrom(PrimitiveDispatchTable, PrimitiveDispatchTableCount, primitiveClass);
 }
 
 std::int32_t SelectPrimitiveClassFrom(const PrimitiveDispatchRecord* table, std::int32_t count,
-                                      std::int32_t processorClass, ErrorMessageSink showMessage)
-{
+                                      std::int32_t processorClass, ErrorMessageSink showMessage) {
     if (count > 0 && processorClass >= 0 && processorClass < kPrimitiveClassCount) {
         for (const std::int32_t* k = kClassFallbackOrder[processorClass]; *k != kFallbackEnd; ++k) {
             if (FillDispatchTableFrom(table, count, *k) == 1) return 1;
@@ -95,8 +93,7 @@ std::int32_t SelectPrimitiveClassFrom(const PrimitiveDispatchRecord* table, std:
     return 0;
 }
 
-std::int32_t SelectPrimitiveClass()
-{
+std::int32_t SelectPrimitiveClass() {
     return SelectPrimitiveClassFrom(PrimitiveDispatchTable, PrimitiveDispatchTableCount, CpuTypeToClass(),
                                     &ShowErrorMessage);
 }

@@ -5,13 +5,9 @@
 
 TQCRealFFT::TQCRealFFT(std::int32_t /*length*/) {}
 
-TQCRealFFT::~TQCRealFFT()
-{
-    freeSpec();
-}
+TQCRealFFT::~TQCRealFFT() { freeSpec(); }
 
-void TQCRealFFT::setLength(std::int32_t n)
-{
+void TQCRealFFT::setLength(std::int32_t n) {
     if (n == length_) return;
     length_ = n;
     order_ = 0;
@@ -22,8 +18,7 @@ void TQCRealFFT::setLength(std::int32_t n)
     RealFftInitAlloc(&spec_, order_, FftScaleInverse, 1);
 }
 
-bool TQCRealFFT::prepare(std::int32_t n)
-{
+bool TQCRealFFT::prepare(std::int32_t n) {
     if (n < 1) return false;
     if (n != length_ || spec_ == nullptr) {
         // A released or never-built spec is rebuilt even for an unchanged length.
@@ -33,8 +28,7 @@ bool TQCRealFFT::prepare(std::int32_t n)
     return true;
 }
 
-void TQCRealFFT::forward(const float* src, float* dst, std::int32_t n)
-{
+void TQCRealFFT::forward(const float* src, float* dst, std::int32_t n) {
     if (!prepare(n)) return;
     RealFftForward(src, dst, spec_, nullptr);
     dst[n] = dst[1];
@@ -42,24 +36,21 @@ void TQCRealFFT::forward(const float* src, float* dst, std::int32_t n)
     dst[1] = 0.0f;
 }
 
-void TQCRealFFT::inverse(float* src, float* dst, std::int32_t n)
-{
+void TQCRealFFT::inverse(float* src, float* dst, std::int32_t n) {
     // The spec must be for n: a spec of another length would write past dst.
     if (!prepare(n)) return;
     src[1] = src[n];
     RealFftInverse(src, dst, spec_, nullptr);
 }
 
-void TQCRealFFT::freeSpec()
-{
+void TQCRealFFT::freeSpec() {
     if (spec_ != nullptr) RealFftFree(spec_);
     spec_ = nullptr;
     length_ = 0;
     order_ = 0;
 }
 
-void TQCRealFFT::forwardInPlace(float* buf, std::int32_t n)
-{
+void TQCRealFFT::forwardInPlace(float* buf, std::int32_t n) {
     if (!prepare(n)) return;
     RealFftForwardInPlace(buf, spec_, nullptr);
     buf[n] = buf[1];
@@ -67,8 +58,7 @@ void TQCRealFFT::forwardInPlace(float* buf, std::int32_t n)
     buf[1] = 0.0f;
 }
 
-void TQCRealFFT::inverseInPlace(float* buf, std::int32_t n)
-{
+void TQCRealFFT::inverseInPlace(float* buf, std::int32_t n) {
     if (!prepare(n)) return;
     buf[1] = buf[n];
     RealFftInverseInPlace(buf, spec_, nullptr);

@@ -21,7 +21,9 @@ constexpr VstInt32 kSpareIndex = 3;
 // The mapped products are exact in double for every float input; what does not
 // fit an int32 (huge values, infinities, NaN) saturates instead of being
 // undefined, so the detector's own range handling decides.
-std::int32_t sensitivityLevelFor(float value) { return saturatingTruncateToInt32(static_cast<double>(value) * 4.0); }
+std::int32_t sensitivityLevelFor(float value) {
+    return saturatingTruncateToInt32(static_cast<double>(value) * 4.0);
+}
 
 std::int32_t clickGapSamplesFor(float value) {
     return saturatingTruncateToInt32(static_cast<double>(value) * 56.0 + 8.0);
@@ -91,9 +93,12 @@ void ZOVOridureri::setParameter(VstInt32 index, float value) {
 
 float ZOVOridureri::getParameter(VstInt32 index) {
     switch (index) {
-        case kSensitivityIndex: return sensitivityValue.load(kRelaxed);
-        case kClickGapIndex:    return clickGapValue.load(kRelaxed);
-        default:                return spareValue.load(kRelaxed);
+        case kSensitivityIndex:
+            return sensitivityValue.load(kRelaxed);
+        case kClickGapIndex:
+            return clickGapValue.load(kRelaxed);
+        default:
+            return spareValue.load(kRelaxed);
     }
 }
 
@@ -126,8 +131,9 @@ void ZOVOridureri::processReplacing(float** inputs, float** outputs, VstInt32 sa
 void ZOVOridureri::setProgramName(char* name) {
     if (!name) return;
     const void* terminator = std::memchr(name, '\0', kProgramNameBytes - 1);
-    const std::size_t length =
-        terminator ? static_cast<std::size_t>(static_cast<const char*>(terminator) - name) : kProgramNameBytes - 1;
+    const std::size_t length = terminator
+                                   ? static_cast<std::size_t>(static_cast<const char*>(terminator) - name)
+                                   : kProgramNameBytes - 1;
     std::memcpy(programName, name, length);
     programName[length] = '\0';
 }
@@ -165,9 +171,15 @@ void ZOVOridureri::getParameterDisplay(VstInt32 index, char* text) {
 void ZOVOridureri::getParameterName(VstInt32 index, char* text) {
     if (!text) return;
     switch (index) {
-        case kSensitivityIndex: std::strcpy(text, "Sensitivity"); break;
-        case kClickGapIndex:    std::strcpy(text, "Clickgap"); break;
-        default:                std::strcpy(text, "Unused"); break;
+        case kSensitivityIndex:
+            std::strcpy(text, "Sensitivity");
+            break;
+        case kClickGapIndex:
+            std::strcpy(text, "Clickgap");
+            break;
+        default:
+            std::strcpy(text, "Unused");
+            break;
     }
 }
 

@@ -30,7 +30,8 @@ public:
 
     void setParameter(VstInt32 index, float value) override;
     float getParameter(VstInt32 index) override;
-    void process(float** inputs, float** outputs, VstInt32 sampleFrames) override;  // overwrites, like processReplacing
+    void process(float** inputs, float** outputs,
+                 VstInt32 sampleFrames) override;  // overwrites, like processReplacing
     void processReplacing(float** inputs, float** outputs, VstInt32 sampleFrames) override;
     void setProgramName(char* name) override;  // keeps at most 31 characters
     void getProgramName(char* name) override;  // needs 32 bytes

@@ -10,7 +10,8 @@ void TQCChannelBuffers::init(int32_t newBlockSize, int32_t newChannels, int32_t 
     history = newHistory;
     channels = newChannels;
     try {
-        const std::size_t areaFloats = static_cast<std::size_t>(history) + 2 * static_cast<std::size_t>(blockSize);
+        const std::size_t areaFloats =
+            static_cast<std::size_t>(history) + 2 * static_cast<std::size_t>(blockSize);
         storage.assign(static_cast<std::size_t>(channels), std::vector<float>(areaFloats, 0.0f));
         windows.resize(static_cast<std::size_t>(channels));
         for (std::size_t c = 0; c < windows.size(); ++c) windows[c] = storage[c].data() + history;

@@ -5,8 +5,7 @@
 TQCChannelSplitter::TQCChannelSplitter(int32_t newBlockSize, int32_t newChannels)
     : blockSize(newBlockSize), channels(newChannels), carry(0), carryChannel(0) {}
 
-int32_t TQCChannelSplitter::split(const float* interleaved, TQCChannelBuffers& buffers,
-                                  int32_t frames) {
+int32_t TQCChannelSplitter::split(const float* interleaved, TQCChannelBuffers& buffers, int32_t frames) {
     if (frames > blockSize || frames < 0) return 0;
     const int32_t h = buffers.history;
     const int32_t n = blockSize;
@@ -32,8 +31,8 @@ int32_t TQCChannelSplitter::merge(float* interleaved, TQCChannelBuffers& buffers
     }
     // A carry must fit the store before the window and be read from inside the
     // area after it; anything else is interleaved without carrying.
-    if (channels != 2 || buffers.history < newCarry || newCarry < 0 || newChannel < 0 ||
-        newChannel > 1 || frames + newCarry > 2 * buffers.blockSize) {
+    if (channels != 2 || buffers.history < newCarry || newCarry < 0 || newChannel < 0 || newChannel > 1 ||
+        frames + newCarry > 2 * buffers.blockSize) {
         return frames;
     }
     // The previous carry goes in before the store is overwritten by the new one.

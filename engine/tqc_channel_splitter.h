@@ -29,8 +29,8 @@ public:
     }
 
     int32_t split(const float* interleaved, TQCChannelBuffers& buffers, int32_t frames);
-    int32_t merge(float* interleaved, TQCChannelBuffers& buffers, int32_t frames,
-                  int32_t newCarry, int32_t newChannel);
+    int32_t merge(float* interleaved, TQCChannelBuffers& buffers, int32_t frames, int32_t newCarry,
+                  int32_t newChannel);
 
     int32_t carryCount() const { return carry; }
     int32_t carryChannelIndex() const { return carryChannel; }

@@ -24,8 +24,8 @@ void TQCCrackleDetector::repairPeriodic(const float* x, float* y, int32_t lag, d
         const double d2 = static_cast<double>(x[e]) - static_cast<double>(x[e + w]);
         double correlation = 0.0;
         for (int32_t i = s; i <= e; ++i) {
-            correlation += static_cast<double>(x[i]) *
-                           (static_cast<double>(x[i - w]) + static_cast<double>(x[i + w]));
+            correlation +=
+                static_cast<double>(x[i]) * (static_cast<double>(x[i - w]) + static_cast<double>(x[i + w]));
         }
         // Too similar to its shifted copies to be a click (or NaN): keep it.
         if (!(correlation <= level)) continue;

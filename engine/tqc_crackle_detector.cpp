@@ -197,8 +197,8 @@ int32_t TQCCrackleDetector::processBlock(const float* x, float* y, int32_t newFr
             std::memcpy(selectScratch, peaks, static_cast<size_t>(peakCount) * sizeof(PeakEntry));
             // The quantile is the 32-bit 0.949999988 widened to double, so
             // 20 peaks give rank 18, not 19.
-            const auto k = static_cast<int32_t>(static_cast<double>(peakCount) *
-                                                static_cast<double>(peakQuantile));
+            const auto k =
+                static_cast<int32_t>(static_cast<double>(peakCount) * static_cast<double>(peakQuantile));
             const float reference = selectRank(selectScratch, peakCount, k).value;
             const float factor = thresholdFactor.load(std::memory_order_relaxed);
             const float threshold =

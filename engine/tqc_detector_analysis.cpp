@@ -85,9 +85,7 @@ int32_t smoothLanes(const float* src, float* dst, int32_t first, int32_t end, in
 constexpr bool kHaveLanes = true;
 #else
 constexpr bool kHaveLanes = false;
-int32_t smoothLanes(const float*, float*, int32_t first, int32_t, int32_t, int32_t, double) {
-    return first;
-}
+int32_t smoothLanes(const float*, float*, int32_t first, int32_t, int32_t, int32_t, double) { return first; }
 #endif
 
 }  // namespace
@@ -129,9 +127,7 @@ int32_t findPeakGroups(const float* src, int32_t first, int32_t end, int32_t off
     return i;
 }
 #else
-int32_t findPeakGroups(const float*, int32_t first, int32_t, int32_t, PeakEntry*, int32_t&) {
-    return first;
-}
+int32_t findPeakGroups(const float*, int32_t first, int32_t, int32_t, PeakEntry*, int32_t&) { return first; }
 #endif
 
 // One scalar peak test, for what the groups leave.

@@ -31,9 +31,9 @@ public:
     bool read(void* data, int32_t byteCount);
 
     int32_t capacityBytes() const { return capacity; }
-    int32_t fillBytes() const { return fill; }        // written and not yet read
+    int32_t fillBytes() const { return fill; }  // written and not yet read
     int32_t freeBytes() const { return capacity - fill; }
-    int32_t writePosition() const { return writePos; } // always < capacity (or 0)
+    int32_t writePosition() const { return writePos; }  // always < capacity (or 0)
     int32_t readPosition() const { return readPos; }
 
 private:

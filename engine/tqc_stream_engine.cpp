@@ -62,8 +62,8 @@ bool TQCStreamEngine::runCycle() {
     int32_t firstCount = 0;
     int32_t secondCount = 0;
     for (int32_t c = 0; c < channels; ++c) {
-        int32_t count = crackleDetector.processBlock(analysisBuffers.windows[c], repairBuffers.windows[c],
-                                              newFrames);
+        int32_t count =
+            crackleDetector.processBlock(analysisBuffers.windows[c], repairBuffers.windows[c], newFrames);
         // Fewer than one frame per cycle could never finish a call.
         if (count < 1) count = 1;
         if (count > blockSize) count = blockSize;

@@ -10,7 +10,7 @@
 
 namespace {
 
-constexpr VstInt32 kBaseUniqueId = 0x4E6F4566;  // 'NoEf'
+constexpr VstInt32 kBaseUniqueId = 0x4E6F4566;     // 'NoEf'
 constexpr VstIntPtr kIdentifyAnswer = 0x4E764566;  // 'NvEf'
 
 void clearText(char* text) {
@@ -60,27 +60,64 @@ void AudioEffect::processReplacing(float**, float**, VstInt32) {}
 VstIntPtr AudioEffect::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
-        case effOpen:            open(); return 0;
-        case effClose:           close(); return 0;
-        case effSetProgram:      if (value < numPrograms) setProgram(static_cast<VstInt32>(value)); return 0;
-        case effGetProgram:      return getProgram();
-        case effSetProgramName:  setProgramName(text); return 0;
-        case effGetProgramName:  getProgramName(text); return 0;
-        case effGetParamLabel:   getParameterLabel(index, text); return 0;
-        case effGetParamDisplay: getParameterDisplay(index, text); return 0;
-        case effGetParamName:    getParameterName(index, text); return 0;
-        case effGetVu:           return saturatingTruncateToInt32(getVu() * 32767.0);
-        case effSetSampleRate:   setSampleRate(opt); return 0;
-        case effSetBlockSize:    setBlockSize(static_cast<VstInt32>(value)); return 0;
-        case effMainsChanged:    if (value == 0) suspend(); else resume(); return 0;
-        case effEditGetRect:     return editor ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
-        case effEditOpen:        return editor ? editor->open(ptr) : 0;
-        case effEditClose:       if (editor) editor->close(); return 0;
-        case effEditIdle:        if (editor) editor->idle(); return 0;
-        case effIdentify:        return kIdentifyAnswer;
-        case effGetChunk:        return getChunk(static_cast<void**>(ptr), index != 0);
-        case effSetChunk:        return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
-        default:                 return 0;  // editor draw/mouse/key/top/sleep, negative and unknown opcodes
+        case effOpen:
+            open();
+            return 0;
+        case effClose:
+            close();
+            return 0;
+        case effSetProgram:
+            if (value < numPrograms) setProgram(static_cast<VstInt32>(value));
+            return 0;
+        case effGetProgram:
+            return getProgram();
+        case effSetProgramName:
+            setProgramName(text);
+            return 0;
+        case effGetProgramName:
+            getProgramName(text);
+            return 0;
+        case effGetParamLabel:
+            getParameterLabel(index, text);
+            return 0;
+        case effGetParamDisplay:
+            getParameterDisplay(index, text);
+            return 0;
+        case effGetParamName:
+            getParameterName(index, text);
+            return 0;
+        case effGetVu:
+            return saturatingTruncateToInt32(getVu() * 32767.0);
+        case effSetSampleRate:
+            setSampleRate(opt);
+            return 0;
+        case effSetBlockSize:
+            setBlockSize(static_cast<VstInt32>(value));
+            return 0;
+        case effMainsChanged:
+            if (value == 0)
+                suspend();
+            else
+                resume();
+            return 0;
+        case effEditGetRect:
+            return editor ? editor->getRect(static_cast<ERect**>(ptr)) : 0;
+        case effEditOpen:
+            return editor ? editor->open(ptr) : 0;
+        case effEditClose:
+            if (editor) editor->close();
+            return 0;
+        case effEditIdle:
+            if (editor) editor->idle();
+            return 0;
+        case effIdentify:
+            return kIdentifyAnswer;
+        case effGetChunk:
+            return getChunk(static_cast<void**>(ptr), index != 0);
+        case effSetChunk:
+            return setChunk(ptr, static_cast<VstInt32>(value), index != 0);
+        default:
+            return 0;  // editor draw/mouse/key/top/sleep, negative and unknown opcodes
     }
 }
 

@@ -88,7 +88,8 @@ protected:
     // Sets or clears one bit of the record's flags.
     void setRecordFlag(VstInt32 bit, bool state);
     // One host request with this object's record; `fallback` when no callback is stored.
-    VstIntPtr askHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt, VstIntPtr fallback);
+    VstIntPtr askHost(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt,
+                      VstIntPtr fallback);
 
     float sampleRate;
     AEffEditor* editor;

@@ -26,59 +26,122 @@ AudioEffectX::~AudioEffectX() = default;
 VstIntPtr AudioEffectX::dispatcher(VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr, float opt) {
     char* text = static_cast<char*>(ptr);
     switch (opcode) {
-        case effProcessEvents:             return processEvents(static_cast<VstEvents*>(ptr));
-        case effCanBeAutomated:            return asAnswer(canParameterBeAutomated(index));
-        case effString2Parameter:          return asAnswer(string2parameter(index, text));
-        case effGetNumProgramCategories:   return getNumCategories();
-        case effGetProgramNameIndexed:     return asAnswer(getProgramNameIndexed(static_cast<VstInt32>(value), index, text));
-        case effCopyProgram:               return asAnswer(copyProgram(index));
-        case effConnectInput:              inputConnected(index, value != 0); return 1;
-        case effConnectOutput:             outputConnected(index, value != 0); return 1;
-        case effGetInputProperties:        return asAnswer(getInputProperties(index, static_cast<VstPinProperties*>(ptr)));
-        case effGetOutputProperties:       return asAnswer(getOutputProperties(index, static_cast<VstPinProperties*>(ptr)));
-        case effGetPlugCategory:           return getPlugCategory();
-        case effGetCurrentPosition:        return reportCurrentPosition();
-        case effGetDestinationBuffer:      return reinterpret_cast<VstIntPtr>(reportDestinationBuffer());
-        case effOfflineNotify:             return asAnswer(offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<VstInt32>(value), index != 0));
-        case effOfflinePrepare:            return asAnswer(offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)));
-        case effOfflineRun:                return asAnswer(offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)));
-        case effProcessVarIo:              return asAnswer(processVariableIo(static_cast<VstVariableIo*>(ptr)));
-        case effSetSpeakerArrangement:     return asAnswer(setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value), static_cast<VstSpeakerArrangement*>(ptr)));
-        case effSetBlockSizeAndSampleRate: setBlockSizeAndSampleRate(static_cast<VstInt32>(value), opt); return 1;
-        case effSetBypass:                 return asAnswer(setBypass(value != 0));
-        case effGetEffectName:             return asAnswer(getEffectName(text));
-        case effGetErrorText:              return asAnswer(getErrorText(text));
-        case effGetVendorString:           return asAnswer(getVendorString(text));
-        case effGetProductString:          return asAnswer(getProductString(text));
-        case effGetVendorVersion:          return getVendorVersion();
-        case effVendorSpecific:            return vendorSpecific(index, value, ptr, opt);
-        case effCanDo:                     return canDo(text);
-        case effGetTailSize:               return getGetTailSize();
-        case effIdle:                      return fxIdle();
-        case effGetIcon:                   return reinterpret_cast<VstIntPtr>(getIcon());
-        case effSetViewPosition:           return asAnswer(setViewPosition(index, static_cast<VstInt32>(value)));
-        case effGetParameterProperties:    return asAnswer(getParameterProperties(index, static_cast<VstParameterProperties*>(ptr)));
-        case effKeysRequired:              return asAnswer(!keysRequired());
-        case effGetVstVersion:             return getVstVersion();
-        case effEditKeyDown:               { VstKeyCode key = keyCodeOf(index, value, opt); return editor ? asAnswer(editor->onKeyDown(key)) : 0; }
-        case effEditKeyUp:                 { VstKeyCode key = keyCodeOf(index, value, opt); return editor ? asAnswer(editor->onKeyUp(key)) : 0; }
-        case effSetEditKnobMode:           return editor ? asAnswer(editor->setKnobMode(static_cast<VstInt32>(value))) : 0;
-        case effGetMidiProgramName:        return getMidiProgramName(index, static_cast<MidiProgramName*>(ptr));
-        case effGetCurrentMidiProgram:     return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
-        case effGetMidiProgramCategory:    return getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr));
-        case effHasMidiProgramsChanged:    return asAnswer(hasMidiProgramsChanged(index));
-        case effGetMidiKeyName:            return asAnswer(getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)));
-        case effBeginSetProgram:           return asAnswer(beginSetProgram());
-        case effEndSetProgram:             return asAnswer(endSetProgram());
-        case effGetSpeakerArrangement:     return asAnswer(getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value), static_cast<VstSpeakerArrangement**>(ptr)));
-        case effShellGetNextPlugin:        return getNextShellPlugin(text);
-        case effStartProcess:              return startProcess();
-        case effStopProcess:               return stopProcess();
-        case effSetTotalSampleToProcess:   return setTotalSampleToProcess(static_cast<VstInt32>(value));
-        case effSetPanLaw:                 return asAnswer(setPanLaw(static_cast<VstInt32>(value), opt));
-        case effBeginLoadBank:             return beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr));
-        case effBeginLoadProgram:          return beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr));
-        default:                           return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
+        case effProcessEvents:
+            return processEvents(static_cast<VstEvents*>(ptr));
+        case effCanBeAutomated:
+            return asAnswer(canParameterBeAutomated(index));
+        case effString2Parameter:
+            return asAnswer(string2parameter(index, text));
+        case effGetNumProgramCategories:
+            return getNumCategories();
+        case effGetProgramNameIndexed:
+            return asAnswer(getProgramNameIndexed(static_cast<VstInt32>(value), index, text));
+        case effCopyProgram:
+            return asAnswer(copyProgram(index));
+        case effConnectInput:
+            inputConnected(index, value != 0);
+            return 1;
+        case effConnectOutput:
+            outputConnected(index, value != 0);
+            return 1;
+        case effGetInputProperties:
+            return asAnswer(getInputProperties(index, static_cast<VstPinProperties*>(ptr)));
+        case effGetOutputProperties:
+            return asAnswer(getOutputProperties(index, static_cast<VstPinProperties*>(ptr)));
+        case effGetPlugCategory:
+            return getPlugCategory();
+        case effGetCurrentPosition:
+            return reportCurrentPosition();
+        case effGetDestinationBuffer:
+            return reinterpret_cast<VstIntPtr>(reportDestinationBuffer());
+        case effOfflineNotify:
+            return asAnswer(
+                offlineNotify(static_cast<VstAudioFile*>(ptr), static_cast<VstInt32>(value), index != 0));
+        case effOfflinePrepare:
+            return asAnswer(offlinePrepare(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)));
+        case effOfflineRun:
+            return asAnswer(offlineRun(static_cast<VstOfflineTask*>(ptr), static_cast<VstInt32>(value)));
+        case effProcessVarIo:
+            return asAnswer(processVariableIo(static_cast<VstVariableIo*>(ptr)));
+        case effSetSpeakerArrangement:
+            return asAnswer(setSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement*>(value),
+                                                  static_cast<VstSpeakerArrangement*>(ptr)));
+        case effSetBlockSizeAndSampleRate:
+            setBlockSizeAndSampleRate(static_cast<VstInt32>(value), opt);
+            return 1;
+        case effSetBypass:
+            return asAnswer(setBypass(value != 0));
+        case effGetEffectName:
+            return asAnswer(getEffectName(text));
+        case effGetErrorText:
+            return asAnswer(getErrorText(text));
+        case effGetVendorString:
+            return asAnswer(getVendorString(text));
+        case effGetProductString:
+            return asAnswer(getProductString(text));
+        case effGetVendorVersion:
+            return getVendorVersion();
+        case effVendorSpecific:
+            return vendorSpecific(index, value, ptr, opt);
+        case effCanDo:
+            return canDo(text);
+        case effGetTailSize:
+            return getGetTailSize();
+        case effIdle:
+            return fxIdle();
+        case effGetIcon:
+            return reinterpret_cast<VstIntPtr>(getIcon());
+        case effSetViewPosition:
+            return asAnswer(setViewPosition(index, static_cast<VstInt32>(value)));
+        case effGetParameterProperties:
+            return asAnswer(getParameterProperties(index, static_cast<VstParameterProperties*>(ptr)));
+        case effKeysRequired:
+            return asAnswer(!keysRequired());
+        case effGetVstVersion:
+            return getVstVersion();
+        case effEditKeyDown: {
+            VstKeyCode key = keyCodeOf(index, value, opt);
+            return editor ? asAnswer(editor->onKeyDown(key)) : 0;
+        }
+        case effEditKeyUp: {
+            VstKeyCode key = keyCodeOf(index, value, opt);
+            return editor ? asAnswer(editor->onKeyUp(key)) : 0;
+        }
+        case effSetEditKnobMode:
+            return editor ? asAnswer(editor->setKnobMode(static_cast<VstInt32>(value))) : 0;
+        case effGetMidiProgramName:
+            return getMidiProgramName(index, static_cast<MidiProgramName*>(ptr));
+        case effGetCurrentMidiProgram:
+            return getCurrentMidiProgram(index, static_cast<MidiProgramName*>(ptr));
+        case effGetMidiProgramCategory:
+            return getMidiProgramCategory(index, static_cast<MidiProgramCategory*>(ptr));
+        case effHasMidiProgramsChanged:
+            return asAnswer(hasMidiProgramsChanged(index));
+        case effGetMidiKeyName:
+            return asAnswer(getMidiKeyName(index, static_cast<MidiKeyName*>(ptr)));
+        case effBeginSetProgram:
+            return asAnswer(beginSetProgram());
+        case effEndSetProgram:
+            return asAnswer(endSetProgram());
+        case effGetSpeakerArrangement:
+            return asAnswer(getSpeakerArrangement(reinterpret_cast<VstSpeakerArrangement**>(value),
+                                                  static_cast<VstSpeakerArrangement**>(ptr)));
+        case effShellGetNextPlugin:
+            return getNextShellPlugin(text);
+        case effStartProcess:
+            return startProcess();
+        case effStopProcess:
+            return stopProcess();
+        case effSetTotalSampleToProcess:
+            return setTotalSampleToProcess(static_cast<VstInt32>(value));
+        case effSetPanLaw:
+            return asAnswer(setPanLaw(static_cast<VstInt32>(value), opt));
+        case effBeginLoadBank:
+            return beginLoadBank(static_cast<VstPatchChunkInfo*>(ptr));
+        case effBeginLoadProgram:
+            return beginLoadProgram(static_cast<VstPatchChunkInfo*>(ptr));
+        default:
+            return AudioEffect::dispatcher(opcode, index, value, ptr, opt);
     }
 }
 
@@ -95,7 +158,9 @@ void AudioEffectX::inputConnected(VstInt32, bool) {}
 void AudioEffectX::outputConnected(VstInt32, bool) {}
 bool AudioEffectX::getInputProperties(VstInt32, VstPinProperties*) { return false; }
 bool AudioEffectX::getOutputProperties(VstInt32, VstPinProperties*) { return false; }
-VstInt32 AudioEffectX::getPlugCategory() { return (cEffect.flags & effFlagsIsSynth) ? kPlugCategSynth : kPlugCategUnknown; }
+VstInt32 AudioEffectX::getPlugCategory() {
+    return (cEffect.flags & effFlagsIsSynth) ? kPlugCategSynth : kPlugCategUnknown;
+}
 VstInt32 AudioEffectX::reportCurrentPosition() { return 0; }
 float* AudioEffectX::reportDestinationBuffer() { return nullptr; }
 bool AudioEffectX::offlineNotify(VstAudioFile*, VstInt32, bool) { return false; }

@@ -175,13 +175,17 @@ void* AudioEffectX::getDirectory() {
     return reinterpret_cast<void*>(askHost(audioMasterGetDirectory, 0, 0, nullptr, 0.0f, 0));
 }
 
-bool AudioEffectX::updateDisplay() { return nonZero(askHost(audioMasterUpdateDisplay, 0, 0, nullptr, 0.0f, 0)); }
+bool AudioEffectX::updateDisplay() {
+    return nonZero(askHost(audioMasterUpdateDisplay, 0, 0, nullptr, 0.0f, 0));
+}
 
 bool AudioEffectX::beginEdit(VstInt32 index) {
     return nonZero(askHost(audioMasterBeginEdit, index, 0, nullptr, 0.0f, 0));
 }
 
-bool AudioEffectX::endEdit(VstInt32 index) { return nonZero(askHost(audioMasterEndEdit, index, 0, nullptr, 0.0f, 0)); }
+bool AudioEffectX::endEdit(VstInt32 index) {
+    return nonZero(askHost(audioMasterEndEdit, index, 0, nullptr, 0.0f, 0));
+}
 
 bool AudioEffectX::openFileSelector(VstFileSelect* select) {
     return select && nonZero(askHost(audioMasterOpenFileSelector, 0, 0, select, 0.0f, 0));

@@ -8,8 +8,8 @@ AudioEffect* effectOf(AEffect* record) { return static_cast<AudioEffect*>(record
 
 }  // namespace
 
-VstIntPtr VSTCALLBACK dispatchEffect(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                     float opt) {
+VstIntPtr VSTCALLBACK dispatchEffect(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                     void* ptr, float opt) {
     AudioEffect* object = effectOf(effect);
     const VstIntPtr answer = object->dispatcher(opcode, index, value, ptr, opt);
     if (opcode != effClose) return answer;
@@ -17,11 +17,13 @@ VstIntPtr VSTCALLBACK dispatchEffect(AEffect* effect, VstInt32 opcode, VstInt32 
     return 1;
 }
 
-void VSTCALLBACK processAccumulatingEntry(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames) {
+void VSTCALLBACK processAccumulatingEntry(AEffect* effect, float** inputs, float** outputs,
+                                          VstInt32 sampleFrames) {
     effectOf(effect)->process(inputs, outputs, sampleFrames);
 }
 
-void VSTCALLBACK processReplacingEntry(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames) {
+void VSTCALLBACK processReplacingEntry(AEffect* effect, float** inputs, float** outputs,
+                                       VstInt32 sampleFrames) {
     effectOf(effect)->processReplacing(inputs, outputs, sampleFrames);
 }
 
@@ -29,4 +31,6 @@ void VSTCALLBACK setParameterEntry(AEffect* effect, VstInt32 index, float value)
     effectOf(effect)->setParameter(index, value);
 }
 
-float VSTCALLBACK getParameterEntry(AEffect* effect, VstInt32 index) { return effectOf(effect)->getParameter(index); }
+float VSTCALLBACK getParameterEntry(AEffect* effect, VstInt32 index) {
+    return effectOf(effect)->getParameter(index);
+}

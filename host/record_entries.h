@@ -8,9 +8,11 @@
 
 #include "host/aeffect.h"
 
-VstIntPtr VSTCALLBACK dispatchEffect(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value, void* ptr,
-                                     float opt);
-void VSTCALLBACK processAccumulatingEntry(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
-void VSTCALLBACK processReplacingEntry(AEffect* effect, float** inputs, float** outputs, VstInt32 sampleFrames);
+VstIntPtr VSTCALLBACK dispatchEffect(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
+                                     void* ptr, float opt);
+void VSTCALLBACK processAccumulatingEntry(AEffect* effect, float** inputs, float** outputs,
+                                          VstInt32 sampleFrames);
+void VSTCALLBACK processReplacingEntry(AEffect* effect, float** inputs, float** outputs,
+                                       VstInt32 sampleFrames);
 void VSTCALLBACK setParameterEntry(AEffect* effect, VstInt32 index, float value);
 float VSTCALLBACK getParameterEntry(AEffect* effect, VstInt32 index);

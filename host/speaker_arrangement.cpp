@@ -41,8 +41,9 @@ bool AudioEffectX::copySpeaker(VstSpeakerProperties* to, VstSpeakerProperties* f
     if (!to || !from) return false;
     // A name without a terminator in its 64 bytes is cut, not read past.
     const void* terminator = std::memchr(from->name, '\0', sizeof(from->name) - 1);
-    const std::size_t nameLength = terminator ? static_cast<std::size_t>(static_cast<const char*>(terminator) - from->name)
-                                              : sizeof(from->name) - 1;
+    const std::size_t nameLength =
+        terminator ? static_cast<std::size_t>(static_cast<const char*>(terminator) - from->name)
+                   : sizeof(from->name) - 1;
     std::memcpy(to->name, from->name, nameLength);
     to->name[nameLength] = '\0';
     to->type = from->type;

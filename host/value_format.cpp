@@ -11,9 +11,7 @@ constexpr int kTextWidth = 8;
 // The digit of the units place of a non-negative double, from its fractional
 // representation: callers pass values already scaled by powers of 0.1 and rely
 // on the fraction carrying the lower digits.
-char unitsDigit(double scaled) {
-    return static_cast<char>('0' + static_cast<int>(std::fmod(scaled, 10.0)));
-}
+char unitsDigit(double scaled) { return static_cast<char>('0' + static_cast<int>(std::fmod(scaled, 10.0))); }
 
 }  // namespace
 

@@ -4,8 +4,7 @@
 #include <cpuid.h>
 #endif
 
-bool CpuidInstructionAvailable()
-{
+bool CpuidInstructionAvailable() {
 #if defined(__x86_64__)
     return true;
 #elif defined(__i386__)
@@ -31,8 +30,7 @@ bool CpuidInstructionAvailable()
 #endif
 }
 
-CpuidRegisters ExecuteCpuid(std::uint32_t leaf)
-{
+CpuidRegisters ExecuteCpuid(std::uint32_t leaf) {
     CpuidRegisters r;
 #if defined(__i386__) || defined(__x86_64__)
     __cpuid_count(leaf, 0, r.eax, r.ebx, r.ecx, r.edx);

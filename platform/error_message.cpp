@@ -6,8 +6,7 @@
 #include <cstdio>
 #endif
 
-void ShowErrorMessage(const char* caption, const char* text)
-{
+void ShowErrorMessage(const char* caption, const char* text) {
 #if defined(_WIN32)
     constexpr unsigned kErrorHand = 0x10;  // MB_ICONHAND, also the beep kind
     MessageBeep(kErrorHand);

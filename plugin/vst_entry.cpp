@@ -7,11 +7,14 @@
 
 #define SARNOVELLITE_EXPORT __attribute__((visibility("default")))
 
-extern "C" SARNOVELLITE_EXPORT AEffect* sarnovelliteEntryAsMain(audioMasterCallback audioMaster) __asm__("main");
+extern "C" SARNOVELLITE_EXPORT AEffect* sarnovelliteEntryAsMain(audioMasterCallback audioMaster) __asm__(
+    "main");
 extern "C" SARNOVELLITE_EXPORT AEffect* VSTPluginMain(audioMasterCallback audioMaster);
 
 extern "C" AEffect* sarnovelliteEntryAsMain(audioMasterCallback audioMaster) {
     return createPluginInstance(audioMaster);
 }
 
-extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster) { return createPluginInstance(audioMaster); }
+extern "C" AEffect* VSTPluginMain(audioMasterCallback audioMaster) {
+    return createPluginInstance(audioMaster);
+}

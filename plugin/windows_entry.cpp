@@ -5,7 +5,6 @@
 // calling convention, as 32-bit hosts call it; 64-bit Windows has only one.
 #include "plugin/plugin_main.h"
 
-extern "C" AEffect* VSTCALLBACK sarnovellite_windows_main(audioMasterCallback audioMaster)
-{
+extern "C" AEffect* VSTCALLBACK sarnovellite_windows_main(audioMasterCallback audioMaster) {
     return createPluginInstance(audioMaster);
 }

@@ -27,9 +27,9 @@
 #include "tools/repair_pictures.h"
 
 struct OutputTarget {
-    SNDFILE* file;       // open for writing, sample conversion configured
-    int format;          // its SF_FORMAT_*
-    std::string path;    // the final name, for messages
+    SNDFILE* file;     // open for writing, sample conversion configured
+    int format;        // its SF_FORMAT_*
+    std::string path;  // the final name, for messages
 };
 
 struct AlignedObservers {
@@ -39,8 +39,8 @@ struct AlignedObservers {
 
 class AlignedWriter {
 public:
-    AlignedWriter(const OutputTarget& target, int channels, int latency, std::int64_t chunkFrames, bool keepLatency,
-                  bool keepRegions, AlignedObservers observers = {});
+    AlignedWriter(const OutputTarget& target, int channels, int latency, std::int64_t chunkFrames,
+                  bool keepLatency, bool keepRegions, AlignedObservers observers = {});
 
     // Input frames at unit scale, in file order, before the effect gets them.
     void pushInput(const double* frames, std::int64_t count);

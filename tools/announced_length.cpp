@@ -27,7 +27,8 @@ std::int64_t riffFrames(std::ifstream& file, bool rf64) {
     file.seekg(12);
     while (file.read(reinterpret_cast<char*>(head), 8)) {
         const std::uint64_t size = littleEndian(head + 4, 4);
-        const std::streamoff next = static_cast<std::streamoff>(file.tellg()) + static_cast<std::streamoff>(size + (size & 1));
+        const std::streamoff next =
+            static_cast<std::streamoff>(file.tellg()) + static_cast<std::streamoff>(size + (size & 1));
         unsigned char body[28] = {};
         if (std::memcmp(head, "fmt ", 4) == 0 && file.read(reinterpret_cast<char*>(body), 16)) {
             blockAlign = littleEndian(body + 12, 2);
@@ -49,7 +50,8 @@ std::int64_t aiffFrames(std::ifstream& file) {
     file.seekg(12);
     while (file.read(reinterpret_cast<char*>(head), 8)) {
         const std::uint64_t size = bigEndian(head + 4, 4);
-        const std::streamoff next = static_cast<std::streamoff>(file.tellg()) + static_cast<std::streamoff>(size + (size & 1));
+        const std::streamoff next =
+            static_cast<std::streamoff>(file.tellg()) + static_cast<std::streamoff>(size + (size & 1));
         unsigned char body[6];
         if (std::memcmp(head, "COMM", 4) == 0 && file.read(reinterpret_cast<char*>(body), 6)) {
             return static_cast<std::int64_t>(bigEndian(body + 2, 4));

@@ -33,8 +33,9 @@ ChannelPairs::ChannelPairs(const EffectSettings& settings, int sampleRate, int c
     latency_ = pairs_.front().effect->latencyFrames();
     for (const Pair& pair : pairs_) {
         if (latency_ < 0 || latency_ > kMaxLatencyFrames || pair.effect->latencyFrames() != latency_) {
-            throw ToolError(ExitStatus::badPlugin, "plug-in " + settings.plugin->path() + ": reports an unusable latency of " +
-                                                       std::to_string(pair.effect->latencyFrames()) + " frames");
+            throw ToolError(ExitStatus::badPlugin,
+                            "plug-in " + settings.plugin->path() + ": reports an unusable latency of " +
+                                std::to_string(pair.effect->latencyFrames()) + " frames");
         }
     }
 }

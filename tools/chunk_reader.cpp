@@ -5,8 +5,8 @@
 #include "tools/sound_file.h"
 #include "tools/tool_error.h"
 
-ChunkReader::ChunkReader(SNDFILE* file, int format, int channels, std::int64_t chunkFrames, const std::string& path,
-                         std::int64_t announcedFrames, bool acceptDamage)
+ChunkReader::ChunkReader(SNDFILE* file, int format, int channels, std::int64_t chunkFrames,
+                         const std::string& path, std::int64_t announcedFrames, bool acceptDamage)
     : file_(file),
       path_(path),
       channels_(channels),
@@ -34,7 +34,8 @@ std::int64_t ChunkReader::readChunk() {
         effectInput_[at] = static_cast<float>(samples_[at]);
     }
     if (got > 0) std::copy_n(effectInput_.begin() + (got - 1) * channels_, channels_, lastFrame_.begin());
-    for (std::int64_t f = got; f < chunk_; ++f) std::copy_n(lastFrame_.begin(), channels_, effectInput_.begin() + f * channels_);
+    for (std::int64_t f = got; f < chunk_; ++f)
+        std::copy_n(lastFrame_.begin(), channels_, effectInput_.begin() + f * channels_);
     framesRead_ += got;
     return got;
 }
@@ -47,7 +48,7 @@ void ChunkReader::endOfInput(std::int64_t framesRead, const std::string& decoder
     damage_ += " frames";
     if (!decoderError.empty()) damage_ += " (" + decoderError + ")";
     if (!acceptDamage_) {
-        throw ToolError(ExitStatus::processingFailed,
-                        "input " + path_ + ": damaged: " + damage_ + "; --accept-damaged processes what can be read");
+        throw ToolError(ExitStatus::processingFailed, "input " + path_ + ": damaged: " + damage_ +
+                                                          "; --accept-damaged processes what can be read");
     }
 }

@@ -29,8 +29,8 @@ int parseBoundedInt(std::string_view option, const std::string& text, long low, 
         usageError("option " + std::string(option) + ": '" + text + "' is not a whole number");
     }
     if (value < low || value > high) {
-        usageError("option " + std::string(option) + ": " + text + " is outside " + std::to_string(low) + ".." +
-                   std::to_string(high));
+        usageError("option " + std::string(option) + ": " + text + " is outside " + std::to_string(low) +
+                   ".." + std::to_string(high));
     }
     return static_cast<int>(value);
 }
@@ -55,20 +55,23 @@ struct OptionSpec {
 
 // "44100:2:s16": rate, channels and one of s8 u8 s16 s24 s32 f32 f64.
 RawInputFormat parseRawFormat(const std::string& name, const std::string& value) {
-    const auto first = value.find(':'), second = value.find(':', first == std::string::npos ? first : first + 1);
+    const auto first = value.find(':'),
+               second = value.find(':', first == std::string::npos ? first : first + 1);
     if (first == std::string::npos || second == std::string::npos) {
         usageError("option " + name + ": '" + value + "' is not RATE:CHANNELS:ENCODING");
     }
     static const std::pair<const char*, int> encodings[] = {
-        {"s8", SF_FORMAT_PCM_S8},  {"u8", SF_FORMAT_PCM_U8},   {"s16", SF_FORMAT_PCM_16}, {"s24", SF_FORMAT_PCM_24},
-        {"s32", SF_FORMAT_PCM_32}, {"f32", SF_FORMAT_FLOAT},   {"f64", SF_FORMAT_DOUBLE}};
+        {"s8", SF_FORMAT_PCM_S8},  {"u8", SF_FORMAT_PCM_U8},  {"s16", SF_FORMAT_PCM_16},
+        {"s24", SF_FORMAT_PCM_24}, {"s32", SF_FORMAT_PCM_32}, {"f32", SF_FORMAT_FLOAT},
+        {"f64", SF_FORMAT_DOUBLE}};
     RawInputFormat raw;
     raw.sampleRate = parseBoundedInt(name, value.substr(0, first), 1, 1 << 22);
     raw.channels = parseBoundedInt(name, value.substr(first + 1, second - first - 1), 1, 256);
     for (const auto& [text, subtype] : encodings) {
         if (value.substr(second + 1) == text) raw.subtype = subtype;
     }
-    if (raw.subtype == 0) usageError("option " + name + ": encoding must be one of s8 u8 s16 s24 s32 f32 f64");
+    if (raw.subtype == 0)
+        usageError("option " + name + ": encoding must be one of s8 u8 s16 s24 s32 f32 f64");
     return raw;
 }
 
@@ -117,7 +120,8 @@ constexpr OptionSpec kOptions[] = {
      [](ParseState& s, const std::string& name, const std::string& value) {
          s.options.removedPath = nonEmpty(name, value, "a file name");
      }},
-    {"-q", "--quiet", false, [](ParseState& s, const std::string&, const std::string&) { s.options.quiet = true; }},
+    {"-q", "--quiet", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.quiet = true; }},
     {"", "--keep-latency", false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.keepLatency = true; }},
     {"", "--quality", true,
@@ -131,7 +135,8 @@ constexpr OptionSpec kOptions[] = {
     {"", "--accept-damaged", false,
      [](ParseState& s, const std::string&, const std::string&) { s.options.acceptDamaged = true; }},
     {"-h", "--help", false, [](ParseState& s, const std::string&, const std::string&) { s.wantHelp = true; }},
-    {"", "--version", false, [](ParseState& s, const std::string&, const std::string&) { s.wantVersion = true; }},
+    {"", "--version", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.wantVersion = true; }},
 };
 
 const OptionSpec* findOption(std::string_view name) {
@@ -181,7 +186,8 @@ ParseState parseArguments(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (optionsEnded || arg.size() < 2 || arg[0] != '-') {
-            if (!optionsEnded && state.positional.empty() && state.options.mode != CliMode::demo && arg == "demo") {
+            if (!optionsEnded && state.positional.empty() && state.options.mode != CliMode::demo &&
+                arg == "demo") {
                 state.options.mode = CliMode::demo;
             } else {
                 state.positional.push_back(arg);
@@ -218,7 +224,8 @@ CliOptions fileOptions(const ParseState& state) {
     if (!options.outputDir.empty()) {
         if (positional.empty()) usageError("no input files given");
         if (!options.labelsPath.empty() || !options.removedPath.empty()) {
-            usageError("--labels and --removed name one file; they work on one INPUT OUTPUT pair, not with -o");
+            usageError(
+                "--labels and --removed name one file; they work on one INPUT OUTPUT pair, not with -o");
         }
         for (const std::string& name : positional) {
             if (name == "-") usageError("standard input ('-') takes INPUT OUTPUT, not -o");
@@ -228,7 +235,8 @@ CliOptions fileOptions(const ParseState& state) {
         return options;
     }
     if (positional.empty()) usageError("no input and output given");
-    if (positional.size() == 1) usageError("no output given (use INPUT OUTPUT, or -o FOLDER for many inputs)");
+    if (positional.size() == 1)
+        usageError("no output given (use INPUT OUTPUT, or -o FOLDER for many inputs)");
     if (positional.size() > 2) usageError("too many files; use -o FOLDER to process several inputs");
     options.mode = CliMode::process;
     options.inputs = {positional[0]};
@@ -254,8 +262,9 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     }
     const std::string& removedPath = state.options.removedPath;
     if (!removedPath.empty() && removedSignalFormat(removedPath) == 0) {
-        usageError("--removed: the file name must end in .wav, .w64, .rf64, .aif, .aiff, .caf or .au (a container "
-                   "for 64-bit float)");
+        usageError(
+            "--removed: the file name must end in .wav, .w64, .rf64, .aif, .aiff, .caf or .au (a container "
+            "for 64-bit float)");
     }
     return state.options.mode == CliMode::demo ? demoOptions(state) : fileOptions(state);
 }

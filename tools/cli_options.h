@@ -13,7 +13,7 @@ enum class CliMode { process, batch, demo, help, version };
 struct RawInputFormat {
     int sampleRate = 0;  // 0: inputs have headers
     int channels = 0;
-    int subtype = 0;     // SF_FORMAT_PCM_16, SF_FORMAT_FLOAT, ...
+    int subtype = 0;  // SF_FORMAT_PCM_16, SF_FORMAT_FLOAT, ...
 };
 
 struct CliOptions {
@@ -30,13 +30,13 @@ struct CliOptions {
     int clickGap = 32;                // 8..64 samples
     bool sensitivityGiven = false;
     bool clickGapGiven = false;
-    int blockSize = 512;              // host block, 1..kMaxBlockSize frames
-    int jobs = 1;                     // files processed in parallel, 1..kMaxJobs
+    int blockSize = 512;  // host block, 1..kMaxBlockSize frames
+    int jobs = 1;         // files processed in parallel, 1..kMaxJobs
     bool quiet = false;
     bool keepLatency = false;
-    bool acceptDamaged = false;       // process what can be read of damaged inputs
-    int quality = -1;                 // lossy outputs 0..10; -1: follow the input
-    RawInputFormat rawInput;          // header-less inputs
+    bool acceptDamaged = false;  // process what can be read of damaged inputs
+    int quality = -1;            // lossy outputs 0..10; -1: follow the input
+    RawInputFormat rawInput;     // header-less inputs
 };
 
 inline constexpr int kMaxBlockSize = 1 << 20;

@@ -31,11 +31,13 @@ void writeFloatWav(const std::string& path, const std::vector<float>& samples) {
     info.samplerate = DemoMaterial::kSampleRate;
     info.channels = DemoMaterial::kChannels;
     info.format = SF_FORMAT_WAV | SF_FORMAT_FLOAT;
-    std::unique_ptr<SNDFILE, SoundFileCloser> file(sf_open(pending.temporaryPath().c_str(), SFM_WRITE, &info));
+    std::unique_ptr<SNDFILE, SoundFileCloser> file(
+        sf_open(pending.temporaryPath().c_str(), SFM_WRITE, &info));
     if (!file) throw ToolError(ExitStatus::badOutput, "cannot create " + path + ": " + sf_strerror(nullptr));
     const sf_count_t frames = static_cast<sf_count_t>(samples.size() / DemoMaterial::kChannels);
     if (sf_writef_float(file.get(), samples.data(), frames) != frames) {
-        throw ToolError(ExitStatus::processingFailed, "cannot write " + path + ": " + sf_strerror(file.get()));
+        throw ToolError(ExitStatus::processingFailed,
+                        "cannot write " + path + ": " + sf_strerror(file.get()));
     }
     file.reset();
     pending.commit();
@@ -44,7 +46,9 @@ void writeFloatWav(const std::string& path, const std::vector<float>& samples) {
 std::vector<float> readFloatWav(const std::string& path) {
     SF_INFO info{};
     std::unique_ptr<SNDFILE, SoundFileCloser> file(sf_open(path.c_str(), SFM_READ, &info));
-    if (!file) throw ToolError(ExitStatus::processingFailed, "cannot read back " + path + ": " + sf_strerror(nullptr));
+    if (!file)
+        throw ToolError(ExitStatus::processingFailed,
+                        "cannot read back " + path + ": " + sf_strerror(nullptr));
     std::vector<float> samples(static_cast<std::size_t>(info.frames * info.channels));
     sf_readf_float(file.get(), samples.data(), info.frames);
     return samples;
@@ -52,7 +56,8 @@ std::vector<float> readFloatWav(const std::string& path) {
 
 // 10 log10(signal energy / error energy) over the samples selected by `mask`
 // (all samples when mask is empty).
-double snrDecibels(const std::vector<float>& clean, const std::vector<float>& test, const std::vector<char>& mask) {
+double snrDecibels(const std::vector<float>& clean, const std::vector<float>& test,
+                   const std::vector<char>& mask) {
     double signal = 0.0, error = 0.0;
     for (std::size_t i = 0; i < clean.size() && i < test.size(); ++i) {
         if (!mask.empty() && !mask[i]) continue;
@@ -73,7 +78,8 @@ std::string decibels(double value) {
 
 // The table: every figure is the clean original's energy over the energy of
 // the difference from it, so a repair that helps raises the number.
-void printTable(const DemoMaterial& material, const std::vector<float>& repaired, const FileOutcome& outcome) {
+void printTable(const DemoMaterial& material, const std::vector<float>& repaired,
+                const FileOutcome& outcome) {
     std::vector<char> damagedMask(material.clean.size(), 0);
     std::vector<std::vector<char>> kindMasks(kDamageKinds, std::vector<char>(material.clean.size(), 0));
     for (const DamageSpan& span : material.spans) {
@@ -84,7 +90,8 @@ void printTable(const DemoMaterial& material, const std::vector<float>& repaired
         }
     }
     auto line = [&](const char* label, const std::vector<char>& mask) {
-        std::printf("  %-36s %10s %10s\n", label, decibels(snrDecibels(material.clean, material.damaged, mask)).c_str(),
+        std::printf("  %-36s %10s %10s\n", label,
+                    decibels(snrDecibels(material.clean, material.damaged, mask)).c_str(),
                     decibels(snrDecibels(material.clean, repaired, mask)).c_str());
     };
     std::printf("\nError against the clean original (clean signal over error, in dB; higher is better):\n");
@@ -92,7 +99,8 @@ void printTable(const DemoMaterial& material, const std::vector<float>& repaired
     line("inside the damaged spans, all kinds", damagedMask);
     for (int k = 0; k < kDamageKinds; ++k) {
         char label[64];
-        std::snprintf(label, sizeof label, "  %s (%d)", damageKindName(static_cast<DamageKind>(k)), material.eventsOfKind[k]);
+        std::snprintf(label, sizeof label, "  %s (%d)", damageKindName(static_cast<DamageKind>(k)),
+                      material.eventsOfKind[k]);
         line(label, kindMasks[static_cast<std::size_t>(k)]);
     }
     line("the whole file", {});
@@ -101,7 +109,8 @@ void printTable(const DemoMaterial& material, const std::vector<float>& repaired
 }
 
 void printLimits(int sensitivity) {
-    std::printf("\nWhat the detector leaves alone%s, and why:\n", sensitivity == 1 ? " at the default level" : "");
+    std::printf("\nWhat the detector leaves alone%s, and why:\n",
+                sensitivity == 1 ? " at the default level" : "");
     std::printf(
         "  - Quiet clicks. A click must stand (6 - level) times above the window's typical peak of the\n"
         "    sample-to-sample difference: 5 times at level 1 (the default, the safest for music), 1 time at\n"
@@ -154,20 +163,23 @@ int runDemo(const CliOptions& options) {
     const bool showBar = !options.quiet && isatty(STDERR_FILENO);
     FileOutcome outcome;
     {
-        ProgressDisplay progress(showBar, false, static_cast<double>(material.frames()) / DemoMaterial::kSampleRate);
+        ProgressDisplay progress(showBar, false,
+                                 static_cast<double>(material.frames()) / DemoMaterial::kSampleRate);
         outcome = processFile(damagedPath, repairedPath, settings, progress);
     }
     const ReportSettings reportSetup = reportSettingsFor(options, *settings.plugin);
     writeRegionReport((folder / "demo-regions.csv").string(), reportSetup, {outcome.regions});
     writeLabelTrack((folder / "demo-labels.txt").string(), outcome.regions);
-    writeHtmlReport((folder / "demo-report.html").string(),
-                    {{outcome.regions, std::move(outcome.pictures), outcome.changedSamples, outcome.latencyFrames}},
-                    reportSetup);
+    writeHtmlReport(
+        (folder / "demo-report.html").string(),
+        {{outcome.regions, std::move(outcome.pictures), outcome.changedSamples, outcome.latencyFrames}},
+        reportSetup);
     const std::vector<float> repaired = readFloatWav(repairedPath);
     const double audioSeconds = static_cast<double>(material.frames()) / DemoMaterial::kSampleRate;
 
-    std::printf("Sarnovellite demo: %s of synthesised stereo music, damaged like a worn record, then repaired\n",
-                formatDuration(audioSeconds).c_str());
+    std::printf(
+        "Sarnovellite demo: %s of synthesised stereo music, damaged like a worn record, then repaired\n",
+        formatDuration(audioSeconds).c_str());
     std::printf("  plug-in %s, sensitivity %d (1..5), click gap %d samples; %.2f s (%.0fx real time)\n",
                 settings.plugin->path().c_str(), settings.sensitivity, settings.clickGap, outcome.wallSeconds,
                 outcome.wallSeconds > 0 ? audioSeconds / outcome.wallSeconds : 0.0);

@@ -18,7 +18,9 @@ public:
         z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
         return z ^ (z >> 31);
     }
-    double uniform(double low, double high) { return low + (high - low) * (static_cast<double>(next() >> 11) * 0x1.0p-53); }
+    double uniform(double low, double high) {
+        return low + (high - low) * (static_cast<double>(next() >> 11) * 0x1.0p-53);
+    }
     std::int64_t integer(std::int64_t low, std::int64_t high) {  // inclusive
         return low + static_cast<std::int64_t>(next() % static_cast<std::uint64_t>(high - low + 1));
     }
@@ -47,7 +49,8 @@ void addChords(std::vector<float>& out, std::int64_t frames) {
     const int rate = DemoMaterial::kSampleRate;
     for (int c = 0; c < 4; ++c) {
         const std::int64_t begin = static_cast<std::int64_t>(c * chordLength * rate);
-        const std::int64_t end = std::min(frames, static_cast<std::int64_t>(((c + 1) * chordLength + 0.12) * rate));
+        const std::int64_t end =
+            std::min(frames, static_cast<std::int64_t>(((c + 1) * chordLength + 0.12) * rate));
         for (int n = 0; n < 4; ++n) {
             const double f0 = midiToHz(chords[c][n]);
             const double pan = 0.2 + 0.2 * n;  // spread the voices across the stereo field
@@ -82,12 +85,15 @@ void addPercussion(std::vector<float>& out, std::int64_t frames, DemoRandom& ran
             double left = 0.04 * noise * std::exp(-t / 0.02);  // hi-hat
             double right = left;
             if (kick) {
-                const double v = 0.3 * std::sin(kTwoPi * (50.0 * t + 40.0 * (1.0 - std::exp(-t / 0.03)) * 0.03)) * std::exp(-t / 0.08);
+                const double v = 0.3 *
+                                 std::sin(kTwoPi * (50.0 * t + 40.0 * (1.0 - std::exp(-t / 0.03)) * 0.03)) *
+                                 std::exp(-t / 0.08);
                 left += v;
                 right += v;
             }
             if (snare) {
-                const double v = 0.12 * noise * std::exp(-t / 0.05) + 0.08 * std::sin(kTwoPi * 190.0 * t) * std::exp(-t / 0.04);
+                const double v = 0.12 * noise * std::exp(-t / 0.05) +
+                                 0.08 * std::sin(kTwoPi * 190.0 * t) * std::exp(-t / 0.04);
                 left += 0.8 * v;
                 right += v;
             }
@@ -105,7 +111,8 @@ public:
     // (Callers draw their random numbers in separate statements: the order in
     // which function arguments are evaluated is unspecified.)
     template <typename Shape>
-    void add(DamageKind kind, std::int64_t at, std::int64_t length, bool bothChannels, int channel, Shape shape) {
+    void add(DamageKind kind, std::int64_t at, std::int64_t length, bool bothChannels, int channel,
+             Shape shape) {
         length = std::min(length, m_.frames() - at);
         if (length <= 0) return;
         for (int c = 0; c < DemoMaterial::kChannels; ++c) {
@@ -140,19 +147,20 @@ void addDamage(DemoMaterial& m, DemoRandom& random) {
         const std::int64_t at = damage.position(0.1, end);
         const bool both = (random.next() & 1) != 0;
         const int channel = static_cast<int>(random.next() & 1);
-        damage.add(DamageKind::impulse, at, 1, both, channel,
-                   [=](std::int64_t) { return amplitude; });
+        damage.add(DamageKind::impulse, at, 1, both, channel, [=](std::int64_t) { return amplitude; });
     }
     for (int i = 0; i < 30; ++i) {  // damped clicks, 0.1 to 2 ms
-        const std::int64_t length = random.integer(static_cast<std::int64_t>(0.0001 * rate), static_cast<std::int64_t>(0.002 * rate));
+        const std::int64_t length =
+            random.integer(static_cast<std::int64_t>(0.0001 * rate), static_cast<std::int64_t>(0.002 * rate));
         const double amplitude = random.sign() * random.uniform(0.2, 0.7);
         const double hz = random.uniform(2000.0, 8000.0);
         const double decay = length / 3.0;
         const std::int64_t at = damage.position(0.1, end);
         const bool both = (random.next() & 1) != 0;
         const int channel = static_cast<int>(random.next() & 1);
-        damage.add(DamageKind::dampedClick, at, length, both, channel,
-                   [=](std::int64_t k) { return amplitude * std::exp(-k / decay) * std::cos(kTwoPi * hz * k / rate); });
+        damage.add(DamageKind::dampedClick, at, length, both, channel, [=](std::int64_t k) {
+            return amplitude * std::exp(-k / decay) * std::cos(kTwoPi * hz * k / rate);
+        });
     }
     for (int i = 0; i < 150; ++i) {  // a burst of dense crackle between 2.6 s and 3.4 s
         const std::int64_t length = random.integer(1, 6);
@@ -164,7 +172,8 @@ void addDamage(DemoMaterial& m, DemoRandom& random) {
                    [=](std::int64_t k) { return amplitude * std::exp(-k / 1.5); });
     }
     for (int i = 0; i < 3; ++i) {  // scratches: a sharp edge, then a ringing low thump, 5 to 15 ms
-        const std::int64_t length = random.integer(static_cast<std::int64_t>(0.005 * rate), static_cast<std::int64_t>(0.015 * rate));
+        const std::int64_t length =
+            random.integer(static_cast<std::int64_t>(0.005 * rate), static_cast<std::int64_t>(0.015 * rate));
         const double amplitude = random.sign() * random.uniform(0.4, 0.8);
         const double hz = random.uniform(300.0, 900.0);
         const std::int64_t at = damage.position(0.5, end);
@@ -179,10 +188,14 @@ void addDamage(DemoMaterial& m, DemoRandom& random) {
 
 const char* damageKindName(DamageKind kind) {
     switch (kind) {
-        case DamageKind::impulse: return "single-sample impulses";
-        case DamageKind::dampedClick: return "damped clicks 0.1-2 ms";
-        case DamageKind::crackle: return "dense crackle";
-        case DamageKind::scratch: return "scratches 5-15 ms";
+        case DamageKind::impulse:
+            return "single-sample impulses";
+        case DamageKind::dampedClick:
+            return "damped clicks 0.1-2 ms";
+        case DamageKind::crackle:
+            return "dense crackle";
+        case DamageKind::scratch:
+            return "scratches 5-15 ms";
     }
     return "";
 }

@@ -45,8 +45,8 @@ void prepareOutputFolder(const std::string& folder) {
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (!fs::is_directory(folder, ec)) {
-        throw ToolError(ExitStatus::badOutput,
-                        "output folder " + folder + ": cannot be created" + (ec ? ": " + ec.message() : std::string()));
+        throw ToolError(ExitStatus::badOutput, "output folder " + folder + ": cannot be created" +
+                                                   (ec ? ": " + ec.message() : std::string()));
     }
 }
 
@@ -54,9 +54,10 @@ std::vector<FileJob> planJobs(const CliOptions& options) {
     std::vector<FileJob> jobs;
     if (options.mode == CliMode::process) {
         if (options.output != "-" && !outputExtensionIsWritable(options.output)) {
-            throw ToolError(ExitStatus::badOutput, "output " + options.output +
-                                                       ": cannot write that container; name the output with one of " +
-                                                       writableExtensions());
+            throw ToolError(ExitStatus::badOutput,
+                            "output " + options.output +
+                                ": cannot write that container; name the output with one of " +
+                                writableExtensions());
         }
         jobs.push_back(FileJob{options.inputs[0], options.output, false, {}, {}, {}});
         return jobs;
@@ -68,7 +69,8 @@ std::vector<FileJob> planJobs(const CliOptions& options) {
         const std::string output = (fs::path(options.outputDir) / name).string();
         const auto [it, fresh] = claimedBy.emplace(output, input);
         std::error_code ec;
-        const bool sameFile = !fresh && fs::weakly_canonical(it->second, ec) == fs::weakly_canonical(input, ec);
+        const bool sameFile =
+            !fresh && fs::weakly_canonical(it->second, ec) == fs::weakly_canonical(input, ec);
         if (!fresh && !sameFile) {
             throw ToolError(ExitStatus::badInput,
                             "inputs " + it->second + " and " + input + " would both be written to " + output);
@@ -86,14 +88,15 @@ void checkSideFilePath(const std::string& what, const std::string& path, const s
                        const std::vector<std::string>& otherSideFiles) {
     std::error_code ec;
     const fs::path file(path);
-    if (fs::is_directory(file, ec)) throw ToolError(ExitStatus::badOutput, what + " " + path + ": is a folder");
+    if (fs::is_directory(file, ec))
+        throw ToolError(ExitStatus::badOutput, what + " " + path + ": is a folder");
     const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
     if (!fs::is_directory(folder, ec)) {
         throw ToolError(ExitStatus::badOutput, what + " " + path + ": no such folder " + folder.string());
     }
     if (access(folder.c_str(), W_OK | X_OK) != 0) {
-        throw ToolError(ExitStatus::badOutput,
-                        what + " " + path + ": cannot write into folder " + folder.string() + ": " + std::strerror(errno));
+        throw ToolError(ExitStatus::badOutput, what + " " + path + ": cannot write into folder " +
+                                                   folder.string() + ": " + std::strerror(errno));
     }
     const fs::path canonical = fs::weakly_canonical(file, ec);
     auto sameFile = [&](const std::string& other) {
@@ -103,7 +106,8 @@ void checkSideFilePath(const std::string& what, const std::string& path, const s
     for (const FileJob& job : jobs) {
         for (const std::string& audio : {job.input, job.output}) {
             if (sameFile(audio)) {
-                throw ToolError(ExitStatus::badOutput, what + " " + path + ": would overwrite the audio file " + audio);
+                throw ToolError(ExitStatus::badOutput,
+                                what + " " + path + ": would overwrite the audio file " + audio);
             }
         }
     }
@@ -124,7 +128,8 @@ void checkSideFiles(const CliOptions& options, const std::vector<FileJob>& jobs)
 }
 
 bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 // A finished file's section of the HTML page; its pictures are let go.
@@ -157,16 +162,17 @@ double totalDuration(const std::vector<FileJob>& jobs) {
 
 std::string summaryLine(const FileJob& job) {
     const FileOutcome& o = *job.outcome;
-    const double audioSeconds = o.regions.sampleRate > 0 ? static_cast<double>(o.regions.frames) / o.regions.sampleRate : 0.0;
+    const double audioSeconds =
+        o.regions.sampleRate > 0 ? static_cast<double>(o.regions.frames) / o.regions.sampleRate : 0.0;
     char speed[64];
     if (o.wallSeconds > 0) {
         std::snprintf(speed, sizeof speed, "%.1fx real time", audioSeconds / o.wallSeconds);
     } else {
         std::snprintf(speed, sizeof speed, "instant");
     }
-    std::string line = job.input + " -> " + job.output + ": " + std::to_string(o.regionCount) + " regions repaired, " +
-                       std::to_string(o.changedSamples) + " samples changed, " + formatDuration(audioSeconds) +
-                       " of audio, " + speed;
+    std::string line = job.input + " -> " + job.output + ": " + std::to_string(o.regionCount) +
+                       " regions repaired, " + std::to_string(o.changedSamples) + " samples changed, " +
+                       formatDuration(audioSeconds) + " of audio, " + speed;
     if (o.clippedSamples > 0) line += "; " + std::to_string(o.clippedSamples) + " samples clipped";
     if (!o.damage.empty()) line += "; damaged input, " + o.damage;
     return line;
@@ -198,9 +204,10 @@ std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
     if (path.empty()) {
         path = findBundledPlugin();
         if (path.empty()) {
-            throw ToolError(ExitStatus::badPlugin,
-                            "Sarnovellite.so not found next to the executable, in its build tree or in ../lib/vst; "
-                            "use --plugin PATH");
+            throw ToolError(
+                ExitStatus::badPlugin,
+                "Sarnovellite.so not found next to the executable, in its build tree or in ../lib/vst; "
+                "use --plugin PATH");
         }
     }
     return PluginLibrary::open(path);
@@ -210,29 +217,33 @@ namespace {
 
 void printWarnings(const FileJob& job, ProgressDisplay& progress) {
     if (job.skipped) {
-        progress.printError("sarnovellite: note: input " + job.input + " is named more than once; processed once");
+        progress.printError("sarnovellite: note: input " + job.input +
+                            " is named more than once; processed once");
         return;
     }
     if (!job.outcome->damage.empty()) {
-        progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " + job.outcome->damage +
-                            "; the output holds what could be read");
+        progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " +
+                            job.outcome->damage + "; the output holds what could be read");
     }
     if (!job.outcome->metadataNotCarried.empty()) {
         std::string items;
-        for (const std::string& item : job.outcome->metadataNotCarried) items += (items.empty() ? "" : ", ") + item;
-        progress.printError("sarnovellite: warning: output " + job.output + ": cannot carry over from " + job.input + ": " +
-                            items);
+        for (const std::string& item : job.outcome->metadataNotCarried)
+            items += (items.empty() ? "" : ", ") + item;
+        progress.printError("sarnovellite: warning: output " + job.output + ": cannot carry over from " +
+                            job.input + ": " + items);
     }
     if (job.outcome->clippedSamples > 0) {
         progress.printError("sarnovellite: warning: output " + job.output + ": " +
-                            std::to_string(job.outcome->clippedSamples) + " samples beyond full scale were clipped");
+                            std::to_string(job.outcome->clippedSamples) +
+                            " samples beyond full scale were clipped");
     }
 }
 
 // Called with each file that was processed, on the thread that processed it.
 using FileDone = std::function<void(FileJob&)>;
 
-void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& progress, const FileDone& done) {
+void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& progress,
+                const FileDone& done) {
     if (job.skipped) return printWarnings(job, progress);
     try {
         job.outcome = processFile(job.input, job.output, settings, progress);
@@ -250,11 +261,12 @@ void processJob(FileJob& job, const ProcessSettings& settings, ProgressDisplay& 
     }
 }
 
-void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, int threadLimit, ProgressDisplay& progress,
-                const FileDone& done) {
+void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, int threadLimit,
+                ProgressDisplay& progress, const FileDone& done) {
     std::atomic<std::size_t> next{0};
     auto worker = [&] {
-        for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1)) processJob(jobs[i], settings, progress, done);
+        for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1))
+            processJob(jobs[i], settings, progress, done);
     };
     const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(threadLimit), jobs.size());
     std::vector<std::thread> threads;
@@ -276,8 +288,9 @@ std::string batchSummary(const std::vector<FileJob>& jobs) {
         clipped += job.outcome->clippedSamples;
         damaged += !job.outcome->damage.empty();
     }
-    std::string line = std::to_string(jobs.size()) + (jobs.size() == 1 ? " file: " : " files: ") + std::to_string(done) + " done, " + std::to_string(failed) +
-                       " failed, " + std::to_string(skipped) + " skipped; " + std::to_string(regions) +
+    std::string line = std::to_string(jobs.size()) + (jobs.size() == 1 ? " file: " : " files: ") +
+                       std::to_string(done) + " done, " + std::to_string(failed) + " failed, " +
+                       std::to_string(skipped) + " skipped; " + std::to_string(regions) +
                        " regions repaired, " + std::to_string(changed) + " samples changed";
     if (clipped > 0) line += "; " + std::to_string(clipped) + " samples clipped";
     if (damaged > 0) line += "; " + std::to_string(damaged) + " damaged inputs processed in part";
@@ -335,7 +348,6 @@ int writeSideFiles(const CliOptions& options, const ReportSettings& settings, Ht
     return status;
 }
 
-
 // Outputs a killed run left unfinished in the folders this run writes to: one
 // line per folder, so they are not left unseen.
 void warnAboutAbandonedOutputs(const std::vector<FileJob>& jobs) {
@@ -348,8 +360,10 @@ void warnAboutAbandonedOutputs(const std::vector<FileJob>& jobs) {
         if (names.empty()) continue;
         std::string list;
         for (const std::string& name : names) list += (list.empty() ? "" : ", ") + name;
-        std::fprintf(stderr, "sarnovellite: warning: %s holds %zu unfinished output%s of a killed run, safe to delete: %s\n",
-                     folder.empty() ? "." : folder.c_str(), names.size(), names.size() == 1 ? "" : "s", list.c_str());
+        std::fprintf(
+            stderr,
+            "sarnovellite: warning: %s holds %zu unfinished output%s of a killed run, safe to delete: %s\n",
+            folder.empty() ? "." : folder.c_str(), names.size(), names.size() == 1 ? "" : "s", list.c_str());
     }
 }
 
@@ -377,7 +391,8 @@ ProcessSettings settingsFor(const CliOptions& options) {
     // One trial instance: a plug-in that does not fit fails once, before any file.
     HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
     if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
-        std::fprintf(stderr, "sarnovellite: warning: -s and -g are not sent to %s, which is not Sarnovellite\n",
+        std::fprintf(stderr,
+                     "sarnovellite: warning: -s and -g are not sent to %s, which is not Sarnovellite\n",
                      settings.plugin->path().c_str());
     }
     return settings;
@@ -401,11 +416,16 @@ int runFileJobs(const CliOptions& options) {
     processAll(jobs, settings, options.jobs, progress, [&page](FileJob& job) {
         if (page) addToPage(*page, job);
     });
-    if (!options.quiet && std::any_of(jobs.begin(), jobs.end(), [](const FileJob& job) { return job.outcome && job.outcome->reencoded; })) {
-        progress.printError("sarnovellite: note: lossy outputs are re-encoded, so every sample changes; their quality follows "
-                            "the input's unless --quality 0..10 is given");
+    if (!options.quiet && std::any_of(jobs.begin(), jobs.end(), [](const FileJob& job) {
+            return job.outcome && job.outcome->reencoded;
+        })) {
+        progress.printError(
+            "sarnovellite: note: lossy outputs are re-encoded, so every sample changes; their quality "
+            "follows "
+            "the input's unless --quality 0..10 is given");
     }
     if (options.mode == CliMode::batch) progress.printLine(batchSummary(jobs));
 
-    return writeSideFiles(options, reportSettings, page ? &*page : nullptr, jobs, progress, exitStatusOf(jobs));
+    return writeSideFiles(options, reportSettings, page ? &*page : nullptr, jobs, progress,
+                          exitStatusOf(jobs));
 }

@@ -63,11 +63,13 @@ SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const
     SF_INFO outInfo{};
     outInfo.samplerate = inInfo.samplerate;
     outInfo.channels = inInfo.channels;
-    outInfo.format = outputPath == "-" ? standardOutputFormat(inInfo.format)
-                                       : chooseOutputFormat(inInfo.format, outputPath, inInfo.channels, inInfo.samplerate);
+    outInfo.format = outputPath == "-"
+                         ? standardOutputFormat(inInfo.format)
+                         : chooseOutputFormat(inInfo.format, outputPath, inInfo.channels, inInfo.samplerate);
     if (outInfo.format == 0 || !sf_format_check(&outInfo)) {
-        throw ToolError(ExitStatus::badInput, "input " + inputPath + ": its format (" + describeFormat(inInfo.format) +
-                                                  ") cannot be written as " + outputPath);
+        throw ToolError(ExitStatus::badInput, "input " + inputPath + ": its format (" +
+                                                  describeFormat(inInfo.format) + ") cannot be written as " +
+                                                  outputPath);
     }
     return outInfo;
 }
@@ -75,22 +77,26 @@ SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const
 // A file is written under its temporary name; standard output directly,
 // since there is nothing to rename in a pipe.
 SoundFile createOutput(const PendingOutput* pending, SF_INFO& outInfo, const std::string& outputPath) {
-    SoundFile out(pending ? sf_open(pending->temporaryPath().c_str(), SFM_WRITE, &outInfo) : openStandardOutput(outInfo));
+    SoundFile out(pending ? sf_open(pending->temporaryPath().c_str(), SFM_WRITE, &outInfo)
+                          : openStandardOutput(outInfo));
     if (!out) {
-        throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": cannot be created: " + sf_strerror(nullptr));
+        throw ToolError(ExitStatus::badOutput,
+                        "output " + outputPath + ": cannot be created: " + sf_strerror(nullptr));
     }
     configureSampleConversion(out.get(), outInfo.format);
     return out;
 }
 
-void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& outputPath, const SF_INFO& outInfo,
-                  std::int64_t frames) {
+void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& outputPath,
+                  const SF_INFO& outInfo, std::int64_t frames) {
     bool finished = sf_close(out.release()) == 0;
     if (pending && finished && frames == 0 && (outInfo.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
-        finished = writeEmptyFlac(pending->temporaryPath(), outInfo.format, outInfo.channels, outInfo.samplerate);
+        finished =
+            writeEmptyFlac(pending->temporaryPath(), outInfo.format, outInfo.channels, outInfo.samplerate);
     }
     if (!finished) {
-        throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": could not be finished: " + sf_strerror(nullptr));
+        throw ToolError(ExitStatus::processingFailed,
+                        "output " + outputPath + ": could not be finished: " + sf_strerror(nullptr));
     }
     if (pending) pending->commit();
 }
@@ -101,20 +107,24 @@ std::vector<std::string> carryMetadata(const InputFile& input, const std::string
                                        const SF_INFO& outInfo, const ProcessSettings& settings) {
     copyMetadata(input.file.get(), out, input.info.channels);
     appendCodingHistory(input.file.get(), out, outInfo,
-                        "sarnovellite " + toolVersion() + " click removal; sensitivity " + std::to_string(settings.sensitivity) +
-                            "; click gap " + std::to_string(settings.clickGap));
+                        "sarnovellite " + toolVersion() + " click removal; sensitivity " +
+                            std::to_string(settings.sensitivity) + "; click gap " +
+                            std::to_string(settings.clickGap));
     // Reading chunk data seeks in the input: a pipe would lose its samples.
     std::error_code ec;
     if (inputPath == "-" || !fs::is_regular_file(inputPath, ec)) return {};
-    std::vector<std::string> notCarried = copyUninterpretedChunks(input.file.get(), input.info.format, out, outInfo.format);
-    for (std::string& item : flacItemsNotCarried(inputPath, input.info.format)) notCarried.push_back(std::move(item));
+    std::vector<std::string> notCarried =
+        copyUninterpretedChunks(input.file.get(), input.info.format, out, outInfo.format);
+    for (std::string& item : flacItemsNotCarried(inputPath, input.info.format))
+        notCarried.push_back(std::move(item));
     return notCarried;
 }
 
 // Reads the whole input, feeds it through the effect and hands every output
 // chunk to the writer, until each input frame has its aligned output.
-void streamThrough(ChunkReader& reader, ChannelPairs& pairs, AlignedWriter& writer, std::vector<float>& processed,
-                   std::int64_t chunk, double secondsPerFrame, ProgressDisplay& progress) {
+void streamThrough(ChunkReader& reader, ChannelPairs& pairs, AlignedWriter& writer,
+                   std::vector<float>& processed, std::int64_t chunk, double secondsPerFrame,
+                   ProgressDisplay& progress) {
     while (!(reader.ended() && writer.caughtUp())) {
         const std::int64_t got = reader.readChunk();
         writer.pushInput(reader.samples(), got);
@@ -134,9 +144,10 @@ FileOutcome outcomeOf(const std::string& inputPath, const std::string& outputPat
     outcome.regions.channels = inInfo.channels;
     outcome.regions.frames = frames;
     outcome.regions.regions = tracker.regions();
-    std::sort(outcome.regions.regions.begin(), outcome.regions.regions.end(), [](const ChangedRegion& a, const ChangedRegion& b) {
-        return a.channel != b.channel ? a.channel < b.channel : a.start < b.start;
-    });
+    std::sort(outcome.regions.regions.begin(), outcome.regions.regions.end(),
+              [](const ChangedRegion& a, const ChangedRegion& b) {
+                  return a.channel != b.channel ? a.channel < b.channel : a.start < b.start;
+              });
     outcome.regionCount = tracker.regionCount();
     outcome.changedSamples = tracker.changedSamples();
     outcome.latencyFrames = latency;
@@ -149,14 +160,16 @@ void checkOutputPath(const std::string& inputPath, const std::string& outputPath
     struct stat in {};
     struct stat out {};
     if (outputPath == "-" || stat(outputPath.c_str(), &out) != 0) return;
-    if (S_ISDIR(out.st_mode)) throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": is a folder");
+    if (S_ISDIR(out.st_mode))
+        throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": is a folder");
     if (stat(inputPath.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
-        throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": is the input file; refusing to overwrite it");
+        throw ToolError(ExitStatus::badOutput,
+                        "output " + outputPath + ": is the input file; refusing to overwrite it");
     }
 }
 
-FileOutcome processFile(const std::string& inputPath, const std::string& outputPath, const ProcessSettings& settings,
-                        ProgressDisplay& progress) {
+FileOutcome processFile(const std::string& inputPath, const std::string& outputPath,
+                        const ProcessSettings& settings, ProgressDisplay& progress) {
     const auto started = std::chrono::steady_clock::now();
     checkOutputPath(inputPath, outputPath);
     InputFile input = openInput(inputPath, settings.rawInput);
@@ -165,7 +178,8 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
 
     // Effects first: a plug-in that refuses should not leave a temporary file.
     const int block = settings.blockSize;
-    ChannelPairs pairs({settings.plugin, settings.sensitivity, settings.clickGap, block}, input.info.samplerate, channels);
+    ChannelPairs pairs({settings.plugin, settings.sensitivity, settings.clickGap, block},
+                       input.info.samplerate, channels);
 
     std::optional<PendingOutput> pending;
     if (outputPath != "-") pending.emplace(outputPath);

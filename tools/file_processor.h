@@ -41,29 +41,29 @@ struct ProcessSettings {
     int clickGap = 32;
     int blockSize = 512;
     bool keepLatency = false;
-    bool keepRegions = false;   // fill FileOutcome::regions.regions
-    bool keepPictures = false;  // fill FileOutcome::pictures
-    std::string removedPath;    // non-empty: also write input minus output there
+    bool keepRegions = false;    // fill FileOutcome::regions.regions
+    bool keepPictures = false;   // fill FileOutcome::pictures
+    std::string removedPath;     // non-empty: also write input minus output there
     bool acceptDamaged = false;  // process what can be read of a damaged input
     int quality = -1;            // lossy outputs: 0..10, or -1 to follow the input (see lossy_quality.h)
     RawInputFormat rawInput;     // set: inputs are header-less samples of this format
 };
 
 struct FileOutcome {
-    FileRegions regions;  // regions filled only with keepRegions
+    FileRegions regions;      // regions filled only with keepRegions
     RepairPictures pictures;  // filled only with keepPictures
     std::int64_t regionCount = 0;
     std::int64_t changedSamples = 0;
     std::int64_t clippedSamples = 0;  // clipped at full scale on the way out
     int latencyFrames = 0;
     double wallSeconds = 0.0;
-    std::string damage;  // empty for an intact input, else what was read of it
-    bool reencoded = false;  // written in a lossy encoding: every sample changed
+    std::string damage;                           // empty for an intact input, else what was read of it
+    bool reencoded = false;                       // written in a lossy encoding: every sample changed
     std::vector<std::string> metadataNotCarried;  // "iXML chunk", "FLAC picture", ...
 };
 
-FileOutcome processFile(const std::string& inputPath, const std::string& outputPath, const ProcessSettings& settings,
-                        ProgressDisplay& progress);
+FileOutcome processFile(const std::string& inputPath, const std::string& outputPath,
+                        const ProcessSettings& settings, ProgressDisplay& progress);
 
 // Throws ToolError(ExitStatus::badOutput) when outputPath names the same file
 // as inputPath (also through links) or an existing folder.

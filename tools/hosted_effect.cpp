@@ -64,27 +64,33 @@ VstIntPtr VSTCALLBACK hostCallback(AEffect* effect, VstInt32 opcode, VstInt32 /*
 }  // namespace
 
 HostedEffect::HostedEffect(std::shared_ptr<PluginLibrary> library, double sampleRate, int maxBlockFrames)
-    : library_(std::move(library)), context_(std::make_unique<HostContext>(HostContext{sampleRate, maxBlockFrames})) {
+    : library_(std::move(library)),
+      context_(std::make_unique<HostContext>(HostContext{sampleRate, maxBlockFrames})) {
     const std::string& path = library_->path();
     std::lock_guard<std::mutex> lifecycle(lifecycleMutex);
     constructingContext = context_.get();
     AEffect* effect = library_->entryPoint()(hostCallback);
     constructingContext = nullptr;
-    if (effect == nullptr) throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": entry point returned no effect");
+    if (effect == nullptr)
+        throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": entry point returned no effect");
     if (effect->magic != kEffectMagic) {
-        throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": entry point returned no VST 2 effect record");
+        throw ToolError(ExitStatus::badPlugin,
+                        "plug-in " + path + ": entry point returned no VST 2 effect record");
     }
     effect_ = effect;
     effect_->user = context_.get();
     const bool isInstrument = (effect_->flags & effFlagsIsSynth) != 0;
     if (effect_->numInputs != 2 || effect_->numOutputs != 2 || isInstrument) {
-        auto count = [](int n, const char* noun) { return std::to_string(n) + " " + noun + (n == 1 ? "" : "s"); };
+        auto count = [](int n, const char* noun) {
+            return std::to_string(n) + " " + noun + (n == 1 ? "" : "s");
+        };
         const std::string shape = isInstrument ? "an instrument"
-                                               : "an effect with " + count(effect_->numInputs, "input") + " and " +
-                                                     count(effect_->numOutputs, "output");
+                                               : "an effect with " + count(effect_->numInputs, "input") +
+                                                     " and " + count(effect_->numOutputs, "output");
         effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
         effect_ = nullptr;
-        throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": is " + shape + ", not a 2-in/2-out effect");
+        throw ToolError(ExitStatus::badPlugin,
+                        "plug-in " + path + ": is " + shape + ", not a 2-in/2-out effect");
     }
     useReplacing_ = (effect_->flags & effFlagsCanReplacing) != 0 && effect_->processReplacing != nullptr;
     if (!useReplacing_ && effect_->process == nullptr) {

@@ -17,7 +17,8 @@ constexpr const char* kStyle =
     "svg.overview{width:100%;height:auto;display:block;margin:.5em 0}"
     ".lane{fill:#f4f6f8}.envelope{fill:#7c93a8}.region-mark{fill:#d62728;shape-rendering:crispEdges}"
     ".closeups{display:flex;flex-wrap:wrap;gap:12px}figure{margin:0;width:330px}"
-    "svg.closeup{width:320px;height:120px;background:#f4f6f8}.repaired{fill:#ffe08a;shape-rendering:crispEdges}"
+    "svg.closeup{width:320px;height:120px;background:#f4f6f8}.repaired{fill:#ffe08a;shape-rendering:"
+    "crispEdges}"
     ".before{fill:none;stroke:#d62728;stroke-width:1.2}.after{fill:none;stroke:#1f4e9c;stroke-width:1.2}"
     "figcaption{font-size:12px}.key-before{color:#d62728}.key-after{color:#1f4e9c}"
     ".key-repaired{background:#ffe08a}";
@@ -34,11 +35,14 @@ std::string fixed(double value, int decimals) {
 
 std::string settingsTable(const ReportSettings& s) {
     return "<h2>Settings</h2><table>" + row("sarnovellite", s.version) + row("plug-in", s.plugin) +
-           row("sensitivity", std::to_string(s.sensitivity) + " (1..5, higher finds more; sent to Sarnovellite only)") +
+           row("sensitivity",
+               std::to_string(s.sensitivity) + " (1..5, higher finds more; sent to Sarnovellite only)") +
            row("click gap", std::to_string(s.clickGap) + " samples") +
            row("host block", std::to_string(s.blockSize) + " frames") +
-           row("output", s.keepLatency ? "raw, delayed by the latency (--keep-latency)" : "aligned with the input") +
-           row("damaged inputs", s.acceptDamaged ? "processed in part (--accept-damaged)" : "refused") + "</table>";
+           row("output",
+               s.keepLatency ? "raw, delayed by the latency (--keep-latency)" : "aligned with the input") +
+           row("damaged inputs", s.acceptDamaged ? "processed in part (--accept-damaged)" : "refused") +
+           "</table>";
 }
 
 std::string summaryTable(const ReportedFile& f) {
@@ -47,12 +51,17 @@ std::string summaryTable(const ReportedFile& f) {
     const double share = samples > 0 ? 100.0 * static_cast<double>(f.changedSamples) / samples : 0.0;
     return "<table>" + row("input", r.input) + row("output", r.output) +
            row("length", timeText(r.frames, r.sampleRate) + " (" + std::to_string(r.frames) + " frames)") +
-           row("sample rate", std::to_string(r.sampleRate) + " Hz") + row("channels", std::to_string(r.channels)) +
+           row("sample rate", std::to_string(r.sampleRate) + " Hz") +
+           row("channels", std::to_string(r.channels)) +
            row("regions repaired", std::to_string(r.regions.size())) +
-           row("samples changed", std::to_string(f.changedSamples) + " (" + fixed(share, 4) + " % of all samples)") +
+           row("samples changed",
+               std::to_string(f.changedSamples) + " (" + fixed(share, 4) + " % of all samples)") +
            row("latency compensated", std::to_string(f.latencyFrames) + " frames") +
-           (r.clippedSamples == 0 ? "" : row("clipped", std::to_string(r.clippedSamples) + " samples beyond full scale")) +
-           (r.damage.empty() ? "" : row("damaged input", r.damage + "; the output holds what could be read")) +
+           (r.clippedSamples == 0
+                ? ""
+                : row("clipped", std::to_string(r.clippedSamples) + " samples beyond full scale")) +
+           (r.damage.empty() ? ""
+                             : row("damaged input", r.damage + "; the output holds what could be read")) +
            "</table>";
 }
 
@@ -76,9 +85,10 @@ std::string closeUpSection(const ReportedFile& f) {
         html += "The " + std::to_string(p.closeUps.size()) + " longest repaired regions, longest first; " +
                 std::to_string(p.closeUpsLeftOut) + " shorter ones are marked in the overview only";
     }
-    html += ": <span class=\"key-before\">red: before (input)</span>, <span class=\"key-after\">blue: after "
-            "(output)</span>, <span class=\"key-repaired\">shaded: the changed samples</span>. Each close-up is "
-            "scaled to its own peak.</p><div class=\"closeups\">";
+    html +=
+        ": <span class=\"key-before\">red: before (input)</span>, <span class=\"key-after\">blue: after "
+        "(output)</span>, <span class=\"key-repaired\">shaded: the changed samples</span>. Each close-up is "
+        "scaled to its own peak.</p><div class=\"closeups\">";
     for (const RegionCloseUp& c : p.closeUps) html += closeUpFigure(c, f.regions.sampleRate);
     return html + "</div>";
 }
@@ -86,11 +96,13 @@ std::string closeUpSection(const ReportedFile& f) {
 void writeFileSection(std::ostream& out, const ReportedFile& f) {
     out << "<section class=\"file\"><h2>" << escapeMarkup(f.regions.input) << "</h2>";
     if (!f.regions.failure.empty()) {
-        out << "<table>" << row("output", f.regions.output) << row("failed", f.regions.failure) << "</table></section>\n";
+        out << "<table>" << row("output", f.regions.output) << row("failed", f.regions.failure)
+            << "</table></section>\n";
         return;
     }
     out << summaryTable(f)
-        << "<h3>Overview</h3><p>The input's waveform, one lane per channel from channel 1 down, each scaled to its "
+        << "<h3>Overview</h3><p>The input's waveform, one lane per channel from channel 1 down, each scaled "
+           "to its "
            "own peak; every repaired region is marked in red.</p>";
     writeOverviewSvg(out, f.regions, f.pictures);
     out << closeUpSection(f) << "</section>\n";
@@ -102,7 +114,8 @@ HtmlReportWriter::HtmlReportWriter(const std::string& path, const ReportSettings
     : path_(path), pending_(path), out_(pending_.temporaryPath(), std::ios::trunc) {
     out_ << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/><title>Sarnovellite repair "
             "report</title><style>"
-         << kStyle << "</style></head><body><h1>Sarnovellite repair report</h1>" << settingsTable(settings) << '\n';
+         << kStyle << "</style></head><body><h1>Sarnovellite repair report</h1>" << settingsTable(settings)
+         << '\n';
     if (!out_) throw ToolError(ExitStatus::badOutput, "cannot write report " + path_);
 }
 
@@ -120,7 +133,8 @@ void HtmlReportWriter::finish() {
     pending_.commit();
 }
 
-void writeHtmlReport(const std::string& path, const std::vector<ReportedFile>& files, const ReportSettings& settings) {
+void writeHtmlReport(const std::string& path, const std::vector<ReportedFile>& files,
+                     const ReportSettings& settings) {
     HtmlReportWriter writer(path, settings);
     for (const ReportedFile& f : files) writer.add(f);
     writer.finish();

@@ -31,7 +31,6 @@ struct ReportedFile {
     int latencyFrames = 0;
 };
 
-
 class HtmlReportWriter {
 public:
     // Creates the temporary file and writes the page's head and settings;
@@ -53,4 +52,5 @@ private:
 
 // The whole page at once. Throws ToolError(ExitStatus::badOutput) when the
 // file cannot be written.
-void writeHtmlReport(const std::string& path, const std::vector<ReportedFile>& files, const ReportSettings& settings);
+void writeHtmlReport(const std::string& path, const std::vector<ReportedFile>& files,
+                     const ReportSettings& settings);

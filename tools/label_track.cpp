@@ -36,8 +36,9 @@ void writeLabelTrack(const std::string& path, const FileRegions& file) {
         std::ofstream out(pending.temporaryPath(), std::ios::trunc);
         for (const ChangedRegion& r : regions) {
             const std::int64_t length = r.end - r.start;
-            out << secondsText(r.start, file.sampleRate, false) << '\t' << secondsText(r.end, file.sampleRate, true)
-                << "\tch " << r.channel + 1 << ' ' << repairKindName(length, file.sampleRate) << " (" << length
+            out << secondsText(r.start, file.sampleRate, false) << '\t'
+                << secondsText(r.end, file.sampleRate, true) << "\tch " << r.channel + 1 << ' '
+                << repairKindName(length, file.sampleRate) << " (" << length
                 << (length == 1 ? " sample)" : " samples)") << '\n';
         }
         out.flush();

@@ -36,10 +36,14 @@ struct MemoryFile {
 };
 SF_VIRTUAL_IO memoryIo() {
     SF_VIRTUAL_IO io{};
-    io.get_filelen = [](void* m) -> sf_count_t { return static_cast<sf_count_t>(static_cast<MemoryFile*>(m)->bytes.size()); };
+    io.get_filelen = [](void* m) -> sf_count_t {
+        return static_cast<sf_count_t>(static_cast<MemoryFile*>(m)->bytes.size());
+    };
     io.seek = [](sf_count_t offset, int whence, void* m) -> sf_count_t {
         auto* file = static_cast<MemoryFile*>(m);
-        const sf_count_t base = whence == SEEK_SET ? 0 : whence == SEEK_CUR ? file->position : static_cast<sf_count_t>(file->bytes.size());
+        const sf_count_t base = whence == SEEK_SET   ? 0
+                                : whence == SEEK_CUR ? file->position
+                                                     : static_cast<sf_count_t>(file->bytes.size());
         return file->position = std::max<sf_count_t>(0, base + offset);
     };
     io.read = [](void*, sf_count_t, void*) -> sf_count_t { return 0; };
@@ -83,7 +87,8 @@ double vorbisLevelFor(const SF_INFO& outInfo, double wanted) {
     double best = -1.0, bestDistance = 0.0;
     for (int step = 0; step <= 20; ++step) {
         const double level = step / 20.0;
-        const double distance = std::fabs(std::log(static_cast<double>(nominalBitrateAtLevel(outInfo, level)) / wanted));
+        const double distance =
+            std::fabs(std::log(static_cast<double>(nominalBitrateAtLevel(outInfo, level)) / wanted));
         if (best < 0.0 || distance < bestDistance) best = level, bestDistance = distance;
     }
     return best;
@@ -92,7 +97,8 @@ double vorbisLevelFor(const SF_INFO& outInfo, double wanted) {
 // Measured on libsndfile 1.2: Opus and average-bitrate MP3 bitrates fall
 // linearly with the compression level.
 double linearLevelFor(int subtype, int channels, double kbps) {
-    const double level = subtype == SF_FORMAT_OPUS ? (237.0 - kbps / channels) / 231.0 : (320.0 - kbps) / 288.0;
+    const double level =
+        subtype == SF_FORMAT_OPUS ? (237.0 - kbps / channels) / 231.0 : (320.0 - kbps) / 288.0;
     return std::clamp(level, 0.0, 1.0);
 }
 
@@ -104,8 +110,8 @@ bool isLossyEncoding(int format) {
            subtype == SF_FORMAT_MPEG_LAYER_II || subtype == SF_FORMAT_MPEG_LAYER_III;
 }
 
-void chooseLossyQuality(SNDFILE* out, const SF_INFO& outInfo, const std::string& inputPath, const SF_INFO& inInfo,
-                        int quality) {
+void chooseLossyQuality(SNDFILE* out, const SF_INFO& outInfo, const std::string& inputPath,
+                        const SF_INFO& inInfo, int quality) {
     const int subtype = subtypeOf(outInfo.format);
     if (!isLossyEncoding(outInfo.format)) return;
     double level = -1.0;

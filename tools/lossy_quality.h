@@ -19,5 +19,5 @@ bool isLossyEncoding(int format);
 // yet): quality 0..10 when given (>= 0), else matched to the input at
 // `inputPath` (opened as `inInfo`) when both are lossy; else leaves the
 // library's default.
-void chooseLossyQuality(SNDFILE* out, const SF_INFO& outInfo, const std::string& inputPath, const SF_INFO& inInfo,
-                        int quality);
+void chooseLossyQuality(SNDFILE* out, const SF_INFO& outInfo, const std::string& inputPath,
+                        const SF_INFO& inInfo, int quality);

@@ -138,7 +138,8 @@ PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPat
     buffer.push_back('\0');
     const int fd = mkstemp(buffer.data());
     if (fd < 0) {
-        throw ToolError(ExitStatus::badOutput, "cannot write into folder " + folder.string() + ": " + systemReason());
+        throw ToolError(ExitStatus::badOutput,
+                        "cannot write into folder " + folder.string() + ": " + systemReason());
     }
     // mkstemp makes the file private (0600). A replaced output keeps its
     // permissions, as it would when overwritten in place; a new one gets the
@@ -163,7 +164,8 @@ void PendingOutput::commit() {
         close(fd);
     }
     if (rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) {
-        throw ToolError(ExitStatus::badOutput, "cannot move the finished output to " + finalPath_ + ": " + systemReason());
+        throw ToolError(ExitStatus::badOutput,
+                        "cannot move the finished output to " + finalPath_ + ": " + systemReason());
     }
     // Released only after the rename: an interrupt in between then finds the
     // temporary name already gone, which is harmless.
@@ -173,7 +175,8 @@ void PendingOutput::commit() {
 std::vector<std::string> abandonedOutputs(const std::string& folder) {
     std::vector<std::string> names;
     std::error_code ec;
-    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end; it.increment(ec)) {
+    for (fs::directory_iterator it(folder.empty() ? "." : folder, ec), end; !ec && it != end;
+         it.increment(ec)) {
         const std::string name = it->path().filename().string();
         const long owner = ownerOfPartial(name);
         if (owner > 0 && kill(static_cast<pid_t>(owner), 0) != 0 && errno == ESRCH) names.push_back(name);

@@ -19,9 +19,11 @@ namespace {
 bool symbolBelongsTo(void* handle, void* symbol) {
     Dl_info info{};
     link_map* map = nullptr;
-    if (dladdr(symbol, &info) == 0 || dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr) return false;
+    if (dladdr(symbol, &info) == 0 || dlinfo(handle, RTLD_DI_LINKMAP, &map) != 0 || map == nullptr)
+        return false;
     return reinterpret_cast<ElfW(Addr)>(info.dli_fbase) == map->l_addr ||
-           (info.dli_fname != nullptr && map->l_name != nullptr && fs::path(info.dli_fname) == fs::path(map->l_name));
+           (info.dli_fname != nullptr && map->l_name != nullptr &&
+            fs::path(info.dli_fname) == fs::path(map->l_name));
 }
 
 fs::path executableFolder() {
@@ -35,15 +37,16 @@ fs::path executableFolder() {
 std::shared_ptr<PluginLibrary> PluginLibrary::open(const std::string& path) {
     std::error_code ec;
     if (!fs::exists(path, ec)) throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": no such file");
-    if (fs::is_directory(path, ec)) throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": is a folder");
+    if (fs::is_directory(path, ec))
+        throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": is a folder");
 
     // dlopen only searches the library path for names without a slash.
     const std::string loadName = path.find('/') == std::string::npos ? "./" + path : path;
     void* handle = dlopen(loadName.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (handle == nullptr) {
         const char* why = dlerror();
-        throw ToolError(ExitStatus::badPlugin,
-                        "plug-in " + path + ": cannot be loaded: " + (why != nullptr ? why : "unknown reason"));
+        throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": cannot be loaded: " +
+                                                   (why != nullptr ? why : "unknown reason"));
     }
     void* symbol = nullptr;
     // Most Linux VST 2 libraries export `main`; some builds export only the

@@ -73,8 +73,8 @@ void ProgressDisplay::drawLocked() {
         const long secondsLeft = static_cast<long>((totalMicroseconds_ - done) / 1e6 / speed + 0.5);
         std::snprintf(left, sizeof left, "%ld:%02ld", secondsLeft / 60, secondsLeft % 60);
     }
-    std::fprintf(stderr, "\r[%s] %3d%%  %6.1fx real time  %s left\033[K", bar, static_cast<int>(fraction * 100.0),
-                 speed, left);
+    std::fprintf(stderr, "\r[%s] %3d%%  %6.1fx real time  %s left\033[K", bar,
+                 static_cast<int>(fraction * 100.0), speed, left);
     std::fflush(stderr);
     drawn_ = true;
 }

@@ -87,7 +87,8 @@ void RegionCloseUps::capture(const Waiting& waiting) {
     closeUp.before.reserve(static_cast<std::size_t>(std::max<std::int64_t>(0, to - from)));
     closeUp.after.reserve(closeUp.before.capacity());
     for (std::int64_t frame = from; frame < to; ++frame) {
-        const auto at = static_cast<std::size_t>((frame % kHistoryFrames) * channels_ + waiting.region.channel);
+        const auto at =
+            static_cast<std::size_t>((frame % kHistoryFrames) * channels_ + waiting.region.channel);
         closeUp.before.push_back(ringIn_[at]);
         closeUp.after.push_back(ringOut_[at]);
     }
@@ -96,7 +97,8 @@ void RegionCloseUps::capture(const Waiting& waiting) {
         // Drop the smallest; among equals the latest, so earlier ones stay.
         auto smallest = kept_.begin();
         for (auto it = kept_.begin(); it != kept_.end(); ++it) {
-            if (it->region.end - it->region.start <= smallest->region.end - smallest->region.start) smallest = it;
+            if (it->region.end - it->region.start <= smallest->region.end - smallest->region.start)
+                smallest = it;
         }
         kept_.erase(smallest);
         ++passedOver_;

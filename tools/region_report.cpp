@@ -9,7 +9,8 @@
 namespace {
 
 bool endsWith(const std::string& text, const std::string& suffix) {
-    return text.size() >= suffix.size() && text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
+    return text.size() >= suffix.size() &&
+           text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
 std::string seconds(std::int64_t sample, int rate) {
@@ -32,11 +33,21 @@ std::string jsonString(const std::string& text) {
     std::string quoted = "\"";
     for (unsigned char c : text) {
         switch (c) {
-            case '"': quoted += "\\\""; break;
-            case '\\': quoted += "\\\\"; break;
-            case '\n': quoted += "\\n"; break;
-            case '\r': quoted += "\\r"; break;
-            case '\t': quoted += "\\t"; break;
+            case '"':
+                quoted += "\\\"";
+                break;
+            case '\\':
+                quoted += "\\\\";
+                break;
+            case '\n':
+                quoted += "\\n";
+                break;
+            case '\r':
+                quoted += "\\r";
+                break;
+            case '\t':
+                quoted += "\\t";
+                break;
             default:
                 if (c < 0x20) {
                     char escaped[8];
@@ -51,9 +62,9 @@ std::string jsonString(const std::string& text) {
 }
 
 std::string settingsText(const ReportSettings& s) {
-    return "sensitivity " + std::to_string(s.sensitivity) + "; click gap " + std::to_string(s.clickGap) + "; block " +
-           std::to_string(s.blockSize) + "; plug-in " + s.plugin + (s.keepLatency ? "; keep latency" : "") +
-           (s.acceptDamaged ? "; accept damaged" : "");
+    return "sensitivity " + std::to_string(s.sensitivity) + "; click gap " + std::to_string(s.clickGap) +
+           "; block " + std::to_string(s.blockSize) + "; plug-in " + s.plugin +
+           (s.keepLatency ? "; keep latency" : "") + (s.acceptDamaged ? "; accept damaged" : "");
 }
 
 std::string statusText(const FileRegions& file) {
@@ -78,7 +89,8 @@ void writeCsv(std::ostream& out, const ReportSettings& settings, const std::vect
 
 void writeJsonHeader(std::ostream& out, const ReportSettings& s) {
     out << "{\"version\":" << jsonString(s.version) << ",\"settings\":{\"sensitivity\":" << s.sensitivity
-        << ",\"click_gap\":" << s.clickGap << ",\"block_size\":" << s.blockSize << ",\"plugin\":" << jsonString(s.plugin)
+        << ",\"click_gap\":" << s.clickGap << ",\"block_size\":" << s.blockSize
+        << ",\"plugin\":" << jsonString(s.plugin)
         << ",\"keep_latency\":" << (s.keepLatency ? "true" : "false")
         << ",\"accept_damaged\":" << (s.acceptDamaged ? "true" : "false") << "},\n";
 }
@@ -88,12 +100,17 @@ void writeJson(std::ostream& out, const ReportSettings& settings, const std::vec
     out << "\"files\":[";
     for (std::size_t f = 0; f < files.size(); ++f) {
         const FileRegions& file = files[f];
-        out << (f ? ",\n" : "\n") << "{\"input\":" << jsonString(file.input) << ",\"output\":" << jsonString(file.output)
-            << ",\"status\":\"" << (!file.failure.empty() ? "failed" : !file.damage.empty() ? "damaged" : "ok") << '"';
+        out << (f ? ",\n" : "\n") << "{\"input\":" << jsonString(file.input)
+            << ",\"output\":" << jsonString(file.output) << ",\"status\":\""
+            << (!file.failure.empty()  ? "failed"
+                : !file.damage.empty() ? "damaged"
+                                       : "ok")
+            << '"';
         if (!file.failure.empty()) out << ",\"error\":" << jsonString(file.failure);
         if (!file.damage.empty()) out << ",\"damage\":" << jsonString(file.damage);
         out << ",\"sample_rate\":" << file.sampleRate << ",\"channels\":" << file.channels
-            << ",\"frames\":" << file.frames << ",\"clipped_samples\":" << file.clippedSamples << ",\"regions\":[";
+            << ",\"frames\":" << file.frames << ",\"clipped_samples\":" << file.clippedSamples
+            << ",\"regions\":[";
         for (std::size_t i = 0; i < file.regions.size(); ++i) {
             const ChangedRegion& r = file.regions[i];
             out << (i ? ",\n" : "\n") << "  {\"channel\":" << r.channel << ",\"start_sample\":" << r.start
@@ -107,7 +124,8 @@ void writeJson(std::ostream& out, const ReportSettings& settings, const std::vec
 
 }  // namespace
 
-void writeRegionReport(const std::string& path, const ReportSettings& settings, const std::vector<FileRegions>& files) {
+void writeRegionReport(const std::string& path, const ReportSettings& settings,
+                       const std::vector<FileRegions>& files) {
     PendingOutput pending(path);
     {
         std::ofstream out(pending.temporaryPath(), std::ios::trunc);

@@ -43,4 +43,5 @@ struct ReportSettings {
 };
 
 // Throws ToolError(ExitStatus::badOutput) when the file cannot be written.
-void writeRegionReport(const std::string& path, const ReportSettings& settings, const std::vector<FileRegions>& files);
+void writeRegionReport(const std::string& path, const ReportSettings& settings,
+                       const std::vector<FileRegions>& files);

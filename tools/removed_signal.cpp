@@ -37,11 +37,13 @@ RemovedSignalWriter::RemovedSignalWriter(const std::string& path, int channels, 
     info.channels = channels;
     info.format = removedSignalFormat(path);
     if (info.format == 0 || !sf_format_check(&info)) {
-        throw ToolError(ExitStatus::badOutput, "removed signal " + path + ": cannot hold 64-bit float samples");
+        throw ToolError(ExitStatus::badOutput,
+                        "removed signal " + path + ": cannot hold 64-bit float samples");
     }
     file_.reset(sf_open(pending_.temporaryPath().c_str(), SFM_WRITE, &info));
     if (!file_) {
-        throw ToolError(ExitStatus::badOutput, "removed signal " + path + ": cannot be created: " + sf_strerror(nullptr));
+        throw ToolError(ExitStatus::badOutput,
+                        "removed signal " + path + ": cannot be created: " + sf_strerror(nullptr));
     }
     if (lowerExtension(path) == ".wav") sf_command(file_.get(), SFC_RF64_AUTO_DOWNGRADE, nullptr, SF_TRUE);
     scratchFrames_ = kScratchFrames;
@@ -58,8 +60,8 @@ void RemovedSignalWriter::write(const double* input, const double* output, std::
             scratch_[static_cast<std::size_t>(i)] = a == b || (std::isnan(a) && std::isnan(b)) ? 0.0 : a - b;
         }
         if (sf_writef_double(file_.get(), scratch_.get(), count) != count) {
-            throw ToolError(ExitStatus::processingFailed, "removed signal " + path_ + ": write failed: " +
-                                                              sf_strerror(file_.get()));
+            throw ToolError(ExitStatus::processingFailed,
+                            "removed signal " + path_ + ": write failed: " + sf_strerror(file_.get()));
         }
         done += count;
     }

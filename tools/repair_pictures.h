@@ -26,7 +26,8 @@ public:
 
     // The next `frames` aligned frames (interleaved input and output, as the
     // change tracker saw them) and the tracker's region list after it saw them.
-    void feed(const float* input, const float* output, std::int64_t frames, const std::vector<ChangedRegion>& regions);
+    void feed(const float* input, const float* output, std::int64_t frames,
+              const std::vector<ChangedRegion>& regions);
     // After the tracker's finish(), with its final region list.
     void finish(const std::vector<ChangedRegion>& regions);
     RepairPictures take();

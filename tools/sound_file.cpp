@@ -14,7 +14,8 @@ namespace {
 std::string lowerExtension(const std::string& path) {
     std::string ext = std::filesystem::path(path).extension().string();
     if (!ext.empty()) ext.erase(0, 1);
-    std::transform(ext.begin(), ext.end(), ext.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    std::transform(ext.begin(), ext.end(), ext.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext;
 }
 
@@ -27,8 +28,12 @@ struct ExtensionAlias {
     int subtype;
 };
 constexpr ExtensionAlias kExtensionAliases[] = {
-    {"aif", SF_FORMAT_AIFF, 0}, {"aifc", SF_FORMAT_AIFF, 0},           {"wave", SF_FORMAT_WAV, 0},
-    {"ogg", SF_FORMAT_OGG, 0},  {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS}, {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III},
+    {"aif", SF_FORMAT_AIFF, 0},
+    {"aifc", SF_FORMAT_AIFF, 0},
+    {"wave", SF_FORMAT_WAV, 0},
+    {"ogg", SF_FORMAT_OGG, 0},
+    {"opus", SF_FORMAT_OGG, SF_FORMAT_OPUS},
+    {"mp3", SF_FORMAT_MPEG, SF_FORMAT_MPEG_LAYER_III},
 };
 
 // Container (with a preferred encoding, or 0) that a file extension names.
@@ -68,11 +73,12 @@ int chooseOutputFormat(int inputFormat, const std::string& outputPath, int chann
         return inputFormat;
     }
     const bool integerInput = integerSampleScale(inputFormat) != 0.0 || inputSub == SF_FORMAT_ALAC_16 ||
-                              inputSub == SF_FORMAT_ALAC_20 || inputSub == SF_FORMAT_ALAC_24 || inputSub == SF_FORMAT_ALAC_32;
+                              inputSub == SF_FORMAT_ALAC_20 || inputSub == SF_FORMAT_ALAC_24 ||
+                              inputSub == SF_FORMAT_ALAC_32;
     // sf_format_check accepts MPEG layers inside WAV, but libsndfile cannot
     // write them there: a compressed MPEG encoding is only kept in MPEG files.
-    const bool mpegEncoding =
-        inputSub == SF_FORMAT_MPEG_LAYER_I || inputSub == SF_FORMAT_MPEG_LAYER_II || inputSub == SF_FORMAT_MPEG_LAYER_III;
+    const bool mpegEncoding = inputSub == SF_FORMAT_MPEG_LAYER_I || inputSub == SF_FORMAT_MPEG_LAYER_II ||
+                              inputSub == SF_FORMAT_MPEG_LAYER_III;
     std::vector<int> candidates;
     if (preferredSub != 0) candidates.push_back(preferredSub);
     if (!mpegEncoding || major == SF_FORMAT_MPEG) candidates.push_back(inputSub);
@@ -127,7 +133,8 @@ template <typename Record>
 void copyRecord(SNDFILE* from, SNDFILE* to, int getCommand, int setCommand) {
     const auto record = std::make_unique<Record>();
     const int size = static_cast<int>(sizeof(Record));
-    if (sf_command(from, getCommand, record.get(), size) == SF_TRUE) sf_command(to, setCommand, record.get(), size);
+    if (sf_command(from, getCommand, record.get(), size) == SF_TRUE)
+        sf_command(to, setCommand, record.get(), size);
 }
 
 void copyCues(SNDFILE* from, SNDFILE* to) {
@@ -171,15 +178,16 @@ std::string describeFormat(int format) {
     std::string text = sf_command(nullptr, SFC_GET_FORMAT_INFO, &major, sizeof major) == 0 && major.name
                            ? major.name
                            : "unknown container";
-    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &sub, sizeof sub) == 0 && sub.name) text += std::string(", ") + sub.name;
+    if (sf_command(nullptr, SFC_GET_FORMAT_INFO, &sub, sizeof sub) == 0 && sub.name)
+        text += std::string(", ") + sub.name;
     return text;
 }
 
 bool outputExtensionIsWritable(const std::string& outputPath) {
-    static const std::set<std::string> unwritable = {"m4a", "m4b", "m4r", "mp4", "3gp", "aac", "adts", "alac", "wma",
-                                                     "asf", "ape", "wv",  "tta", "tak", "mka", "mkv", "webm", "weba",
-                                                     "ac3", "eac3", "dts", "amr", "mp2", "ra",  "rm",  "dsf", "dff",
-                                                     "shn", "spx", "ofr"};
+    static const std::set<std::string> unwritable = {
+        "m4a", "m4b", "m4r", "mp4", "3gp", "aac", "adts", "alac", "wma", "asf",
+        "ape", "wv",  "tta", "tak", "mka", "mkv", "webm", "weba", "ac3", "eac3",
+        "dts", "amr", "mp2", "ra",  "rm",  "dsf", "dff",  "shn",  "spx", "ofr"};
     return unwritable.count(lowerExtension(outputPath)) == 0;
 }
 
@@ -191,7 +199,8 @@ std::string writableExtensions() {
     for (int i = 0; i < count; ++i) {
         SF_FORMAT_INFO info{};
         info.format = i;
-        if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info) == 0 && info.extension) names.insert(info.extension);
+        if (sf_command(nullptr, SFC_GET_FORMAT_MAJOR, &info, sizeof info) == 0 && info.extension)
+            names.insert(info.extension);
     }
     std::string text;
     for (const std::string& name : names) text += (text.empty() ? "." : " .") + name;

@@ -9,13 +9,19 @@ namespace {
 
 int bitsOf(int subtype) {
     switch (subtype) {
-        case SF_FORMAT_PCM_U8: return 8;
-        case SF_FORMAT_PCM_16: return 16;
-        case SF_FORMAT_PCM_24: return 24;
+        case SF_FORMAT_PCM_U8:
+            return 8;
+        case SF_FORMAT_PCM_16:
+            return 16;
+        case SF_FORMAT_PCM_24:
+            return 24;
         case SF_FORMAT_PCM_32:
-        case SF_FORMAT_FLOAT: return 32;
-        case SF_FORMAT_DOUBLE: return 64;
-        default: return 0;
+        case SF_FORMAT_FLOAT:
+            return 32;
+        case SF_FORMAT_DOUBLE:
+            return 64;
+        default:
+            return 0;
     }
 }
 

@@ -29,7 +29,9 @@ double laneY(double value, double peak, double middle, double halfHeight) {
 
 double envelopePeak(const std::vector<EnvelopeBucket>& buckets) {
     double peak = 0.0;
-    for (const EnvelopeBucket& b : buckets) peak = std::max({peak, std::fabs(static_cast<double>(b.low)), std::fabs(static_cast<double>(b.high))});
+    for (const EnvelopeBucket& b : buckets)
+        peak =
+            std::max({peak, std::fabs(static_cast<double>(b.low)), std::fabs(static_cast<double>(b.high))});
     return peak > 1e-9 ? peak : 1.0;
 }
 
@@ -39,10 +41,12 @@ std::string envelopePolygon(const std::vector<EnvelopeBucket>& buckets, double t
     const double step = kWidth / static_cast<double>(std::max<std::size_t>(buckets.size(), 1));
     std::string points;
     for (std::size_t i = 0; i < buckets.size(); ++i) {
-        points += number((static_cast<double>(i) + 0.5) * step) + ',' + number(laneY(buckets[i].high, peak, middle, half)) + ' ';
+        points += number((static_cast<double>(i) + 0.5) * step) + ',' +
+                  number(laneY(buckets[i].high, peak, middle, half)) + ' ';
     }
     for (std::size_t i = buckets.size(); i-- > 0;) {
-        points += number((static_cast<double>(i) + 0.5) * step) + ',' + number(laneY(buckets[i].low, peak, middle, half)) + ' ';
+        points += number((static_cast<double>(i) + 0.5) * step) + ',' +
+                  number(laneY(buckets[i].low, peak, middle, half)) + ' ';
     }
     return "<polygon class=\"envelope\" points=\"" + points + "\"/>";
 }
@@ -52,9 +56,10 @@ std::string regionMark(const ChangedRegion& r, const FileRegions& file) {
     const double x = static_cast<double>(r.start) / frames * kWidth;
     const double width = std::max(1.0, static_cast<double>(r.end - r.start) / frames * kWidth);
     const double top = r.channel * (kLane + kLaneGap);
-    return "<rect class=\"region-mark\" x=\"" + number(x) + "\" y=\"" + number(top) + "\" width=\"" + number(width) +
-           "\" height=\"" + number(kLane) + "\"><title>" + timeText(r.start, file.sampleRate) + " channel " +
-           std::to_string(r.channel + 1) + ' ' + repairKindName(r.end - r.start, file.sampleRate) + "</title></rect>";
+    return "<rect class=\"region-mark\" x=\"" + number(x) + "\" y=\"" + number(top) + "\" width=\"" +
+           number(width) + "\" height=\"" + number(kLane) + "\"><title>" +
+           timeText(r.start, file.sampleRate) + " channel " + std::to_string(r.channel + 1) + ' ' +
+           repairKindName(r.end - r.start, file.sampleRate) + "</title></rect>";
 }
 
 // The samples as a line; above kCloseUpColumns samples, each column's min and max.
@@ -101,12 +106,23 @@ std::string escapeMarkup(const std::string& text) {
     std::string escaped;
     for (char c : text) {
         switch (c) {
-            case '&': escaped += "&amp;"; break;
-            case '<': escaped += "&lt;"; break;
-            case '>': escaped += "&gt;"; break;
-            case '"': escaped += "&quot;"; break;
-            case '\'': escaped += "&#39;"; break;
-            default: escaped += c;
+            case '&':
+                escaped += "&amp;";
+                break;
+            case '<':
+                escaped += "&lt;";
+                break;
+            case '>':
+                escaped += "&gt;";
+                break;
+            case '"':
+                escaped += "&quot;";
+                break;
+            case '\'':
+                escaped += "&#39;";
+                break;
+            default:
+                escaped += c;
         }
     }
     return escaped;
@@ -121,7 +137,8 @@ void writeOverviewSvg(std::ostream& out, const FileRegions& file, const RepairPi
         const double top = c * (kLane + kLaneGap);
         out << "<rect class=\"lane\" x=\"0\" y=\"" << number(top) << "\" width=\"" << number(kWidth)
             << "\" height=\"" << number(kLane) << "\"/>";
-        if (static_cast<std::size_t>(c) < pictures.envelope.size()) out << envelopePolygon(pictures.envelope[c], top);
+        if (static_cast<std::size_t>(c) < pictures.envelope.size())
+            out << envelopePolygon(pictures.envelope[c], top);
     }
     // One element at a time: a badly damaged long file has many thousands.
     for (const ChangedRegion& r : file.regions) out << regionMark(r, file);

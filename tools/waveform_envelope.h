@@ -34,6 +34,6 @@ private:
     std::size_t maxBuckets_;
     std::int64_t framesPerBucket_ = 1;
     std::int64_t framesInBucket_ = 0;
-    std::vector<EnvelopeBucket> open_;                 // per channel
+    std::vector<EnvelopeBucket> open_;                  // per channel
     std::vector<std::vector<EnvelopeBucket>> buckets_;  // per channel
 };

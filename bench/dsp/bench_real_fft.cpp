@@ -22,15 +22,14 @@ namespace {
 
 constexpr int kLength = 2048;
 
-std::vector<float> TestSignal()
-{
+std::vector<float> TestSignal() {
     std::vector<float> x(kLength);
-    for (int i = 0; i < kLength; ++i) x[i] = std::sin(0.05f * static_cast<float>(i)) + 0.001f * static_cast<float>(i % 17);
+    for (int i = 0; i < kLength; ++i)
+        x[i] = std::sin(0.05f * static_cast<float>(i)) + 0.001f * static_cast<float>(i % 17);
     return x;
 }
 
-void TQCRealFFTPair(benchmark::State& state)
-{
+void TQCRealFFTPair(benchmark::State& state) {
     SelectPrimitiveClass();
     const std::vector<float> x = TestSignal();
     std::vector<float> spectrum(kLength + 2), y(kLength);
@@ -44,8 +43,7 @@ void TQCRealFFTPair(benchmark::State& state)
     }
 }
 
-void KernelPair(benchmark::State& state)
-{
+void KernelPair(benchmark::State& state) {
     const RealFftKernel kernel = RunnableRealFftKernels().at(static_cast<std::size_t>(state.range(0)));
     const std::vector<float> x = TestSignal();
     std::vector<float> spectrum(kLength), y(kLength);
@@ -61,8 +59,7 @@ void KernelPair(benchmark::State& state)
     state.SetLabel(kernel.name);
 }
 
-void FftwPair(benchmark::State& state)
-{
+void FftwPair(benchmark::State& state) {
     float* in = fftwf_alloc_real(kLength);
     fftwf_complex* spectrum = fftwf_alloc_complex(kLength / 2 + 1);
     float* out = fftwf_alloc_real(kLength);
@@ -97,8 +94,7 @@ BENCHMARK(FftwPair)->Name("FFTW_2048_forward_inverse")->Repetitions(kRepetitions
 
 class RecordingReporter : public benchmark::ConsoleReporter {
 public:
-    void ReportRuns(const std::vector<Run>& runs) override
-    {
+    void ReportRuns(const std::vector<Run>& runs) override {
         for (const Run& run : runs) {
             if (run.error_occurred || run.run_type != Run::RT_Iteration) continue;
             std::string name = run.benchmark_name();
@@ -114,8 +110,7 @@ public:
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     SelectPrimitiveClass();
     RecordingReporter reporter;
@@ -125,8 +120,10 @@ int main(int argc, char** argv)
     const auto& t = reporter.fastestCpuNanoseconds;
     const char* fftwName = "FFTW_2048_forward_inverse";
     const RealFftKernel* wide = ChosenWideKernel();
-    std::printf("\nprocessor class %d selected, wide kernel %s; fastest CPU time per forward + inverse pair of 2048:\n",
-                CpuTypeToClass(), wide != nullptr ? wide->name : "none");
+    std::printf(
+        "\nprocessor class %d selected, wide kernel %s; fastest CPU time per forward + inverse pair of "
+        "2048:\n",
+        CpuTypeToClass(), wide != nullptr ? wide->name : "none");
     const auto row = [&](const std::string& label, const std::string& name) {
         if (!t.count(name)) return;
         std::printf("  %-40s %8.0f ns", label.c_str(), t.at(name));

@@ -39,13 +39,14 @@ std::vector<float> runEngine(const std::vector<float>& material, int level) {
 }
 
 struct Comparison {
-    int64_t changedOutside = 0;  // differs where the saved run passed the input through
+    int64_t changedOutside = 0;   // differs where the saved run passed the input through
     int64_t beyondTolerance = 0;  // a repaired sample moved by more than the tolerance
     int64_t differing = 0;
     double largest = 0.0;
 };
 
-Comparison compare(const std::vector<float>& input, const std::vector<float>& saved, const std::vector<float>& now) {
+Comparison compare(const std::vector<float>& input, const std::vector<float>& saved,
+                   const std::vector<float>& now) {
     Comparison c;
     for (size_t i = 2 * kDelay; i < now.size(); ++i) {
         if (std::memcmp(&saved[i], &now[i], sizeof(float)) == 0) continue;
@@ -53,8 +54,10 @@ Comparison compare(const std::vector<float>& input, const std::vector<float>& sa
         const bool passedThrough = std::memcmp(&saved[i], &input[i - 2 * kDelay], sizeof(float)) == 0;
         const double difference = std::fabs(static_cast<double>(saved[i]) - now[i]);
         c.largest = std::max(c.largest, difference);
-        if (passedThrough) ++c.changedOutside;
-        else if (!(difference <= kFillTolerance)) ++c.beyondTolerance;
+        if (passedThrough)
+            ++c.changedOutside;
+        else if (!(difference <= kFillTolerance))
+            ++c.beyondTolerance;
     }
     return c;
 }
@@ -96,10 +99,12 @@ int main(int argc, char** argv) {
                 return 2;
             }
             const Comparison c = compare(input, saved, now);
-            std::printf("%-14s level %d: %lld samples differ (largest %.3g), %lld outside repairs, %lld beyond %.0e\n",
-                        m.name, level, static_cast<long long>(c.differing), c.largest,
-                        static_cast<long long>(c.changedOutside), static_cast<long long>(c.beyondTolerance),
-                        kFillTolerance);
+            std::printf(
+                "%-14s level %d: %lld samples differ (largest %.3g), %lld outside repairs, %lld beyond "
+                "%.0e\n",
+                m.name, level, static_cast<long long>(c.differing), c.largest,
+                static_cast<long long>(c.changedOutside), static_cast<long long>(c.beyondTolerance),
+                kFillTolerance);
             ok = ok && c.changedOutside == 0 && c.beyondTolerance == 0;
         }
     }

@@ -53,7 +53,8 @@ void BM_ProcessFile(benchmark::State& state) {
         benchmark::DoNotOptimize(processFile(file.input, file.output, settings, silent));
     }
     const double audioSeconds = static_cast<double>(file.frames) / DemoMaterial::kSampleRate;
-    state.counters["x_real_time"] = benchmark::Counter(audioSeconds * state.iterations(), benchmark::Counter::kIsRate);
+    state.counters["x_real_time"] =
+        benchmark::Counter(audioSeconds * state.iterations(), benchmark::Counter::kIsRate);
 }
 BENCHMARK(BM_ProcessFile)->Arg(1)->Arg(64)->Arg(512)->Arg(4097)->Unit(benchmark::kMillisecond)->UseRealTime();
 

@@ -29,7 +29,4 @@ union PrimitiveCode {
 
 static_assert(sizeof(PrimitiveCode) == sizeof(void (*)()));
 
-inline bool IsEmptyPrimitiveCode(PrimitiveCode code)
-{
-    return std::bit_cast<std::uintptr_t>(code) == 0;
-}
+inline bool IsEmptyPrimitiveCode(PrimitiveCode code) { return std::bit_cast<std::uintptr_t>(code) == 0; }

@@ -42,8 +42,7 @@ namespace {
 // value(s) and moves the four positions sharing them.
 
 // A complex value moves as one 8-byte word.
-inline void SwapComplex(float* z, std::int32_t p, std::int32_t q)
-{
+inline void SwapComplex(float* z, std::int32_t p, std::int32_t q) {
     std::uint64_t a, b;
     std::memcpy(&a, z + 2 * p, sizeof a);
     std::memcpy(&b, z + 2 * q, sizeof b);
@@ -51,8 +50,7 @@ inline void SwapComplex(float* z, std::int32_t p, std::int32_t q)
     std::memcpy(z + 2 * q, &a, sizeof a);
 }
 
-inline void CopyComplex(const float* src, float* dst, std::int32_t to, std::int32_t from)
-{
+inline void CopyComplex(const float* src, float* dst, std::int32_t to, std::int32_t from) {
     std::memcpy(dst + 2 * to, src + 2 * from, 2 * sizeof(float));
 }
 
@@ -63,8 +61,7 @@ inline void CopyComplex(const float* src, float* dst, std::int32_t to, std::int3
 // 2a takes 2r, 2a + 1 takes top + 2r, top + 2a takes 2r + 1 and
 // top + 2a + 1 takes top + 2r + 1, and the other way round: each side's new
 // pair is made of the low or the high halves of the other side's two pairs.
-inline void ExchangePairs(const float* src, float* dst, std::int32_t top, std::int32_t a, std::int32_t r)
-{
+inline void ExchangePairs(const float* src, float* dst, std::int32_t top, std::int32_t a, std::int32_t r) {
     const __m128 a0 = _mm_loadu_ps(src + 2 * a), a1 = _mm_loadu_ps(src + 2 * (top + a));
     const __m128 r0 = _mm_loadu_ps(src + 2 * r), r1 = _mm_loadu_ps(src + 2 * (top + r));
     _mm_storeu_ps(dst + 2 * a, _mm_movelh_ps(r0, r1));
@@ -74,8 +71,7 @@ inline void ExchangePairs(const float* src, float* dst, std::int32_t top, std::i
 }
 
 // src == dst permutes in place; every entry's loads come before its stores.
-inline void BitReverse(const float* src, float* dst, const std::int32_t* list, std::int32_t m)
-{
+inline void BitReverse(const float* src, float* dst, const std::int32_t* list, std::int32_t m) {
     const std::int32_t top = m / 2;
     for (const std::int32_t* e = list; *e != 0;) {
         if (*e < 0) {
@@ -89,20 +85,15 @@ inline void BitReverse(const float* src, float* dst, const std::int32_t* list, s
     }
 }
 
-void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m)
-{
-    BitReverse(z, z, list, m);
-}
+void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m) { BitReverse(z, z, list, m); }
 
-inline void BitReverseCopy(const float* src, float* dst, const std::int32_t* list, std::int32_t m)
-{
+inline void BitReverseCopy(const float* src, float* dst, const std::int32_t* list, std::int32_t m) {
     BitReverse(src, dst, list, m);
 }
 
 #else
 
-void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m)
-{
+void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m) {
     const std::int32_t top = m / 2;
     for (const std::int32_t* e = list; *e != 0;) {
         if (*e < 0) {
@@ -121,8 +112,7 @@ void BitReverseInPlace(float* z, const std::int32_t* list, std::int32_t m)
     }
 }
 
-inline void BitReverseCopy(const float* src, float* dst, const std::int32_t* list, std::int32_t m)
-{
+inline void BitReverseCopy(const float* src, float* dst, const std::int32_t* list, std::int32_t m) {
     const std::int32_t top = m / 2;
     for (const std::int32_t* e = list; *e != 0;) {
         if (*e < 0) {
@@ -157,8 +147,7 @@ inline void BitReverseCopy(const float* src, float* dst, const std::int32_t* lis
 
 template <bool kInverse>
 inline void Butterfly4(float* z0, float* z1, float* z2, float* z3, float a0r, float a0i, float a1r, float a1i,
-                       float a2r, float a2i, float a3r, float a3i)
-{
+                       float a2r, float a2i, float a3r, float a3i) {
     // a0..a3: twiddled parts of residues 0, 1, 2, 3.
     const float t0r = a0r + a2r, t0i = a0i + a2i;
     const float t1r = a0r - a2r, t1i = a0i - a2i;
@@ -183,8 +172,7 @@ inline void Butterfly4(float* z0, float* z1, float* z2, float* z3, float a0r, fl
 
 // Combines pairs of 4-point transforms into 8-point ones: W8^j = W^(j*M/8).
 template <bool kInverse>
-void Radix2Pass8(float* z, std::int32_t m, const float* twiddles)
-{
+void Radix2Pass8(float* z, std::int32_t m, const float* twiddles) {
     const float* w = twiddles + 6 * (m / 8);
     const float sign = kInverse ? -1.0f : 1.0f;
     const float wr[4] = {1.0f, w[0], w[2], w[4]};
@@ -208,17 +196,13 @@ void Radix2Pass8(float* z, std::int32_t m, const float* twiddles)
 
 // Lanes (re0, im0, re1, im1): two complex values per register.
 
-inline __m128 SwapReIm(__m128 a)
-{
-    return _mm_shuffle_ps(a, a, _MM_SHUFFLE(2, 3, 0, 1));
-}
+inline __m128 SwapReIm(__m128 a) { return _mm_shuffle_ps(a, a, _MM_SHUFFLE(2, 3, 0, 1)); }
 
 // Sign mask flipping lanes 0 and 2 (forward) or 1 and 3 (inverse), so that
 // a * w becomes a * (wr, wr) + swap(a) * (-wi, wi): a complex product (or the
 // product with conj w for the inverse).
 template <bool kInverse>
-inline __m128 TwiddleSignMask()
-{
+inline __m128 TwiddleSignMask() {
     return kInverse ? _mm_set_ps(-0.0f, 0.0f, -0.0f, 0.0f) : _mm_set_ps(0.0f, -0.0f, 0.0f, -0.0f);
 }
 
@@ -235,8 +219,7 @@ struct TwiddleTriple {
 // Each load takes four floats of one entry (the last may reach two floats into
 // the next entry, which always exists: the table has M/4 + 1 entries).
 template <bool kInverse>
-inline TwiddleTriple LoadTwiddles(const float* w, std::int32_t step)
-{
+inline TwiddleTriple LoadTwiddles(const float* w, std::int32_t step) {
     const __m128 sign = TwiddleSignMask<kInverse>();
     const __m128 first12 = _mm_loadu_ps(w);          // w1r, w1i, w2r, w2i of j
     const __m128 second12 = _mm_loadu_ps(w + step);  // the same of j + 1
@@ -250,32 +233,30 @@ inline TwiddleTriple LoadTwiddles(const float* w, std::int32_t step)
              _mm_xor_ps(_mm_shuffle_ps(first3, second3, _MM_SHUFFLE(1, 1, 1, 1)), sign)}};
 }
 
-inline __m128 MultiplyByTwiddle(__m128 a, const TwiddlePair& w)
-{
+inline __m128 MultiplyByTwiddle(__m128 a, const TwiddlePair& w) {
     return _mm_add_ps(_mm_mul_ps(a, w.re), _mm_mul_ps(SwapReIm(a), w.im));
 }
 
 // Multiplies by -i (forward) or +i (inverse): (re, im) -> (im, -re) or (-im, re).
 template <bool kInverse>
-inline __m128 RotateQuarter(__m128 a)
-{
+inline __m128 RotateQuarter(__m128 a) {
     return _mm_xor_ps(SwapReIm(a), TwiddleSignMask<!kInverse>());
 }
 
 template <bool kInverse>
-void FirstRadix4Pass(float* z, std::int32_t m)
-{
+void FirstRadix4Pass(float* z, std::int32_t m) {
     // Each group holds q0, q1 (residue 2), q2 (residue 1), q3.
     // After swapping t3's parts, negating lane 3 gives -i*t3 and lane 2 gives +i*t3.
-    const __m128 rotateSecond = kInverse ? _mm_set_ps(0.0f, -0.0f, 0.0f, 0.0f) : _mm_set_ps(-0.0f, 0.0f, 0.0f, 0.0f);
+    const __m128 rotateSecond =
+        kInverse ? _mm_set_ps(0.0f, -0.0f, 0.0f, 0.0f) : _mm_set_ps(-0.0f, 0.0f, 0.0f, 0.0f);
     for (std::int32_t g = 0; g < m; g += 4) {
         float* p = z + 2 * g;
-        const __m128 a = _mm_loadu_ps(p);      // q0, q1
-        const __m128 b = _mm_loadu_ps(p + 4);  // q2, q3
-        const __m128 lo = _mm_movelh_ps(a, b);  // q0, q2
-        const __m128 hi = _mm_movehl_ps(b, a);  // q1, q3
-        const __m128 sums = _mm_add_ps(lo, hi);  // t0 = q0 + q1, t2 = q2 + q3
-        const __m128 diffs = _mm_sub_ps(lo, hi);  // t1 = q0 - q1, t3 = q2 - q3
+        const __m128 a = _mm_loadu_ps(p);                  // q0, q1
+        const __m128 b = _mm_loadu_ps(p + 4);              // q2, q3
+        const __m128 lo = _mm_movelh_ps(a, b);             // q0, q2
+        const __m128 hi = _mm_movehl_ps(b, a);             // q1, q3
+        const __m128 sums = _mm_add_ps(lo, hi);            // t0 = q0 + q1, t2 = q2 + q3
+        const __m128 diffs = _mm_sub_ps(lo, hi);           // t1 = q0 - q1, t3 = q2 - q3
         const __m128 firsts = _mm_movelh_ps(sums, diffs);  // t0, t1
         __m128 seconds = _mm_movehl_ps(diffs, sums);       // t2, t3
         // t3 -> -i*t3 (forward) or +i*t3 (inverse), t2 unchanged.
@@ -288,8 +269,7 @@ void FirstRadix4Pass(float* z, std::int32_t m)
 
 // Two radix-4 butterflies at j, j + 1 of the block whose first value is z0.
 template <bool kInverse>
-inline void Radix4ButterflyPair(float* z0, std::int32_t quarter, const TwiddleTriple& w)
-{
+inline void Radix4ButterflyPair(float* z0, std::int32_t quarter, const TwiddleTriple& w) {
     float* z1 = z0 + 2 * quarter;
     float* z2 = z1 + 2 * quarter;
     float* z3 = z2 + 2 * quarter;
@@ -311,15 +291,15 @@ inline void Radix4ButterflyPair(float* z0, std::int32_t quarter, const TwiddleTr
 constexpr std::int32_t kCacheResidentComplexCount = 4096;
 
 template <bool kInverse>
-void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles)
-{
+void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles) {
     const std::int32_t length = 4 * quarter;
     const std::int32_t step = 6 * (m / length);  // floats between the twiddles of j and j + 1
     if (m <= kCacheResidentComplexCount) {
         // j outside, blocks inside: each twiddle pair is prepared once per pass.
         for (std::int32_t j = 0; j < quarter; j += 2) {
             const TwiddleTriple w = LoadTwiddles<kInverse>(twiddles + j * step, step);
-            for (std::int32_t b = 0; b < m; b += length) Radix4ButterflyPair<kInverse>(z + 2 * (b + j), quarter, w);
+            for (std::int32_t b = 0; b < m; b += length)
+                Radix4ButterflyPair<kInverse>(z + 2 * (b + j), quarter, w);
         }
     } else {
         // Blocks outside: one block at a time stays in cache, at the price of
@@ -336,24 +316,19 @@ void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twi
 // Lanes (re0, im0, re1, im1 | re2, im2, re3, im3): four complex values per
 // register; most instructions work on each 128-bit half alone.
 
-inline __m256 SwapReIm(__m256 a)
-{
-    return _mm256_permute_ps(a, _MM_SHUFFLE(2, 3, 0, 1));
-}
+inline __m256 SwapReIm(__m256 a) { return _mm256_permute_ps(a, _MM_SHUFFLE(2, 3, 0, 1)); }
 
 // a * w (forward) or a * conj(w) (inverse), w given as its duplicated real
 // and imaginary parts: fused multiply with alternating subtract and add.
 template <bool kInverse>
-inline __m256 MultiplyByTwiddle(__m256 a, __m256 wr, __m256 wi)
-{
+inline __m256 MultiplyByTwiddle(__m256 a, __m256 wr, __m256 wi) {
     const __m256 crossed = _mm256_mul_ps(SwapReIm(a), wi);
     return kInverse ? _mm256_fmsubadd_ps(a, wr, crossed) : _mm256_fmaddsub_ps(a, wr, crossed);
 }
 
 // Multiplies by -i (forward) or +i (inverse).
 template <bool kInverse>
-inline __m256 RotateQuarter(__m256 a)
-{
+inline __m256 RotateQuarter(__m256 a) {
     const __m256 sign = kInverse ? _mm256_set_ps(0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f)
                                  : _mm256_set_ps(-0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f, -0.0f, 0.0f);
     return _mm256_xor_ps(SwapReIm(a), sign);
@@ -366,8 +341,7 @@ struct WideTwiddles {
 // The twiddles of four consecutive j, whose table entries lie `step` floats
 // apart. As in LoadTwiddles, the load of W^3j may reach two floats into the
 // next entry, which always exists.
-inline WideTwiddles LoadWideTwiddles(const float* w, std::int32_t step)
-{
+inline WideTwiddles LoadWideTwiddles(const float* w, std::int32_t step) {
     const __m256 even12 = _mm256_set_m128(_mm_loadu_ps(w + 2 * step), _mm_loadu_ps(w));
     const __m256 odd12 = _mm256_set_m128(_mm_loadu_ps(w + 3 * step), _mm_loadu_ps(w + step));
     const __m256 even3 = _mm256_set_m128(_mm_loadu_ps(w + 2 * step + 4), _mm_loadu_ps(w + 4));
@@ -381,8 +355,7 @@ inline WideTwiddles LoadWideTwiddles(const float* w, std::int32_t step)
 
 // Four radix-4 butterflies at j..j + 3 of the block whose first value is z0.
 template <bool kInverse>
-inline void Radix4ButterflyQuad(float* z0, std::int32_t quarter, const WideTwiddles& w)
-{
+inline void Radix4ButterflyQuad(float* z0, std::int32_t quarter, const WideTwiddles& w) {
     float* z1 = z0 + 2 * quarter;
     float* z2 = z1 + 2 * quarter;
     float* z3 = z2 + 2 * quarter;
@@ -404,18 +377,17 @@ inline void Radix4ButterflyQuad(float* z0, std::int32_t quarter, const WideTwidd
 // registers the two-value code would, one group per half. first and second
 // hold (q0, q1 | q2, q3) of the two groups; the results go to p[0..15].
 template <bool kInverse>
-inline void WideFirstRadix4Groups(__m256 first, __m256 second, float* p)
-{
+inline void WideFirstRadix4Groups(__m256 first, __m256 second, float* p) {
     const __m256 rotateSecond = kInverse ? _mm256_set_ps(0.0f, -0.0f, 0.0f, 0.0f, 0.0f, -0.0f, 0.0f, 0.0f)
                                          : _mm256_set_ps(-0.0f, 0.0f, 0.0f, 0.0f, -0.0f, 0.0f, 0.0f, 0.0f);
     const __m256d a = _mm256_castps_pd(_mm256_permute2f128_ps(first, second, 0x20));  // q0, q1
     const __m256d b = _mm256_castps_pd(_mm256_permute2f128_ps(first, second, 0x31));  // q2, q3
-    const __m256 lo = _mm256_castpd_ps(_mm256_unpacklo_pd(a, b));  // q0, q2
-    const __m256 hi = _mm256_castpd_ps(_mm256_unpackhi_pd(a, b));  // q1, q3
-    const __m256d sums = _mm256_castps_pd(_mm256_add_ps(lo, hi));   // t0, t2
-    const __m256d diffs = _mm256_castps_pd(_mm256_sub_ps(lo, hi));  // t1, t3
-    const __m256 firsts = _mm256_castpd_ps(_mm256_unpacklo_pd(sums, diffs));  // t0, t1
-    __m256 seconds = _mm256_castpd_ps(_mm256_unpackhi_pd(sums, diffs));       // t2, t3
+    const __m256 lo = _mm256_castpd_ps(_mm256_unpacklo_pd(a, b));                     // q0, q2
+    const __m256 hi = _mm256_castpd_ps(_mm256_unpackhi_pd(a, b));                     // q1, q3
+    const __m256d sums = _mm256_castps_pd(_mm256_add_ps(lo, hi));                     // t0, t2
+    const __m256d diffs = _mm256_castps_pd(_mm256_sub_ps(lo, hi));                    // t1, t3
+    const __m256 firsts = _mm256_castpd_ps(_mm256_unpacklo_pd(sums, diffs));          // t0, t1
+    __m256 seconds = _mm256_castpd_ps(_mm256_unpackhi_pd(sums, diffs));               // t2, t3
     seconds = _mm256_permute_ps(seconds, _MM_SHUFFLE(2, 3, 1, 0));
     seconds = _mm256_xor_ps(seconds, rotateSecond);
     const __m256 low = _mm256_add_ps(firsts, seconds);   // X0, X1
@@ -425,16 +397,15 @@ inline void WideFirstRadix4Groups(__m256 first, __m256 second, float* p)
 }
 
 template <bool kInverse>
-void WideFirstRadix4Pass(float* z, std::int32_t m)
-{
+void WideFirstRadix4Pass(float* z, std::int32_t m) {
     for (std::int32_t g = 0; g < m; g += 8)
-        WideFirstRadix4Groups<kInverse>(_mm256_loadu_ps(z + 2 * g), _mm256_loadu_ps(z + 2 * g + 8), z + 2 * g);
+        WideFirstRadix4Groups<kInverse>(_mm256_loadu_ps(z + 2 * g), _mm256_loadu_ps(z + 2 * g + 8),
+                                        z + 2 * g);
 }
 
 // Group r's four complex values as the permuted array would hold them: the
 // values at r, r + M/2, r + M/4 and r + 3M/4.
-inline __m256 GatherGroup(const float* src, std::int32_t m, std::int32_t r)
-{
+inline __m256 GatherGroup(const float* src, std::int32_t m, std::int32_t r) {
     const __m128 zero = _mm_setzero_ps();
     const auto at = [&](std::int32_t i) { return reinterpret_cast<const __m64*>(src + 2 * i); };
     const __m128 q01 = _mm_loadh_pi(_mm_loadl_pi(zero, at(r)), at(r + m / 2));
@@ -447,8 +418,7 @@ inline __m256 GatherGroup(const float* src, std::int32_t m, std::int32_t r)
 // is g reversed over log2(M) - 2 bits, so no separate copy pass is needed.
 // Groups come in pairs g, g + 1 (g even), whose r differ by M/8.
 template <bool kInverse>
-void WideGatherFirstRadix4Pass(const float* src, float* z, std::int32_t m)
-{
+void WideGatherFirstRadix4Pass(const float* src, float* z, std::int32_t m) {
     std::int32_t r = 0;
     for (std::int32_t g = 0; g < m / 4; g += 2) {
         WideFirstRadix4Groups<kInverse>(GatherGroup(src, m, r), GatherGroup(src, m, r + m / 8), z + 8 * g);
@@ -464,19 +434,20 @@ void WideGatherFirstRadix4Pass(const float* src, float* z, std::int32_t m)
 
 // quarter >= 4: the j of one block come four at a time.
 template <bool kInverse>
-void WideRadix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles)
-{
+void WideRadix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles) {
     const std::int32_t length = 4 * quarter;
     const std::int32_t step = 6 * (m / length);
     if (m <= kCacheResidentComplexCount) {
         for (std::int32_t j = 0; j < quarter; j += 4) {
             const WideTwiddles w = LoadWideTwiddles(twiddles + j * step, step);
-            for (std::int32_t b = 0; b < m; b += length) Radix4ButterflyQuad<kInverse>(z + 2 * (b + j), quarter, w);
+            for (std::int32_t b = 0; b < m; b += length)
+                Radix4ButterflyQuad<kInverse>(z + 2 * (b + j), quarter, w);
         }
     } else {
         for (std::int32_t b = 0; b < m; b += length)
             for (std::int32_t j = 0; j < quarter; j += 4)
-                Radix4ButterflyQuad<kInverse>(z + 2 * (b + j), quarter, LoadWideTwiddles(twiddles + j * step, step));
+                Radix4ButterflyQuad<kInverse>(z + 2 * (b + j), quarter,
+                                              LoadWideTwiddles(twiddles + j * step, step));
     }
 }
 
@@ -485,8 +456,7 @@ void WideRadix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float*
 #else
 
 template <bool kInverse>
-void FirstRadix4Pass(float* z, std::int32_t m)
-{
+void FirstRadix4Pass(float* z, std::int32_t m) {
     for (std::int32_t g = 0; g < m; g += 4) {
         float* p = z + 2 * g;
         Butterfly4<kInverse>(p, p + 2, p + 4, p + 6, p[0], p[1], p[4], p[5], p[2], p[3], p[6], p[7]);
@@ -494,8 +464,7 @@ void FirstRadix4Pass(float* z, std::int32_t m)
 }
 
 template <bool kInverse>
-void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles)
-{
+void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twiddles) {
     const std::int32_t length = 4 * quarter;
     const std::int32_t stride = 6 * (m / length);
     for (std::int32_t b = 0; b < m; b += length) {
@@ -516,8 +485,8 @@ void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twi
             const float a1r = q2[0] * w1r - q2[1] * w1i, a1i = q2[0] * w1i + q2[1] * w1r;
             const float a2r = q1[0] * w2r - q1[1] * w2i, a2i = q1[0] * w2i + q1[1] * w2r;
             const float a3r = q3[0] * w3r - q3[1] * w3i, a3i = q3[0] * w3i + q3[1] * w3r;
-            Butterfly4<kInverse>(z0 + 2 * j, z1 + 2 * j, z2 + 2 * j, z3 + 2 * j, q0[0], q0[1], a1r, a1i, a2r, a2i,
-                                 a3r, a3i);
+            Butterfly4<kInverse>(z0 + 2 * j, z1 + 2 * j, z2 + 2 * j, z3 + 2 * j, q0[0], q0[1], a1r, a1i, a2r,
+                                 a2i, a3r, a3i);
         }
     }
 }
@@ -526,8 +495,7 @@ void Radix4Pass(float* z, std::int32_t m, std::int32_t quarter, const float* twi
 
 // The passes after the first one.
 template <bool kInverse>
-void LaterPasses(float* z, std::int32_t m, int log2m, const float* twiddles)
-{
+void LaterPasses(float* z, std::int32_t m, int log2m, const float* twiddles) {
     std::int32_t quarter = 4;
     if (log2m % 2 != 0) {
         Radix2Pass8<kInverse>(z, m, twiddles);
@@ -543,8 +511,7 @@ void LaterPasses(float* z, std::int32_t m, int log2m, const float* twiddles)
 }
 
 template <bool kInverse>
-void ComplexTransform(float* z, std::int32_t m, int log2m, const float* twiddles)
-{
+void ComplexTransform(float* z, std::int32_t m, int log2m, const float* twiddles) {
 #if defined(SARNOVELLITE_FFT_KERNELS_USE_AVX2)
     WideFirstRadix4Pass<kInverse>(z, m);  // m >= 8
 #else
@@ -553,17 +520,17 @@ void ComplexTransform(float* z, std::int32_t m, int log2m, const float* twiddles
     LaterPasses<kInverse>(z, m, log2m, twiddles);
 }
 
-void Scale(float* x, std::int64_t count, float factor)
-{
+void Scale(float* x, std::int64_t count, float factor) {
     for (std::int64_t i = 0; i < count; ++i) x[i] *= factor;
 }
 
 // ---- fixed formulas for N = 1, 2, 4, 8 (PackedSpectrum, unscaled) --------------
 
-void SmallForward(const float* x, float* dst, int order)
-{
+void SmallForward(const float* x, float* dst, int order) {
     switch (order) {
-        case 0: dst[0] = x[0]; return;
+        case 0:
+            dst[0] = x[0];
+            return;
         case 1: {
             const float x0 = x[0], x1 = x[1];
             dst[0] = x0 + x1;
@@ -599,10 +566,11 @@ void SmallForward(const float* x, float* dst, int order)
     }
 }
 
-void SmallInverse(const float* p, float* y, int order)
-{
+void SmallInverse(const float* p, float* y, int order) {
     switch (order) {
-        case 0: y[0] = p[0]; return;
+        case 0:
+            y[0] = p[0];
+            return;
         case 1: {
             const float p0 = p[0], p1 = p[1];
             y[0] = p0 + p1;
@@ -645,8 +613,7 @@ void SmallInverse(const float* p, float* y, int order)
 // the values they read: scaling is linear, so this equals scaling the whole
 // array, without a separate pass over it.
 
-inline void ForwardSplitPair(float* dst, std::int32_t m, std::int32_t k, const float* split, float scale)
-{
+inline void ForwardSplitPair(float* dst, std::int32_t m, std::int32_t k, const float* split, float scale) {
     float* p = dst + 2 * k;
     float* q = dst + 2 * (m - k);
     const float c = split[2 * k], s = split[2 * k + 1];
@@ -661,8 +628,7 @@ inline void ForwardSplitPair(float* dst, std::int32_t m, std::int32_t k, const f
 }
 
 inline void InverseSplitPair(const float* src, float* dst, std::int32_t m, std::int32_t k, const float* split,
-                             float scale)
-{
+                             float scale) {
     const float* p = src + 2 * k;
     const float* q = src + 2 * (m - k);
     const float co = split[2 * k], si = split[2 * k + 1];
@@ -683,8 +649,7 @@ struct SplitQuad {
     __m128 pr, pi, qr, qi;
 };
 
-inline SplitQuad LoadSplitQuad(const float* data, std::int32_t m, std::int32_t k, __m128 scale)
-{
+inline SplitQuad LoadSplitQuad(const float* data, std::int32_t m, std::int32_t k, __m128 scale) {
     const __m128 p0 = _mm_mul_ps(_mm_loadu_ps(data + 2 * k), scale);
     const __m128 p1 = _mm_mul_ps(_mm_loadu_ps(data + 2 * k + 4), scale);
     const __m128 q0 = _mm_mul_ps(_mm_loadu_ps(data + 2 * (m - k - 3)), scale);  // bins M-k-3, M-k-2
@@ -693,8 +658,7 @@ inline SplitQuad LoadSplitQuad(const float* data, std::int32_t m, std::int32_t k
             _mm_shuffle_ps(q1, q0, _MM_SHUFFLE(0, 2, 0, 2)), _mm_shuffle_ps(q1, q0, _MM_SHUFFLE(1, 3, 1, 3))};
 }
 
-inline void StoreSplitQuad(float* data, std::int32_t m, std::int32_t k, const SplitQuad& v)
-{
+inline void StoreSplitQuad(float* data, std::int32_t m, std::int32_t k, const SplitQuad& v) {
     _mm_storeu_ps(data + 2 * k, _mm_unpacklo_ps(v.pr, v.pi));
     _mm_storeu_ps(data + 2 * k + 4, _mm_unpackhi_ps(v.pr, v.pi));
     const __m128 mirrorsHigh = _mm_unpackhi_ps(v.qr, v.qi);  // bins M-k-2, M-k-3
@@ -703,8 +667,7 @@ inline void StoreSplitQuad(float* data, std::int32_t m, std::int32_t k, const Sp
     _mm_storeu_ps(data + 2 * (m - k - 1), _mm_shuffle_ps(mirrorsLow, mirrorsLow, _MM_SHUFFLE(1, 0, 3, 2)));
 }
 
-inline void LoadSplitFactors(const float* split, std::int32_t k, __m128& first, __m128& second)
-{
+inline void LoadSplitFactors(const float* split, std::int32_t k, __m128& first, __m128& second) {
     const __m128 f0 = _mm_loadu_ps(split + 2 * k);
     const __m128 f1 = _mm_loadu_ps(split + 2 * k + 4);
     first = _mm_shuffle_ps(f0, f1, _MM_SHUFFLE(2, 0, 2, 0));
@@ -713,8 +676,8 @@ inline void LoadSplitFactors(const float* split, std::int32_t k, __m128& first, 
 
 // Bins from k on in groups of four while a whole group and its mirrors fit
 // below M/2 without meeting; returns the first bin left for the scalar code.
-inline std::int32_t ForwardSplitQuads(float* dst, std::int32_t m, const float* split, float scale, std::int32_t k)
-{
+inline std::int32_t ForwardSplitQuads(float* dst, std::int32_t m, const float* split, float scale,
+                                      std::int32_t k) {
     const __m128 factor = _mm_set1_ps(scale);
     for (; k + 3 < m / 2; k += 4) {
         const SplitQuad in = LoadSplitQuad(dst, m, k, factor);
@@ -724,15 +687,15 @@ inline std::int32_t ForwardSplitQuads(float* dst, std::int32_t m, const float* s
         const __m128 e = _mm_add_ps(in.pi, in.qi);
         const __m128 g = _mm_add_ps(_mm_mul_ps(d, s), _mm_mul_ps(e, c));
         const __m128 h = _mm_sub_ps(_mm_mul_ps(e, s), _mm_mul_ps(d, c));
-        StoreSplitQuad(dst, m, k,
-                       {_mm_add_ps(in.qr, g), _mm_sub_ps(h, in.qi), _mm_sub_ps(in.pr, g), _mm_sub_ps(h, in.pi)});
+        StoreSplitQuad(
+            dst, m, k,
+            {_mm_add_ps(in.qr, g), _mm_sub_ps(h, in.qi), _mm_sub_ps(in.pr, g), _mm_sub_ps(h, in.pi)});
     }
     return k;
 }
 
-inline std::int32_t InverseSplitQuads(const float* src, float* dst, std::int32_t m, const float* split, float scale,
-                                      std::int32_t k)
-{
+inline std::int32_t InverseSplitQuads(const float* src, float* dst, std::int32_t m, const float* split,
+                                      float scale, std::int32_t k) {
     const __m128 factor = _mm_set1_ps(scale);
     for (; k + 3 < m / 2; k += 4) {
         const SplitQuad in = LoadSplitQuad(src, m, k, factor);  // c = pr, d = qr, e = pi, f = qi
@@ -744,21 +707,19 @@ inline std::int32_t InverseSplitQuads(const float* src, float* dst, std::int32_t
         const __m128 eMinusF = _mm_sub_ps(in.pi, in.qi);
         const __m128 h = _mm_sub_ps(_mm_mul_ps(cMinusD, si), _mm_mul_ps(ePlusF, co));
         const __m128 g = _mm_add_ps(_mm_mul_ps(cMinusD, co), _mm_mul_ps(ePlusF, si));
-        StoreSplitQuad(dst, m, k,
-                       {_mm_add_ps(cPlusD, h), _mm_add_ps(eMinusF, g), _mm_sub_ps(cPlusD, h), _mm_sub_ps(g, eMinusF)});
+        StoreSplitQuad(
+            dst, m, k,
+            {_mm_add_ps(cPlusD, h), _mm_add_ps(eMinusF, g), _mm_sub_ps(cPlusD, h), _mm_sub_ps(g, eMinusF)});
     }
     return k;
 }
 
 #else
 
-inline std::int32_t ForwardSplitQuads(float*, std::int32_t, const float*, float, std::int32_t k)
-{
-    return k;
-}
+inline std::int32_t ForwardSplitQuads(float*, std::int32_t, const float*, float, std::int32_t k) { return k; }
 
-inline std::int32_t InverseSplitQuads(const float*, float*, std::int32_t, const float*, float, std::int32_t k)
-{
+inline std::int32_t InverseSplitQuads(const float*, float*, std::int32_t, const float*, float,
+                                      std::int32_t k) {
     return k;
 }
 
@@ -774,37 +735,32 @@ struct SplitOct {
     __m256 pr, pi, qr, qi;
 };
 
-inline __m256 ReverseComplexOrder(__m256 a)
-{
+inline __m256 ReverseComplexOrder(__m256 a) {
     return _mm256_castpd_ps(_mm256_permute4x64_pd(_mm256_castps_pd(a), _MM_SHUFFLE(0, 1, 2, 3)));
 }
 
-inline void Deinterleave(__m256 first, __m256 second, __m256& re, __m256& im)
-{
+inline void Deinterleave(__m256 first, __m256 second, __m256& re, __m256& im) {
     re = _mm256_shuffle_ps(first, second, _MM_SHUFFLE(2, 0, 2, 0));
     im = _mm256_shuffle_ps(first, second, _MM_SHUFFLE(3, 1, 3, 1));
 }
 
 // The order Deinterleave leaves is the one the per-half unpacks put back.
-inline void Interleave(__m256 re, __m256 im, __m256& first, __m256& second)
-{
+inline void Interleave(__m256 re, __m256 im, __m256& first, __m256& second) {
     first = _mm256_unpacklo_ps(re, im);
     second = _mm256_unpackhi_ps(re, im);
 }
 
-inline SplitOct LoadSplitOct(const float* data, std::int32_t m, std::int32_t k, __m256 scale)
-{
+inline SplitOct LoadSplitOct(const float* data, std::int32_t m, std::int32_t k, __m256 scale) {
     SplitOct v;
     Deinterleave(_mm256_mul_ps(_mm256_loadu_ps(data + 2 * k), scale),
                  _mm256_mul_ps(_mm256_loadu_ps(data + 2 * k + 8), scale), v.pr, v.pi);
     const __m256 nearMirrors = ReverseComplexOrder(_mm256_loadu_ps(data + 2 * (m - k - 3)));  // M-k .. M-k-3
-    const __m256 farMirrors = ReverseComplexOrder(_mm256_loadu_ps(data + 2 * (m - k - 7)));   // M-k-4 .. M-k-7
+    const __m256 farMirrors = ReverseComplexOrder(_mm256_loadu_ps(data + 2 * (m - k - 7)));  // M-k-4 .. M-k-7
     Deinterleave(_mm256_mul_ps(nearMirrors, scale), _mm256_mul_ps(farMirrors, scale), v.qr, v.qi);
     return v;
 }
 
-inline void StoreSplitOct(float* data, std::int32_t m, std::int32_t k, const SplitOct& v)
-{
+inline void StoreSplitOct(float* data, std::int32_t m, std::int32_t k, const SplitOct& v) {
     __m256 first, second;
     Interleave(v.pr, v.pi, first, second);
     _mm256_storeu_ps(data + 2 * k, first);
@@ -814,13 +770,11 @@ inline void StoreSplitOct(float* data, std::int32_t m, std::int32_t k, const Spl
     _mm256_storeu_ps(data + 2 * (m - k - 7), ReverseComplexOrder(second));
 }
 
-inline void LoadSplitFactors(const float* split, std::int32_t k, __m256& first, __m256& second)
-{
+inline void LoadSplitFactors(const float* split, std::int32_t k, __m256& first, __m256& second) {
     Deinterleave(_mm256_loadu_ps(split + 2 * k), _mm256_loadu_ps(split + 2 * k + 8), first, second);
 }
 
-inline std::int32_t ForwardSplitOcts(float* dst, std::int32_t m, const float* split, float scale)
-{
+inline std::int32_t ForwardSplitOcts(float* dst, std::int32_t m, const float* split, float scale) {
     const __m256 factor = _mm256_set1_ps(scale);
     std::int32_t k = 1;
     for (; k + 7 < m / 2; k += 8) {
@@ -838,8 +792,8 @@ inline std::int32_t ForwardSplitOcts(float* dst, std::int32_t m, const float* sp
     return k;
 }
 
-inline std::int32_t InverseSplitOcts(const float* src, float* dst, std::int32_t m, const float* split, float scale)
-{
+inline std::int32_t InverseSplitOcts(const float* src, float* dst, std::int32_t m, const float* split,
+                                     float scale) {
     const __m256 factor = _mm256_set1_ps(scale);
     std::int32_t k = 1;
     for (; k + 7 < m / 2; k += 8) {
@@ -861,20 +815,13 @@ inline std::int32_t InverseSplitOcts(const float* src, float* dst, std::int32_t 
 
 #else
 
-inline std::int32_t ForwardSplitOcts(float*, std::int32_t, const float*, float)
-{
-    return 1;
-}
+inline std::int32_t ForwardSplitOcts(float*, std::int32_t, const float*, float) { return 1; }
 
-inline std::int32_t InverseSplitOcts(const float*, float*, std::int32_t, const float*, float)
-{
-    return 1;
-}
+inline std::int32_t InverseSplitOcts(const float*, float*, std::int32_t, const float*, float) { return 1; }
 
 #endif  // SARNOVELLITE_FFT_KERNELS_USE_AVX2
 
-void ForwardSplit(float* dst, std::int32_t m, const float* split, float scale)
-{
+void ForwardSplit(float* dst, std::int32_t m, const float* split, float scale) {
     const float a = scale * dst[0], b = scale * dst[1];
     dst[0] = a + b;
     dst[1] = a - b;
@@ -885,8 +832,7 @@ void ForwardSplit(float* dst, std::int32_t m, const float* split, float scale)
     dst[m + 1] = -(scale * dst[m + 1]);
 }
 
-void InverseSplit(const float* src, float* dst, std::int32_t m, const float* split, float scale)
-{
+void InverseSplit(const float* src, float* dst, std::int32_t m, const float* split, float scale) {
     const float p0 = scale * src[0], p1 = scale * src[1];
     const float middleRe = scale * src[m], middleIm = scale * src[m + 1];
     const std::int32_t wideEnd = InverseSplitOcts(src, dst, m, split, scale);
@@ -902,16 +848,14 @@ void InverseSplit(const float* src, float* dst, std::int32_t m, const float* spl
 // Specs built here report workSize 0 for every order, so the optional work
 // buffer is never needed and the transforms never allocate.
 
-inline std::int32_t CheckTransformArguments(const float* src, const float* dst, const RealFftSpec* spec)
-{
+inline std::int32_t CheckTransformArguments(const float* src, const float* dst, const RealFftSpec* spec) {
     if (spec == nullptr) return StatusNullPointer;
     if (spec->id != kRealFftSpecLiveId) return StatusContextMismatch;
     if (src == nullptr || dst == nullptr) return StatusNullPointer;
     return StatusOk;
 }
 
-std::int32_t KernelForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* /*work*/)
-{
+std::int32_t KernelForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* /*work*/) {
     const std::int32_t status = CheckTransformArguments(src, dst, spec);
     if (status != StatusOk) return status;
     const int order = spec->order;
@@ -938,8 +882,7 @@ std::int32_t KernelForward(const float* src, float* dst, const RealFftSpec* spec
     return StatusOk;
 }
 
-std::int32_t KernelInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* /*work*/)
-{
+std::int32_t KernelInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* /*work*/) {
     const std::int32_t status = CheckTransformArguments(src, dst, spec);
     if (status != StatusOk) return status;
     const int order = spec->order;

@@ -10,15 +10,11 @@ namespace {
 
 // Table sizes in bytes, rounded down to a multiple of 16 as the heap requests
 // have always been sized; each still exceeds what its table holds.
-std::int64_t RoundDown16(std::int64_t bytes)
-{
-    return bytes & ~std::int64_t(15);
-}
+std::int64_t RoundDown16(std::int64_t bytes) { return bytes & ~std::int64_t(15); }
 
 // sin(2*pi*i/N) for i = 0..N/4. Near the quarter wave the cosine of the
 // complementary angle is evaluated instead, so both ends keep full precision.
-void FillQuarterSine(float* sine, std::int64_t n)
-{
+void FillQuarterSine(float* sine, std::int64_t n) {
     const double step = 6.283185307179586 / static_cast<double>(n);
     const std::int64_t quarter = n / 4;
     for (std::int64_t i = 0; i <= quarter; ++i) {
@@ -29,29 +25,30 @@ void FillQuarterSine(float* sine, std::int64_t n)
 }
 
 // sin(2*pi*k/N) for any k >= 0, read from the quarter-wave table.
-float SineFromTable(const float* sine, std::int64_t n, std::int64_t k)
-{
+float SineFromTable(const float* sine, std::int64_t n, std::int64_t k) {
     const std::int64_t quarter = n / 4;
     k %= n;
     const std::int64_t quadrant = k / quarter;
     const std::int64_t r = k % quarter;
     switch (quadrant) {
-        case 0: return sine[r];
-        case 1: return sine[quarter - r];
-        case 2: return -sine[r];
-        default: return -sine[quarter - r];
+        case 0:
+            return sine[r];
+        case 1:
+            return sine[quarter - r];
+        case 2:
+            return -sine[r];
+        default:
+            return -sine[quarter - r];
     }
 }
 
-std::int32_t ReverseBits(std::int32_t value, int bits)
-{
+std::int32_t ReverseBits(std::int32_t value, int bits) {
     std::int32_t reversed = 0;
     for (int b = 0; b < bits; ++b) reversed |= ((value >> b) & 1) << (bits - 1 - b);
     return reversed;
 }
 
-void FillBitReverseList(std::int32_t* list, std::int64_t m, int log2m)
-{
+void FillBitReverseList(std::int32_t* list, std::int64_t m, int log2m) {
     const int middleBits = log2m - 2;
     const std::int32_t middleCount = static_cast<std::int32_t>(m / 4);
     std::int32_t* cursor = list;
@@ -67,8 +64,7 @@ void FillBitReverseList(std::int32_t* list, std::int64_t m, int log2m)
     *cursor = 0;
 }
 
-void FillTwiddles(float* twiddles, const float* sine, std::int64_t n, std::int64_t m)
-{
+void FillTwiddles(float* twiddles, const float* sine, std::int64_t n, std::int64_t m) {
     // W^(t*i) with W = exp(-2*pi*i/M) is angle 2*pi*(2*t*i)/N.
     for (std::int64_t i = 0; i <= m / 4; ++i) {
         for (std::int64_t t = 1; t <= 3; ++t) {
@@ -79,8 +75,7 @@ void FillTwiddles(float* twiddles, const float* sine, std::int64_t n, std::int64
     }
 }
 
-void FillSplitTables(float* forwardSplit, float* inverseSplit, const float* sine, std::int64_t n)
-{
+void FillSplitTables(float* forwardSplit, float* inverseSplit, const float* sine, std::int64_t n) {
     const std::int64_t quarter = n / 4;
     for (std::int64_t k = 0; k < quarter; ++k) {
         forwardSplit[2 * k] = 0.5f * sine[quarter - k];
@@ -90,8 +85,7 @@ void FillSplitTables(float* forwardSplit, float* inverseSplit, const float* sine
     }
 }
 
-void FreeTables(RealFftSpec* spec)
-{
+void FreeTables(RealFftSpec* spec) {
     AlignedFree(spec->bitReverse);
     AlignedFree(spec->twiddles);
     AlignedFree(spec->largeTwiddles);
@@ -100,26 +94,32 @@ void FreeTables(RealFftSpec* spec)
     AlignedFree(spec->inverseSplit);
 }
 
-bool SetScaling(RealFftSpec* spec, std::int32_t flag, std::int64_t n)
-{
+bool SetScaling(RealFftSpec* spec, std::int32_t flag, std::int64_t n) {
     const long double length = static_cast<long double>(n);
     switch (flag) {
-        case FftScaleForward: spec->scaleForward = 1; spec->factor = static_cast<float>(1.0L / length); return true;
-        case FftScaleInverse: spec->scaleInverse = 1; spec->factor = static_cast<float>(1.0L / length); return true;
+        case FftScaleForward:
+            spec->scaleForward = 1;
+            spec->factor = static_cast<float>(1.0L / length);
+            return true;
+        case FftScaleInverse:
+            spec->scaleInverse = 1;
+            spec->factor = static_cast<float>(1.0L / length);
+            return true;
         case FftScaleSqrt:
             spec->scaleForward = 1;
             spec->scaleInverse = 1;
             spec->factor = static_cast<float>(1.0L / std::sqrt(length));
             return true;
-        case FftNoScale: return true;
-        default: return false;
+        case FftNoScale:
+            return true;
+        default:
+            return false;
     }
 }
 
 }  // namespace
 
-std::int32_t BuildRealFftSpec(RealFftSpec** out, std::int32_t order, std::int32_t flag, std::int32_t hint)
-{
+std::int32_t BuildRealFftSpec(RealFftSpec** out, std::int32_t order, std::int32_t flag, std::int32_t hint) {
     if (out == nullptr) return StatusNullPointer;
     if (order < 0 || order > kRealFftMaxOrder) return StatusFftOrderError;
 
@@ -165,8 +165,7 @@ std::int32_t BuildRealFftSpec(RealFftSpec** out, std::int32_t order, std::int32_
     return StatusOk;
 }
 
-std::int32_t ReleaseRealFftSpec(RealFftSpec* spec)
-{
+std::int32_t ReleaseRealFftSpec(RealFftSpec* spec) {
     if (spec == nullptr) return StatusNullPointer;
     if (spec->id != kRealFftSpecLiveId) return StatusContextMismatch;
     spec->id = 0;

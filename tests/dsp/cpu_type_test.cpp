@@ -19,8 +19,7 @@ struct Processor {
     std::uint32_t extendedFamily = 0;  // bits 20..27, which decoding ignores
 };
 
-CpuidReadings Readings(const Processor& p)
-{
+CpuidReadings Readings(const Processor& p) {
     CpuidReadings r;
     r.hasCpuid = true;
     if (p.intel) {
@@ -37,13 +36,9 @@ CpuidReadings Readings(const Processor& p)
     return r;
 }
 
-std::int32_t Code(const Processor& p)
-{
-    return DecodeCpuType(Readings(p));
-}
+std::int32_t Code(const Processor& p) { return DecodeCpuType(Readings(p)); }
 
-TEST(CpuType, IntelRowsOfTheCodeTable)
-{
+TEST(CpuType, IntelRowsOfTheCodeTable) {
     struct Row {
         Processor processor;
         std::int32_t code;
@@ -56,8 +51,12 @@ TEST(CpuType, IntelRowsOfTheCodeTable)
         {{.family = 15, .edx = all, .ecx = kSse3, .longMode = true}, 32, "family 15 SSE3 64-bit"},
         {{.family = 15, .edx = all, .ecx = kSse3}, 8, "family 15 SSE3 32-bit"},
         {{.family = 15, .edx = all | kHtt, .logicalPerPackage = 2}, 7, "family 15 SSE2 hyper-threading"},
-        {{.family = 15, .edx = all | kHtt, .logicalPerPackage = 1}, 6, "family 15 HTT bit but one logical processor"},
-        {{.family = 15, .edx = all, .logicalPerPackage = 2}, 6, "family 15 two logical processors, no HTT bit"},
+        {{.family = 15, .edx = all | kHtt, .logicalPerPackage = 1},
+         6,
+         "family 15 HTT bit but one logical processor"},
+        {{.family = 15, .edx = all, .logicalPerPackage = 2},
+         6,
+         "family 15 two logical processors, no HTT bit"},
         {{.family = 5, .edx = kMmx}, 2, "family 5 MMX"},
         {{.family = 5}, 1, "family 5"},
         {{.family = 6, .edx = all}, 9, "family 6 SSE2"},
@@ -65,30 +64,28 @@ TEST(CpuType, IntelRowsOfTheCodeTable)
         {{.family = 6, .edx = kMmx}, 4, "family 6 MMX"},
         {{.family = 6}, 3, "family 6"},
         {{.family = 4, .edx = all}, 0, "family 4"},
-        {{.family = 0xF, .edx = all, .ecx = kSse3, .highestExtendedLeaf = 0x80000000u, .longMode = true}, 8,
+        {{.family = 0xF, .edx = all, .ecx = kSse3, .highestExtendedLeaf = 0x80000000u, .longMode = true},
+         8,
          "64-bit flag ignored when leaf 0x80000001 is not reported"},
         {{.family = 6, .edx = all, .extendedFamily = 0x1}, 9, "extended family ignored"},
     };
     for (const Row& row : rows) EXPECT_EQ(Code(row.processor), row.code) << row.what;
 }
 
-TEST(CpuType, OtherVendorRowsOfTheCodeTable)
-{
+TEST(CpuType, OtherVendorRowsOfTheCodeTable) {
     EXPECT_EQ(Code({.intel = false, .family = 15, .edx = kSse | kSse2, .ecx = kSse3, .longMode = true}), 66);
     EXPECT_EQ(Code({.intel = false, .edx = kSse | kSse2}), 65);
     EXPECT_EQ(Code({.intel = false, .edx = kSse}), 64);
     EXPECT_EQ(Code({.intel = false, .edx = kMmx}), 0);
 }
 
-TEST(CpuType, NoIdentificationInstructionGivesZero)
-{
+TEST(CpuType, NoIdentificationInstructionGivesZero) {
     CpuidReadings r = Readings({.family = 6, .edx = kSse | kSse2});
     r.hasCpuid = false;
     EXPECT_EQ(DecodeCpuType(r), 0);
 }
 
-TEST(CpuType, ClassOfEveryCode)
-{
+TEST(CpuType, ClassOfEveryCode) {
     for (std::int32_t code = -1; code <= 70; ++code) {
         std::int32_t expected = 0;
         if (code == 5 || code == 16 || code == 17) expected = 1;
@@ -98,8 +95,7 @@ TEST(CpuType, ClassOfEveryCode)
     }
 }
 
-TEST(CpuType, ProcessorsMapToTheirClass)
-{
+TEST(CpuType, ProcessorsMapToTheirClass) {
     const std::uint32_t all = kMmx | kSse | kSse2;
     EXPECT_EQ(ClassOfCpuType(Code({.family = 15, .edx = all, .ecx = kSse3, .longMode = true})), 3);
     EXPECT_EQ(ClassOfCpuType(Code({.family = 15, .edx = all, .ecx = kSse3})), 3);
@@ -109,8 +105,7 @@ TEST(CpuType, ProcessorsMapToTheirClass)
     EXPECT_EQ(ClassOfCpuType(Code({.intel = false, .edx = all, .ecx = kSse3})), 0);
 }
 
-TEST(CpuType, RunningProcessorIsReadConsistently)
-{
+TEST(CpuType, RunningProcessorIsReadConsistently) {
     const std::int32_t code = DetectCpuType();
     EXPECT_EQ(code, DecodeCpuType(ReadCpuid()));
     EXPECT_EQ(CpuTypeToClass(), ClassOfCpuType(code));

@@ -18,15 +18,11 @@ namespace {
 
 // Distinct stand-in variants: variant v of a test slot returns 100 + v.
 template <int kVariant>
-std::int32_t Variant(const float*, float*, std::int32_t)
-{
+std::int32_t Variant(const float*, float*, std::int32_t) {
     return 100 + kVariant;
 }
 
-constexpr PrimitiveCode Code(VectorUnaryCode code)
-{
-    return PrimitiveCode{.unary = code};
-}
+constexpr PrimitiveCode Code(VectorUnaryCode code) { return PrimitiveCode{.unary = code}; }
 
 constexpr PrimitiveCode kEmpty{.unary = nullptr};
 
@@ -37,14 +33,13 @@ struct TestTable {
                               PrimitiveCode{.unary = &Variant<9>}};
     std::vector<PrimitiveDispatchRecord> records;
 
-    TestTable()
-    {
+    TestTable() {
         for (PrimitiveSlot& slot : slots)
-            records.push_back({&slot, {Code(&Variant<0>), Code(&Variant<1>), Code(&Variant<2>), Code(&Variant<3>)}});
+            records.push_back(
+                {&slot, {Code(&Variant<0>), Code(&Variant<1>), Code(&Variant<2>), Code(&Variant<3>)}});
     }
     // Which class's variant each slot holds now (9 for the initial one).
-    std::vector<int> held()
-    {
+    std::vector<int> held() {
         std::vector<int> out;
         for (PrimitiveSlot& slot : slots) out.push_back(slot.load().unary(nullptr, nullptr, 0) - 100);
         return out;
@@ -59,8 +54,7 @@ struct CapturedMessage {
 };
 CapturedMessage g_message;
 
-void CaptureMessage(const char* caption, const char* text)
-{
+void CaptureMessage(const char* caption, const char* text) {
     ++g_message.shown;
     g_message.caption = caption;
     g_message.text = text;
@@ -71,18 +65,18 @@ protected:
     void SetUp() override { g_message = {}; }
 };
 
-TEST_F(PrimitiveDispatch, EachProcessorClassGetsItsOwnVariantsInEverySlot)
-{
+TEST_F(PrimitiveDispatch, EachProcessorClassGetsItsOwnVariantsInEverySlot) {
     for (int processorClass = 0; processorClass < 4; ++processorClass) {
         TestTable table;
-        EXPECT_EQ(SelectPrimitiveClassFrom(table.records.data(), table.count(), processorClass, &CaptureMessage), 1);
+        EXPECT_EQ(
+            SelectPrimitiveClassFrom(table.records.data(), table.count(), processorClass, &CaptureMessage),
+            1);
         EXPECT_EQ(table.held(), std::vector<int>(3, processorClass));
     }
     EXPECT_EQ(g_message.shown, 0);
 }
 
-TEST_F(PrimitiveDispatch, ClassThreeWithAnEmptyEntryFallsBackToClassTwoEverywhere)
-{
+TEST_F(PrimitiveDispatch, ClassThreeWithAnEmptyEntryFallsBackToClassTwoEverywhere) {
     TestTable table;
     table.records[2].variants[3] = kEmpty;
     // Filling class 3 alone stops at the empty entry, keeping what it wrote.
@@ -94,24 +88,22 @@ TEST_F(PrimitiveDispatch, ClassThreeWithAnEmptyEntryFallsBackToClassTwoEverywher
     EXPECT_EQ(g_message.shown, 0);
 }
 
-TEST_F(PrimitiveDispatch, FallBackWalksDownToClassZero)
-{
+TEST_F(PrimitiveDispatch, FallBackWalksDownToClassZero) {
     TestTable table;
     for (int c = 1; c <= 3; ++c) table.records[1].variants[c] = kEmpty;
     EXPECT_EQ(SelectPrimitiveClassFrom(table.records.data(), table.count(), 3, &CaptureMessage), 1);
     EXPECT_EQ(table.held(), std::vector<int>(3, 0));
 }
 
-TEST_F(PrimitiveDispatch, FallBackNeverClimbsAboveTheProcessorClass)
-{
+TEST_F(PrimitiveDispatch, FallBackNeverClimbsAboveTheProcessorClass) {
     TestTable table;
     table.records[0].variants[0] = kEmpty;
     EXPECT_EQ(SelectPrimitiveClassFrom(table.records.data(), table.count(), 0, &CaptureMessage), 0);
-    EXPECT_EQ(table.held(), std::vector<int>(3, 9)) << "class 1 variants must not be used on a class-0 processor";
+    EXPECT_EQ(table.held(), std::vector<int>(3, 9))
+        << "class 1 variants must not be used on a class-0 processor";
 }
 
-TEST_F(PrimitiveDispatch, NoFittingClassShowsTheMessageAndKeepsTheSlots)
-{
+TEST_F(PrimitiveDispatch, NoFittingClassShowsTheMessageAndKeepsTheSlots) {
     TestTable table;
     for (int c = 0; c < 4; ++c) table.records[0].variants[c] = kEmpty;
     EXPECT_EQ(SelectPrimitiveClassFrom(table.records.data(), table.count(), 2, &CaptureMessage), 0);
@@ -121,8 +113,7 @@ TEST_F(PrimitiveDispatch, NoFittingClassShowsTheMessageAndKeepsTheSlots)
     EXPECT_EQ(table.held(), std::vector<int>(3, 9));
 }
 
-TEST_F(PrimitiveDispatch, EmptyTableOrUnknownClassShowsTheMessage)
-{
+TEST_F(PrimitiveDispatch, EmptyTableOrUnknownClassShowsTheMessage) {
     TestTable table;
     EXPECT_EQ(SelectPrimitiveClassFrom(table.records.data(), 0, 1, &CaptureMessage), 0);
     EXPECT_EQ(SelectPrimitiveClassFrom(table.records.data(), table.count(), 4, &CaptureMessage), 0);
@@ -132,11 +123,11 @@ TEST_F(PrimitiveDispatch, EmptyTableOrUnknownClassShowsTheMessage)
     EXPECT_EQ(table.held(), std::vector<int>(3, 9));
 }
 
-TEST_F(PrimitiveDispatch, RealTableIsCompleteAndTwoSelectionsStoreTheSameVariants)
-{
+TEST_F(PrimitiveDispatch, RealTableIsCompleteAndTwoSelectionsStoreTheSameVariants) {
     ASSERT_EQ(PrimitiveDispatchTableCount, 13);
     for (std::int32_t i = 0; i < PrimitiveDispatchTableCount; ++i) {
-        EXPECT_EQ(PrimitiveDispatchTable[i].slot, &g_primitiveSlots[i]) << "record " << i << " is out of slot order";
+        EXPECT_EQ(PrimitiveDispatchTable[i].slot, &g_primitiveSlots[i])
+            << "record " << i << " is out of slot order";
         for (int c = 0; c < 4; ++c) EXPECT_FALSE(IsEmptyPrimitiveCode(PrimitiveDispatchTable[i].variants[c]));
     }
     const std::int32_t processorClass = CpuTypeToClass();
@@ -149,7 +140,8 @@ TEST_F(PrimitiveDispatch, RealTableIsCompleteAndTwoSelectionsStoreTheSameVariant
                                        &CaptureMessage),
               1);
     for (int i = 0; i < kPrimitiveSlotCount; ++i) {
-        EXPECT_EQ(std::bit_cast<std::uintptr_t>(g_primitiveSlots[i].load()), first[static_cast<std::size_t>(i)]);
+        EXPECT_EQ(std::bit_cast<std::uintptr_t>(g_primitiveSlots[i].load()),
+                  first[static_cast<std::size_t>(i)]);
         EXPECT_EQ(first[static_cast<std::size_t>(i)],
                   std::bit_cast<std::uintptr_t>(PrimitiveDispatchTable[i].variants[processorClass]));
     }
@@ -162,8 +154,7 @@ TEST_F(PrimitiveDispatch, RealTableIsCompleteAndTwoSelectionsStoreTheSameVariant
     EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
 }
 
-TEST_F(PrimitiveDispatch, EveryClassComputesTheSameTransform)
-{
+TEST_F(PrimitiveDispatch, EveryClassComputesTheSameTransform) {
     // All 4 classes run here only where the processor has every instruction
     // set they were built for; the class of this processor and below always do.
     const std::int32_t top = CpuTypeToClass();
@@ -188,8 +179,7 @@ TEST_F(PrimitiveDispatch, EveryClassComputesTheSameTransform)
 
 // One instance selects while another transforms through the same slots; the
 // transforms keep their results (the thread sanitizer checks the slot accesses).
-TEST_F(PrimitiveDispatch, SelectionWhileAnotherThreadTransforms)
-{
+TEST_F(PrimitiveDispatch, SelectionWhileAnotherThreadTransforms) {
     std::vector<float> x(2048);
     for (std::size_t i = 0; i < x.size(); ++i) x[i] = static_cast<float>((i * 31) % 97) / 97.0f;
     std::atomic<bool> done{false};
@@ -208,8 +198,8 @@ TEST_F(PrimitiveDispatch, SelectionWhileAnotherThreadTransforms)
     });
     int selections = 0;
     while (!done || selections < 10) {
-        EXPECT_EQ(SelectPrimitiveClassFrom(PrimitiveDispatchTable, PrimitiveDispatchTableCount, CpuTypeToClass(),
-                                           &CaptureMessage),
+        EXPECT_EQ(SelectPrimitiveClassFrom(PrimitiveDispatchTable, PrimitiveDispatchTableCount,
+                                           CpuTypeToClass(), &CaptureMessage),
                   1);
         ++selections;
     }
@@ -219,14 +209,12 @@ TEST_F(PrimitiveDispatch, SelectionWhileAnotherThreadTransforms)
 }
 
 std::int32_t g_stubCalls = 0;
-std::int32_t StubCos(const float* src, float* dst, std::int32_t len)
-{
+std::int32_t StubCos(const float* src, float* dst, std::int32_t len) {
     ++g_stubCalls;
     return (src == nullptr && dst == nullptr) ? len : -1;
 }
 
-TEST_F(PrimitiveDispatch, EntryPointsJumpThroughTheirSlotWithoutChecks)
-{
+TEST_F(PrimitiveDispatch, EntryPointsJumpThroughTheirSlotWithoutChecks) {
     const PrimitiveCode saved = g_primitiveSlots[kSlotVectorCos].load();
     g_primitiveSlots[kSlotVectorCos].store(PrimitiveCode{.unary = &StubCos});
     // Null arrays and a zero length reach the variant untouched; its result comes back as is.
@@ -237,15 +225,15 @@ TEST_F(PrimitiveDispatch, EntryPointsJumpThroughTheirSlotWithoutChecks)
     EXPECT_EQ(VectorCos(nullptr, nullptr, 1), StatusNullPointer);
 }
 
-TEST(ErrorMessage, GoesToStandardErrorAsOneLineOffWindows)
-{
+TEST(ErrorMessage, GoesToStandardErrorAsOneLineOffWindows) {
 #if defined(_WIN32)
     GTEST_SKIP() << "shows a modal box on Windows";
 #else
     ::testing::internal::CaptureStderr();
     ShowErrorMessage(kNoMatchingClassCaption, kNoMatchingClassText);
-    EXPECT_EQ(::testing::internal::GetCapturedStderr(),
-              "Set DSP library error:  No DSP matching to examined CPU was found during the Vadorevaz procedure\n");
+    EXPECT_EQ(
+        ::testing::internal::GetCapturedStderr(),
+        "Set DSP library error:  No DSP matching to examined CPU was found during the Vadorevaz procedure\n");
 #endif
 }
 

@@ -22,20 +22,15 @@ constexpr float kSentinel = 12345.0f;
 constexpr int kGuard = 8;  // floats of sentinels past each output
 constexpr std::int32_t kFlags[] = {FftScaleForward, FftScaleInverse, FftScaleSqrt, FftNoScale};
 
-double AccuracyBound(std::size_t n)
-{
-    return 2e-7 * std::max(1.0, std::log2(static_cast<double>(n)));
-}
+double AccuracyBound(std::size_t n) { return 2e-7 * std::max(1.0, std::log2(static_cast<double>(n))); }
 
-double ForwardFactor(std::int32_t flag, std::size_t n)
-{
+double ForwardFactor(std::int32_t flag, std::size_t n) {
     if (flag == FftScaleForward) return 1.0 / static_cast<double>(n);
     if (flag == FftScaleSqrt) return 1.0 / std::sqrt(static_cast<double>(n));
     return 1.0;
 }
 
-double InverseFactor(std::int32_t flag, std::size_t n)
-{
+double InverseFactor(std::int32_t flag, std::size_t n) {
     if (flag == FftScaleInverse) return 1.0 / static_cast<double>(n);
     if (flag == FftScaleSqrt) return 1.0 / std::sqrt(static_cast<double>(n));
     return 1.0;
@@ -54,17 +49,16 @@ struct Direction {
 };
 
 // The entry points first, then every kernel this processor can run.
-std::vector<Direction> Directions(bool forward)
-{
-    std::vector<Direction> directions{forward ? Direction{"entry points", &RealFftForward, &RealFftForwardInPlace}
-                                              : Direction{"entry points", &RealFftInverse, &RealFftInverseInPlace}};
+std::vector<Direction> Directions(bool forward) {
+    std::vector<Direction> directions{
+        forward ? Direction{"entry points", &RealFftForward, &RealFftForwardInPlace}
+                : Direction{"entry points", &RealFftInverse, &RealFftInverseInPlace}};
     for (const RealFftKernel& k : RunnableRealFftKernels())
         directions.push_back({k.name, forward ? k.forward : k.inverse, nullptr});
     return directions;
 }
 
-std::int32_t RunInPlace(const Direction& d, float* buf, const RealFftSpec* spec)
-{
+std::int32_t RunInPlace(const Direction& d, float* buf, const RealFftSpec* spec) {
     return d.inPlace != nullptr ? d.inPlace(buf, spec, nullptr) : d.outOfPlace(buf, buf, spec, nullptr);
 }
 
@@ -72,8 +66,8 @@ std::int32_t RunInPlace(const Direction& d, float* buf, const RealFftSpec* spec)
 // the same bits, that nothing past the N outputs is written, and that an
 // out-of-place call leaves its source alone. Returns the out-of-place result.
 template <class Transform, class InPlaceTransform>
-std::vector<float> RunBothWays(const std::vector<float>& input, Transform transform, InPlaceTransform inPlace)
-{
+std::vector<float> RunBothWays(const std::vector<float>& input, Transform transform,
+                               InPlaceTransform inPlace) {
     const std::size_t n = input.size();
     std::vector<float> src = input;
     std::vector<float> dst(n + kGuard, kSentinel);
@@ -90,8 +84,7 @@ std::vector<float> RunBothWays(const std::vector<float>& input, Transform transf
     return dst;
 }
 
-TEST(RealFftAccuracy, ForwardMatchesReferenceForEveryOrderFlagAndKernel)
-{
+TEST(RealFftAccuracy, ForwardMatchesReferenceForEveryOrderFlagAndKernel) {
     for (const Direction& direction : Directions(true)) {
         SCOPED_TRACE(direction.name);
         double worstRatio = 0.0, worstError = 0.0;
@@ -103,7 +96,10 @@ TEST(RealFftAccuracy, ForwardMatchesReferenceForEveryOrderFlagAndKernel)
                 SpecHolder holder;
                 ASSERT_EQ(RealFftInitAlloc(&holder.spec, order, flag, 0), StatusOk);
                 const std::vector<float> got = RunBothWays(
-                    x, [&](const float* s, float* d) { return direction.outOfPlace(s, d, holder.spec, nullptr); },
+                    x,
+                    [&](const float* s, float* d) {
+                        return direction.outOfPlace(s, d, holder.spec, nullptr);
+                    },
                     [&](float* b) { return RunInPlace(direction, b, holder.spec); });
                 std::vector<double> want = packed;
                 for (double& v : want) v *= ForwardFactor(flag, n);
@@ -118,8 +114,7 @@ TEST(RealFftAccuracy, ForwardMatchesReferenceForEveryOrderFlagAndKernel)
     }
 }
 
-TEST(RealFftAccuracy, InverseMatchesReferenceForEveryOrderFlagAndKernel)
-{
+TEST(RealFftAccuracy, InverseMatchesReferenceForEveryOrderFlagAndKernel) {
     for (const Direction& direction : Directions(false)) {
         SCOPED_TRACE(direction.name);
         double worstRatio = 0.0, worstError = 0.0;
@@ -132,7 +127,10 @@ TEST(RealFftAccuracy, InverseMatchesReferenceForEveryOrderFlagAndKernel)
                 SpecHolder holder;
                 ASSERT_EQ(RealFftInitAlloc(&holder.spec, order, flag, 0), StatusOk);
                 const std::vector<float> got = RunBothWays(
-                    packed, [&](const float* s, float* d) { return direction.outOfPlace(s, d, holder.spec, nullptr); },
+                    packed,
+                    [&](const float* s, float* d) {
+                        return direction.outOfPlace(s, d, holder.spec, nullptr);
+                    },
                     [&](float* b) { return RunInPlace(direction, b, holder.spec); });
                 std::vector<double> want = samples;
                 for (double& v : want) v *= InverseFactor(flag, n);
@@ -149,8 +147,7 @@ TEST(RealFftAccuracy, InverseMatchesReferenceForEveryOrderFlagAndKernel)
 
 // The long-length reference is itself checked against the direct DFT, so the
 // orders above 12 rest on an independently verified reference.
-TEST(RealFftAccuracy, RecursiveReferenceAgreesWithDirectDft)
-{
+TEST(RealFftAccuracy, RecursiveReferenceAgreesWithDirectDft) {
     const std::vector<float> x = dft_reference::RandomSignal(1024, 7);
     std::vector<Complex> z(x.begin(), x.end());
     const std::vector<Complex> direct = dft_reference::DirectDft(z, -1);

@@ -16,8 +16,7 @@ struct Spec {
     ~Spec() { RealFftFree(spec); }
 };
 
-std::vector<float> Forward(const std::vector<float>& x, int order, std::int32_t flag = FftScaleInverse)
-{
+std::vector<float> Forward(const std::vector<float>& x, int order, std::int32_t flag = FftScaleInverse) {
     Spec s(order, flag);
     std::vector<float> out(x.size());
     EXPECT_EQ(RealFftForward(x.data(), out.data(), s.spec, nullptr), StatusOk);
@@ -26,15 +25,14 @@ std::vector<float> Forward(const std::vector<float>& x, int order, std::int32_t 
 
 // Every float of a PackedSpectrum against the expected one, within a tolerance
 // that scales with the spectrum's size.
-void ExpectPacked(const std::vector<float>& got, const std::vector<float>& want, double tolerance, int order)
-{
+void ExpectPacked(const std::vector<float>& got, const std::vector<float>& want, double tolerance,
+                  int order) {
     ASSERT_EQ(got.size(), want.size());
     for (std::size_t i = 0; i < got.size(); ++i)
         EXPECT_NEAR(got[i], want[i], tolerance) << "order " << order << " float " << i;
 }
 
-TEST(RealFftEdgeCases, ImpulseGivesAllOnes)
-{
+TEST(RealFftEdgeCases, ImpulseGivesAllOnes) {
     for (int order = 0; order <= 12; ++order) {
         const std::size_t n = std::size_t(1) << order;
         std::vector<float> x(n, 0.0f);
@@ -47,8 +45,7 @@ TEST(RealFftEdgeCases, ImpulseGivesAllOnes)
     }
 }
 
-TEST(RealFftEdgeCases, ConstantAndAlternatingFillTheRealEnds)
-{
+TEST(RealFftEdgeCases, ConstantAndAlternatingFillTheRealEnds) {
     for (int order = 1; order <= 12; ++order) {
         const std::size_t n = std::size_t(1) << order;
         const double tolerance = 1e-6 * static_cast<double>(n);
@@ -62,8 +59,7 @@ TEST(RealFftEdgeCases, ConstantAndAlternatingFillTheRealEnds)
     }
 }
 
-TEST(RealFftEdgeCases, CosineAndSineLandInBinOneWithNegativeExponent)
-{
+TEST(RealFftEdgeCases, CosineAndSineLandInBinOneWithNegativeExponent) {
     for (int order = 2; order <= 12; ++order) {
         const std::size_t n = std::size_t(1) << order;
         const double tolerance = 2e-6 * static_cast<double>(n);
@@ -82,12 +78,12 @@ TEST(RealFftEdgeCases, CosineAndSineLandInBinOneWithNegativeExponent)
     }
 }
 
-TEST(RealFftEdgeCases, RoundTripReturnsInputWithInverseScalingAndNTimesUnscaled)
-{
+TEST(RealFftEdgeCases, RoundTripReturnsInputWithInverseScalingAndNTimesUnscaled) {
     for (int order = 0; order <= 14; ++order) {
         const std::size_t n = std::size_t(1) << order;
         std::vector<float> x(n);
-        for (std::size_t i = 0; i < n; ++i) x[i] = std::sin(0.37f * static_cast<float>(i)) + 0.25f * static_cast<float>(i % 5);
+        for (std::size_t i = 0; i < n; ++i)
+            x[i] = std::sin(0.37f * static_cast<float>(i)) + 0.25f * static_cast<float>(i % 5);
         for (std::int32_t flag : {FftScaleInverse, FftNoScale, FftScaleForward, FftScaleSqrt}) {
             Spec s(order, flag);
             std::vector<float> spectrum(n), back(n);
@@ -95,13 +91,13 @@ TEST(RealFftEdgeCases, RoundTripReturnsInputWithInverseScalingAndNTimesUnscaled)
             ASSERT_EQ(RealFftInverse(spectrum.data(), back.data(), s.spec, nullptr), StatusOk);
             const double gain = (flag == FftNoScale) ? static_cast<double>(n) : 1.0;
             for (std::size_t i = 0; i < n; ++i)
-                ASSERT_NEAR(back[i], gain * x[i], gain * 2e-6 * (order + 1)) << "order " << order << " flag " << flag;
+                ASSERT_NEAR(back[i], gain * x[i], gain * 2e-6 * (order + 1))
+                    << "order " << order << " flag " << flag;
         }
     }
 }
 
-TEST(RealFftEdgeCases, OrderZeroCopiesTimesFactor)
-{
+TEST(RealFftEdgeCases, OrderZeroCopiesTimesFactor) {
     const std::vector<float> x{3.0f};
     EXPECT_EQ(Forward(x, 0, FftNoScale)[0], 3.0f);
     EXPECT_EQ(Forward(x, 0, FftScaleForward)[0], 3.0f);  // 1/N = 1

@@ -14,13 +14,9 @@ namespace {
 
 RealFftSpec* const kUnwritten = reinterpret_cast<RealFftSpec*>(std::uintptr_t(0x5a5a5a50));
 
-bool IsAligned32(const void* p)
-{
-    return reinterpret_cast<std::uintptr_t>(p) % 32 == 0;
-}
+bool IsAligned32(const void* p) { return reinterpret_cast<std::uintptr_t>(p) % 32 == 0; }
 
-TEST(RealFftStatus, InitAllocRejectsBadArgumentsWithoutWritingOut)
-{
+TEST(RealFftStatus, InitAllocRejectsBadArgumentsWithoutWritingOut) {
     RealFftSpec* out = kUnwritten;
     EXPECT_EQ(RealFftInitAlloc(&out, -1, FftScaleInverse, 0), StatusFftOrderError);
     EXPECT_EQ(RealFftInitAlloc(&out, 31, FftScaleInverse, 0), StatusFftOrderError);
@@ -32,8 +28,7 @@ TEST(RealFftStatus, InitAllocRejectsBadArgumentsWithoutWritingOut)
     EXPECT_EQ(RealFftInitAlloc(nullptr, 4, FftScaleInverse, 0), StatusNullPointer);
 }
 
-TEST(RealFftStatus, SpecRecordCarriesOrderScalingHintAndTables)
-{
+TEST(RealFftStatus, SpecRecordCarriesOrderScalingHintAndTables) {
     struct Case {
         std::int32_t flag;
         std::int32_t scaleForward, scaleInverse;
@@ -52,9 +47,9 @@ TEST(RealFftStatus, SpecRecordCarriesOrderScalingHintAndTables)
         EXPECT_EQ(spec->workSize, 0);
         EXPECT_EQ(spec->ownsMemory, 1);
         EXPECT_TRUE(IsAligned32(spec));
-        for (const void* table : {static_cast<const void*>(spec->bitReverse), static_cast<const void*>(spec->twiddles),
-                                  static_cast<const void*>(spec->forwardSplit),
-                                  static_cast<const void*>(spec->inverseSplit)}) {
+        for (const void* table :
+             {static_cast<const void*>(spec->bitReverse), static_cast<const void*>(spec->twiddles),
+              static_cast<const void*>(spec->forwardSplit), static_cast<const void*>(spec->inverseSplit)}) {
             ASSERT_NE(table, nullptr);
             EXPECT_TRUE(IsAligned32(table));
         }
@@ -67,8 +62,7 @@ TEST(RealFftStatus, SpecRecordCarriesOrderScalingHintAndTables)
     RealFftFree(spec);
 }
 
-TEST(RealFftStatus, SmallOrdersBuildNoTables)
-{
+TEST(RealFftStatus, SmallOrdersBuildNoTables) {
     for (int order = 0; order <= 3; ++order) {
         RealFftSpec* spec = nullptr;
         ASSERT_EQ(RealFftInitAlloc(&spec, order, FftNoScale, 0), StatusOk);
@@ -81,8 +75,7 @@ TEST(RealFftStatus, SmallOrdersBuildNoTables)
     }
 }
 
-TEST(RealFftStatus, TransformsCheckSpecThenArrays)
-{
+TEST(RealFftStatus, TransformsCheckSpecThenArrays) {
     RealFftSpec* spec = nullptr;
     ASSERT_EQ(RealFftInitAlloc(&spec, 5, FftNoScale, 0), StatusOk);
     std::vector<float> src(32, 1.0f), dst(32, -3.0f);
@@ -106,8 +99,7 @@ TEST(RealFftStatus, TransformsCheckSpecThenArrays)
     EXPECT_EQ(RealFftFree(spec), StatusOk);
 }
 
-TEST(RealFftStatus, FreeRefusesNullAndRecordsThatAreNotLive)
-{
+TEST(RealFftStatus, FreeRefusesNullAndRecordsThatAreNotLive) {
     EXPECT_EQ(RealFftFree(nullptr), StatusNullPointer);
     RealFftSpec foreign{};
     foreign.id = 5;
@@ -124,8 +116,7 @@ TEST(RealFftStatus, FreeRefusesNullAndRecordsThatAreNotLive)
     EXPECT_EQ(borrowed.id, 0);
 }
 
-TEST(AlignedMemory, ReturnsWritableAlignedBlocksAndNullForEmptySizes)
-{
+TEST(AlignedMemory, ReturnsWritableAlignedBlocksAndNullForEmptySizes) {
     EXPECT_EQ(AlignedAlloc(0), nullptr);
     EXPECT_EQ(AlignedAlloc(-16), nullptr);
     AlignedFree(nullptr);
@@ -134,7 +125,8 @@ TEST(AlignedMemory, ReturnsWritableAlignedBlocksAndNullForEmptySizes)
         void* p = AlignedAlloc(size);
         ASSERT_NE(p, nullptr);
         EXPECT_TRUE(IsAligned32(p)) << size;
-        std::memset(p, 0xAB, static_cast<std::size_t>(size));  // the whole block is ours (ASan checks the ends)
+        std::memset(p, 0xAB,
+                    static_cast<std::size_t>(size));  // the whole block is ours (ASan checks the ends)
         blocks.push_back(p);
     }
     for (void* p : blocks) AlignedFree(p);
@@ -142,8 +134,7 @@ TEST(AlignedMemory, ReturnsWritableAlignedBlocksAndNullForEmptySizes)
 
 // On 32-bit builds the largest tables (order 30) exceed what a heap request can
 // express; the request must fail instead of wrapping to a small block.
-TEST(AlignedMemory, RefusesSizesTheHeapCannotBeAskedFor)
-{
+TEST(AlignedMemory, RefusesSizesTheHeapCannotBeAskedFor) {
     if constexpr (sizeof(void*) == 4) {
         EXPECT_EQ(AlignedAlloc(std::int64_t(1) << 32), nullptr);
         EXPECT_EQ(AlignedAlloc(std::int64_t(0xFFFFFFF0)), nullptr);

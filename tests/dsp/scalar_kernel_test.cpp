@@ -18,8 +18,7 @@
 
 namespace {
 
-TEST(ScalarRealFftKernels, MatchReferenceAndRoundTripForOrdersFourToFourteen)
-{
+TEST(ScalarRealFftKernels, MatchReferenceAndRoundTripForOrdersFourToFourteen) {
     for (int order = 4; order <= 14; ++order) {
         const std::size_t n = std::size_t(1) << order;
         const std::vector<float> x = dft_reference::RandomSignal(n, 300u + order);

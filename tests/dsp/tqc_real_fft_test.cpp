@@ -18,8 +18,7 @@ namespace {
 
 std::atomic<int> g_specBuilds{0};
 
-std::int32_t CountingInitAlloc(RealFftSpec** out, std::int32_t order, std::int32_t flag, std::int32_t hint)
-{
+std::int32_t CountingInitAlloc(RealFftSpec** out, std::int32_t order, std::int32_t flag, std::int32_t hint) {
     g_specBuilds.fetch_add(1, std::memory_order_relaxed);
     return class0_generic::RealFftInitAlloc(out, order, flag, hint);
 }
@@ -27,8 +26,7 @@ std::int32_t CountingInitAlloc(RealFftSpec** out, std::int32_t order, std::int32
 // Routes spec building through CountingInitAlloc for the life of the object.
 class SpecBuildCounter {
 public:
-    SpecBuildCounter() : saved_(g_primitiveSlots[kSlotRealFftInitAlloc].load())
-    {
+    SpecBuildCounter() : saved_(g_primitiveSlots[kSlotRealFftInitAlloc].load()) {
         g_specBuilds = 0;
         g_primitiveSlots[kSlotRealFftInitAlloc].store(PrimitiveCode{.initAlloc = &CountingInitAlloc});
     }
@@ -39,8 +37,7 @@ private:
     PrimitiveCode saved_;
 };
 
-TEST(TQCRealFFT, ForwardWritesPaddedSpectrumOfTheInput)
-{
+TEST(TQCRealFFT, ForwardWritesPaddedSpectrumOfTheInput) {
     for (int n : {1, 2, 4, 8, 16, 64, 2048}) {
         const std::vector<float> x = dft_reference::RandomSignal(static_cast<std::size_t>(n), 31u + n);
         const auto want = dft_reference::RealSpectrum(x);
@@ -60,8 +57,7 @@ TEST(TQCRealFFT, ForwardWritesPaddedSpectrumOfTheInput)
     }
 }
 
-TEST(TQCRealFFT, ImpulseGivesOnesAndZeros)
-{
+TEST(TQCRealFFT, ImpulseGivesOnesAndZeros) {
     const int n = 2048;
     std::vector<float> x(n, 0.0f), padded(n + 2, -1.0f);
     x[0] = 1.0f;
@@ -73,8 +69,7 @@ TEST(TQCRealFFT, ImpulseGivesOnesAndZeros)
     }
 }
 
-TEST(TQCRealFFT, InverseOfForwardReturnsTheInputAndRewritesSlotOne)
-{
+TEST(TQCRealFFT, InverseOfForwardReturnsTheInputAndRewritesSlotOne) {
     for (int n : {1, 2, 8, 16, 2048, 4096}) {
         const std::vector<float> x = dft_reference::RandomSignal(static_cast<std::size_t>(n), 77u + n);
         TQCRealFFT fft;
@@ -92,8 +87,7 @@ TEST(TQCRealFFT, InverseOfForwardReturnsTheInputAndRewritesSlotOne)
     }
 }
 
-TEST(TQCRealFFT, InPlaceFormsMatchOutOfPlace)
-{
+TEST(TQCRealFFT, InPlaceFormsMatchOutOfPlace) {
     const int n = 2048;
     const std::vector<float> x = dft_reference::RandomSignal(n, 5);
     TQCRealFFT fft;
@@ -109,8 +103,7 @@ TEST(TQCRealFFT, InPlaceFormsMatchOutOfPlace)
     EXPECT_EQ(buf, y);
 }
 
-TEST(TQCRealFFT, BuildsItsSpecOncePerLengthAndAgainAfterFreeSpec)
-{
+TEST(TQCRealFFT, BuildsItsSpecOncePerLengthAndAgainAfterFreeSpec) {
     SpecBuildCounter counter;
     std::vector<float> x = dft_reference::RandomSignal(4096, 9), padded(4098), y(4096);
     TQCRealFFT fft(2048);
@@ -133,8 +126,7 @@ TEST(TQCRealFFT, BuildsItsSpecOncePerLengthAndAgainAfterFreeSpec)
     fft.freeSpec();  // a second release is harmless
 }
 
-TEST(TQCRealFFT, InverseWithAnotherLengthUsesASpecOfThatLength)
-{
+TEST(TQCRealFFT, InverseWithAnotherLengthUsesASpecOfThatLength) {
     // A spec of the earlier, longer length would write 4096 samples into y.
     std::vector<float> x = dft_reference::RandomSignal(4096, 11), padded(4098), y(2048 + 8, 7.0f);
     TQCRealFFT fft;
@@ -147,8 +139,7 @@ TEST(TQCRealFFT, InverseWithAnotherLengthUsesASpecOfThatLength)
     for (int g = 0; g < 8; ++g) EXPECT_EQ(y[2048 + g], 7.0f);
 }
 
-TEST(TQCRealFFT, NonPositiveLengthDoesNothing)
-{
+TEST(TQCRealFFT, NonPositiveLengthDoesNothing) {
     TQCRealFFT fft;
     float src[4] = {1.0f, 2.0f, 3.0f, 4.0f};
     float dst[4] = {9.0f, 9.0f, 9.0f, 9.0f};

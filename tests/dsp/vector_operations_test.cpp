@@ -11,8 +11,7 @@ namespace {
 
 constexpr float kTolerance = 2e-6f;
 
-TEST(VectorOperations, ComputeElementWiseResults)
-{
+TEST(VectorOperations, ComputeElementWiseResults) {
     const std::vector<float> a{0.5f, -1.25f, 3.0f, 0.0f, -2.0f};
     const std::vector<float> b{2.0f, 0.75f, -0.5f, -1.0f, -3.0f};
     const int len = 5;
@@ -44,8 +43,7 @@ TEST(VectorOperations, ComputeElementWiseResults)
     }
 }
 
-TEST(VectorOperations, RefuseNullArraysBeforeBadLengths)
-{
+TEST(VectorOperations, RefuseNullArraysBeforeBadLengths) {
     float x[2] = {1.0f, 2.0f}, y[2] = {3.0f, 4.0f}, z[2] = {0.0f, 0.0f}, w[2] = {0.0f, 0.0f};
     for (std::int32_t len : {1, 0}) {
         const std::int32_t bad = (len < 1) ? StatusSizeError : StatusOk;

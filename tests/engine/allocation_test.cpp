@@ -65,13 +65,25 @@ void* __wrap_aligned_alloc(std::size_t alignment, std::size_t size) {
 
 void* operator new(std::size_t size) { return allocate(size); }
 void* operator new[](std::size_t size) { return allocate(size); }
-void* operator new(std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
-void* operator new[](std::size_t size, std::align_val_t a) { return allocate(size, static_cast<std::size_t>(a)); }
+void* operator new(std::size_t size, std::align_val_t a) {
+    return allocate(size, static_cast<std::size_t>(a));
+}
+void* operator new[](std::size_t size, std::align_val_t a) {
+    return allocate(size, static_cast<std::size_t>(a));
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
-    try { return allocate(size); } catch (...) { return nullptr; }
+    try {
+        return allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
 }
 void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
-    try { return allocate(size); } catch (...) { return nullptr; }
+    try {
+        return allocate(size);
+    } catch (...) {
+        return nullptr;
+    }
 }
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete[](void* p) noexcept { std::free(p); }
@@ -167,7 +179,8 @@ TEST(EngineAllocations, NoneInTheEffectFromTheFirstBlockAfterSwitchingOn) {
         effect->processReplacing(effect, inputs, outputs, 1024);
         counting.store(false);
         for (int i = 0; i < 1024 && pos + i >= 2048; ++i)
-            repairedSamples += outLeft[static_cast<size_t>(i)] != signal[static_cast<size_t>(2 * (pos + i - 2048))];
+            repairedSamples +=
+                outLeft[static_cast<size_t>(i)] != signal[static_cast<size_t>(2 * (pos + i - 2048))];
     }
     EXPECT_EQ(allocations.load(), 0);
     EXPECT_GT(repairedSamples, 0);

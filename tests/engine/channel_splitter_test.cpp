@@ -83,7 +83,8 @@ TEST(ChannelSplitter, MergeWithoutCarryIsAPlainInterleave) {
 // sample was taken from.
 void fillOutputWindows(Buffers& b, float cycleMarker) {
     for (int c = 0; c < 2; ++c)
-        for (int pos = 0; pos < kN; ++pos) b.set.windows[c][pos] = cycleMarker + static_cast<float>(c * 1000 + pos);
+        for (int pos = 0; pos < kN; ++pos)
+            b.set.windows[c][pos] = cycleMarker + static_cast<float>(c * 1000 + pos);
 }
 
 TEST(ChannelSplitter, CarryOfFiveOnChannelOneReplacesItsFirstFramesNextTime) {

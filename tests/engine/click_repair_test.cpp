@@ -98,7 +98,10 @@ std::vector<double> referenceFill(const std::vector<float>& input, const std::ve
     std::vector<double> y(input.begin(), input.end());
     for (const auto& r : regions) {
         const int len = r.end - r.start;
-        for (int a = 1; a < len; ++a) y[static_cast<size_t>(r.start + a)] = y[static_cast<size_t>(r.start)] + a * (y[static_cast<size_t>(r.end)] - y[static_cast<size_t>(r.start)]) / len;
+        for (int a = 1; a < len; ++a)
+            y[static_cast<size_t>(r.start + a)] =
+                y[static_cast<size_t>(r.start)] +
+                a * (y[static_cast<size_t>(r.end)] - y[static_cast<size_t>(r.start)]) / len;
     }
     std::vector<double> re, im, p(static_cast<size_t>(n));
     for (int pass = 0; pass < 7; ++pass) {
@@ -109,7 +112,8 @@ std::vector<double> referenceFill(const std::vector<float>& input, const std::ve
             const double ds = y[static_cast<size_t>(r.start)] - p[static_cast<size_t>(r.start)];
             const double de = y[static_cast<size_t>(r.end)] - p[static_cast<size_t>(r.end)];
             for (int i = r.start + 1; i < r.end; ++i)
-                y[static_cast<size_t>(i)] = p[static_cast<size_t>(i)] + ds + (de - ds) * (i - r.start) / (r.end - r.start);
+                y[static_cast<size_t>(i)] =
+                    p[static_cast<size_t>(i)] + ds + (de - ds) * (i - r.start) / (r.end - r.start);
         }
     }
     return y;

@@ -68,7 +68,8 @@ TEST(DetectorAnalysis, SmoothCopiesTheEdgesAndAveragesTheMiddle) {
                 s = s + src[static_cast<size_t>(t)];
                 exact += src[static_cast<size_t>(t)];
             }
-            ASSERT_EQ(dst[static_cast<size_t>(i)], static_cast<float>(static_cast<double>(s) * (1.0 / width))) << i;
+            ASSERT_EQ(dst[static_cast<size_t>(i)], static_cast<float>(static_cast<double>(s) * (1.0 / width)))
+                << i;
             ASSERT_NEAR(dst[static_cast<size_t>(i)], exact / width, 1e-5) << i;
         }
     }
@@ -114,7 +115,8 @@ TEST(DetectorAnalysis, OnePassAnalysisEqualsTheStepsOneByOne) {
     for (int n : {2048, 256, 64}) {
         for (uint32_t seed : {1u, 2u, 3u}) {
             DetectorFixture onePass(n), steps(n);
-            std::vector<float> x = seed == 3 ? test_signals::musicLike(n, seed) : test_signals::whiteNoise(n, 0.2, seed);
+            std::vector<float> x =
+                seed == 3 ? test_signals::musicLike(n, seed) : test_signals::whiteNoise(n, 0.2, seed);
             if (seed == 2) std::fill(x.begin(), x.begin() + n / 2, 0.25f);  // a plateau without peaks
             onePass.detector.analyseDifferences(x.data(), 15, 77);
             steps.detector.computeDifferences(x.data());
@@ -129,7 +131,8 @@ TEST(DetectorAnalysis, OnePassAnalysisEqualsTheStepsOneByOne) {
             }
             ASSERT_EQ(onePass.detector.peakListCount(), steps.detector.peakListCount());
             for (int p = 0; p < steps.detector.peakListCount(); ++p) {
-                ASSERT_EQ(onePass.detector.peakList()[p].position, steps.detector.peakList()[p].position) << p;
+                ASSERT_EQ(onePass.detector.peakList()[p].position, steps.detector.peakList()[p].position)
+                    << p;
                 ASSERT_EQ(onePass.detector.peakList()[p].value, steps.detector.peakList()[p].value) << p;
             }
         }
@@ -177,7 +180,8 @@ TEST(DetectorAnalysis, SelectRankStaysInBoundsWithNaNValues) {
     for (int trial = 0; trial < 2000; ++trial) {
         const int n = 1 + static_cast<int>(rng() % 20);
         std::vector<PeakEntry> e(static_cast<size_t>(n));
-        for (int i = 0; i < n; ++i) e[static_cast<size_t>(i)] = {i, rng() % 3 == 0 ? nan : static_cast<float>(rng() % 4)};
+        for (int i = 0; i < n; ++i)
+            e[static_cast<size_t>(i)] = {i, rng() % 3 == 0 ? nan : static_cast<float>(rng() % 4)};
         const int k = static_cast<int>(rng() % static_cast<unsigned>(n));
         const PeakEntry got = TQCCrackleDetector::selectRank(e.data(), n, k);
         ASSERT_GE(got.position, 0);
@@ -202,8 +206,8 @@ TEST(DetectorAnalysis, AutocorrelationMatchesADirectSum) {
     }
     // The two real bins are not squared, so they contribute X - X^2 instead of 0.
     for (int t = 0; t < 3 * n / 8; ++t) {
-        const double expected = r[static_cast<size_t>(t)] + (x0 - x0 * x0) / n +
-                                (xh - xh * xh) * (t % 2 == 0 ? 1.0 : -1.0) / n;
+        const double expected =
+            r[static_cast<size_t>(t)] + (x0 - x0 * x0) / n + (xh - xh * xh) * (t % 2 == 0 ? 1.0 : -1.0) / n;
         ASSERT_NEAR(f.detector.differences()[t], expected, 2e-5 * r[0]) << t;
     }
     for (int t = 3 * n / 8; t < n; ++t) ASSERT_EQ(f.detector.differences()[t], 0.0f);

@@ -96,7 +96,8 @@ public:
             double s = cut > 0 ? re[0] : 0.0;
             for (int k = 1; k < cut; ++k) {
                 const size_t phase = static_cast<size_t>((static_cast<int64_t>(i) * k) % n_);
-                s += 2.0 * (re[static_cast<size_t>(k)] * cosine_[phase] - im[static_cast<size_t>(k)] * sine_[phase]);
+                s += 2.0 * (re[static_cast<size_t>(k)] * cosine_[phase] -
+                            im[static_cast<size_t>(k)] * sine_[phase]);
             }
             p[static_cast<size_t>(i)] = s / n_;
         }
@@ -124,7 +125,8 @@ ModelResult modelProcess(const float* x, int n, float factor, int gap, const flo
     std::vector<float> s(d);
     for (int i = 7; i < n - 7; ++i) {
         float acc = 0.0f;
-        for (int t = 0; t < 15; ++t) acc = toFloat(static_cast<double>(acc) + d[static_cast<size_t>(i - 7 + t)]);
+        for (int t = 0; t < 15; ++t)
+            acc = toFloat(static_cast<double>(acc) + d[static_cast<size_t>(i - 7 + t)]);
         s[static_cast<size_t>(i)] = toFloat(acc * (1.0 / 15.0));
     }
 
@@ -155,7 +157,8 @@ ModelResult modelProcess(const float* x, int n, float factor, int gap, const flo
     }
 
     r.analysedPeriod = true;
-    const std::vector<PeakEntry> lags = strictMaxima(std::vector<float>(smoothedAutocorr, smoothedAutocorr + n));
+    const std::vector<PeakEntry> lags =
+        strictMaxima(std::vector<float>(smoothedAutocorr, smoothedAutocorr + n));
     if (lags.size() >= 6) {
         const PeakEntry third = modelSelect(lags, static_cast<int>(lags.size()) - 3);
         r.lag = third.position;
@@ -188,7 +191,8 @@ ModelResult modelProcess(const float* x, int n, float factor, int gap, const flo
             const double d1 = static_cast<double>(x[a]) - x[a - w];
             const double d2 = static_cast<double>(x[b]) - x[b + w];
             double corr = 0.0;
-            for (int i = a; i <= b; ++i) corr += static_cast<double>(x[i]) * (static_cast<double>(x[i - w]) + x[i + w]);
+            for (int i = a; i <= b; ++i)
+                corr += static_cast<double>(x[i]) * (static_cast<double>(x[i - w]) + x[i + w]);
             if (!(corr <= r.level)) continue;
             for (int j = a; j < b; ++j) {
                 const double k = j - a;
@@ -204,7 +208,8 @@ ModelResult modelProcess(const float* x, int n, float factor, int gap, const flo
             const int len = region.end - region.start;
             const double ys = r.y[static_cast<size_t>(region.start)];
             const double ye = r.y[static_cast<size_t>(region.end)];
-            for (int a = 1; a < len; ++a) r.y[static_cast<size_t>(region.start + a)] = static_cast<float>(ys + a * (ye - ys) / len);
+            for (int a = 1; a < len; ++a)
+                r.y[static_cast<size_t>(region.start + a)] = static_cast<float>(ys + a * (ye - ys) / len);
         }
         const int cut = n / (2 * longest);
         for (int pass = 0; pass < 7; ++pass) {
@@ -224,12 +229,17 @@ ModelResult modelProcess(const float* x, int n, float factor, int gap, const flo
 
 std::vector<float> randomMaterial(int length, std::mt19937& rng) {
     switch (rng() % 5) {
-        case 0: return test_signals::sungVowel(length, 150.0 + static_cast<double>(rng() % 400), 0.3, rng());
-        case 1: return test_signals::musicLike(length, rng());
-        case 2: return test_signals::whiteNoise(length, 0.02, rng());
+        case 0:
+            return test_signals::sungVowel(length, 150.0 + static_cast<double>(rng() % 400), 0.3, rng());
+        case 1:
+            return test_signals::musicLike(length, rng());
+        case 2:
+            return test_signals::whiteNoise(length, 0.02, rng());
         // Periods of 6 to 10 samples: lags too short for the crossfade.
-        case 3: return test_signals::harmonicTone(length, test_signals::kSampleRate / (6 + rng() % 5), 3, 0.2);
-        default: return test_signals::harmonicTone(length, 100.0 + static_cast<double>(rng() % 1500), 4, 0.3);
+        case 3:
+            return test_signals::harmonicTone(length, test_signals::kSampleRate / (6 + rng() % 5), 3, 0.2);
+        default:
+            return test_signals::harmonicTone(length, 100.0 + static_cast<double>(rng() % 1500), 4, 0.3);
     }
 }
 
@@ -250,9 +260,14 @@ TEST(DetectorReference, WholeWindowProcedureMatchesAModelOfItsRules) {
             const int p = f.n + static_cast<int>(rng() % static_cast<unsigned>(f.n - span));
             const double amplitude = (rng() % 2 ? 1.0 : -1.0) * (0.05 + 0.8 * u(rng));
             switch (rng() % 3) {
-                case 0: test_signals::addImpulse(signal, p, amplitude); break;
-                case 1: test_signals::addDampedClick(signal, p, amplitude); break;
-                default: test_signals::addRingingBurst(signal, p, 0.5 * amplitude, 3000.0, span);
+                case 0:
+                    test_signals::addImpulse(signal, p, amplitude);
+                    break;
+                case 1:
+                    test_signals::addDampedClick(signal, p, amplitude);
+                    break;
+                default:
+                    test_signals::addRingingBurst(signal, p, 0.5 * amplitude, 3000.0, span);
             }
         }
         const int level = static_cast<int>(rng() % 5);
@@ -283,7 +298,8 @@ TEST(DetectorReference, WholeWindowProcedureMatchesAModelOfItsRules) {
             // The transforms round in single precision; the model does not.
             double scale = 0.0;
             for (float v : m.y) scale = std::max(scale, static_cast<double>(std::fabs(v)));
-            for (int i = 0; i < f.n; ++i) ASSERT_NEAR(f.out[static_cast<size_t>(i)], m.y[static_cast<size_t>(i)], 2e-5 * scale) << i;
+            for (int i = 0; i < f.n; ++i)
+                ASSERT_NEAR(f.out[static_cast<size_t>(i)], m.y[static_cast<size_t>(i)], 2e-5 * scale) << i;
         } else {
             ASSERT_EQ(f.out, m.y);
         }

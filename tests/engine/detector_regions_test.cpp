@@ -195,9 +195,9 @@ TEST(DetectorRegions, ResultAlwaysLiesBetweenTheGapAndSevenEighths) {
         const int gap = 8 + static_cast<int>(rng() % 57);
         f.detector.setClickGap(gap);
         f.detector.setSensitivity(static_cast<int>(rng() % 5));
-        std::vector<float> signal = (trial % 3 == 0) ? test_signals::whiteNoise(2 * f.n, 0.01, rng())
-                                  : (trial % 3 == 1) ? test_signals::musicLike(2 * f.n, rng())
-                                                     : test_signals::sungVowel(2 * f.n, 330.0, 0.3, rng());
+        std::vector<float> signal = (trial % 3 == 0)   ? test_signals::whiteNoise(2 * f.n, 0.01, rng())
+                                    : (trial % 3 == 1) ? test_signals::musicLike(2 * f.n, rng())
+                                                       : test_signals::sungVowel(2 * f.n, 330.0, 0.3, rng());
         const int clicks = static_cast<int>(rng() % 12);
         for (int c = 0; c < clicks; ++c) {
             const int p = f.n + static_cast<int>(rng() % static_cast<unsigned>(f.n - 300));
@@ -274,8 +274,7 @@ TEST(DetectorRegions, SameWindowGivesTheSameResultWhateverCameBefore) {
 
 TEST(DetectorNonFinite, AWindowHoldingNaNOrInfinityPassesThroughUnrepaired) {
     DetectorFixture f;
-    const float specials[] = {std::numeric_limits<float>::quiet_NaN(),
-                              std::numeric_limits<float>::infinity(),
+    const float specials[] = {std::numeric_limits<float>::quiet_NaN(), std::numeric_limits<float>::infinity(),
                               -std::numeric_limits<float>::infinity()};
     for (float special : specials) {
         auto signal = test_signals::whiteNoise(2 * f.n, 0.01, 4);

@@ -18,8 +18,8 @@ namespace {
 constexpr int kN = 2048;
 
 struct ChainResult {
-    std::vector<float> output;     // aligned with the input (no delay)
-    std::vector<bool> inRegion;    // sample lay inside a repaired region when emitted
+    std::vector<float> output;   // aligned with the input (no delay)
+    std::vector<bool> inRegion;  // sample lay inside a repaired region when emitted
     int periodicWindows = 0;
     int bandLimitedWindows = 0;
 };
@@ -49,9 +49,13 @@ ChainResult runChain(const std::vector<float>& input, int sensitivity = 0) {
             if (std::getenv("ENGINE_TEST_VERBOSE") != nullptr) {
                 std::printf("  window at %lld: %d regions (first %d..%d), lag %d, %d autocorrelation peaks\n",
                             static_cast<long long>(windowStart - kN), detector.regionListCount(),
-                            detector.regionAt(0).start, detector.regionAt(0).end, lag, detector.peakListCount());
+                            detector.regionAt(0).start, detector.regionAt(0).end, lag,
+                            detector.peakListCount());
             }
-            if (lag > 10 && lag < kN / 2) ++result.periodicWindows; else ++result.bandLimitedWindows;
+            if (lag > 10 && lag < kN / 2)
+                ++result.periodicWindows;
+            else
+                ++result.bandLimitedWindows;
         }
         std::vector<bool> marked(kN, false);
         for (int r = 0; r < detector.regionListCount(); ++r) {
@@ -140,12 +144,14 @@ void expectRepaired(const char* name, const Material& m, bool periodic, int sens
 constexpr int kLength = 3 * 44100;
 
 TEST(RepairQuality, ToneWithHarmonicsIsRepairedByThePeriodicMethod) {
-    expectRepaired("tone 441 Hz", withClicks(test_signals::harmonicTone(kLength, 441.0, 6, 0.2), 1, 1500), true, 4);
+    expectRepaired("tone 441 Hz", withClicks(test_signals::harmonicTone(kLength, 441.0, 6, 0.2), 1, 1500),
+                   true, 4);
 }
 
 TEST(RepairQuality, SungVowelIsRepairedByThePeriodicMethod) {
     // Period of exactly 120 samples.
-    expectRepaired("vowel 367.5 Hz", withClicks(test_signals::sungVowel(kLength, 367.5, 0.3, 2), 2, 1500), true, 4);
+    expectRepaired("vowel 367.5 Hz", withClicks(test_signals::sungVowel(kLength, 367.5, 0.3, 2), 2, 1500),
+                   true, 4);
 }
 
 // With a period that is not a whole number of samples the shifted copies are
@@ -170,8 +176,10 @@ TEST(RepairQuality, LouderBroadbandMaterialIsMeasured) {
         const ChainResult r = runChain(m.dirty, 0);
         std::vector<double> changes;
         for (const auto& click : m.clicks) {
-            const double before = test_signals::squaredError(m.dirty, m.clean, click.position, click.position + click.span);
-            const double after = test_signals::squaredError(r.output, m.clean, click.position, click.position + click.span);
+            const double before =
+                test_signals::squaredError(m.dirty, m.clean, click.position, click.position + click.span);
+            const double after =
+                test_signals::squaredError(r.output, m.clean, click.position, click.position + click.span);
             changes.push_back(10.0 * std::log10(after / before));
         }
         std::sort(changes.begin(), changes.end());
@@ -189,7 +197,8 @@ TEST(RepairQuality, RingingBurstsAreMeasured) {
         Material m;
         m.clean = clean;
         m.dirty = clean;
-        for (int p = 3000; p < kLength - 4000; p += 2500) m.clicks.push_back(test_signals::addRingingBurst(m.dirty, p, 0.5, 2500.0, length));
+        for (int p = 3000; p < kLength - 4000; p += 2500)
+            m.clicks.push_back(test_signals::addRingingBurst(m.dirty, p, 0.5, 2500.0, length));
         const ChainResult r = runChain(m.dirty);
         double before = 0.0;
         double after = 0.0;
@@ -198,11 +207,13 @@ TEST(RepairQuality, RingingBurstsAreMeasured) {
             before += test_signals::squaredError(m.dirty, m.clean, c.position, c.position + c.span);
             after += test_signals::squaredError(r.output, m.clean, c.position, c.position + c.span);
             bool any = false;
-            for (int i = c.position; i < c.position + c.span; ++i) any = any || r.inRegion[static_cast<size_t>(i)];
+            for (int i = c.position; i < c.position + c.span; ++i)
+                any = any || r.inRegion[static_cast<size_t>(i)];
             touched += any ? 1 : 0;
         }
-        std::printf("[ ringing burst %d samples ] %d of %zu bursts touched by a region, error change %.1f dB\n",
-                    length, touched, m.clicks.size(), 10.0 * std::log10(after / before));
+        std::printf(
+            "[ ringing burst %d samples ] %d of %zu bursts touched by a region, error change %.1f dB\n",
+            length, touched, m.clicks.size(), 10.0 * std::log10(after / before));
         EXPECT_EQ(score(m, r).outsideChanged, 0);
     }
 }

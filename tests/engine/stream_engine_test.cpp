@@ -35,7 +35,8 @@ std::vector<float> interleave(const std::vector<std::vector<float>>& channels) {
 
 // Runs the whole interleaved signal through in slices from `sliceLength`.
 template <typename SliceLength>
-std::vector<float> runSlices(TQCStreamEngine& engine, std::vector<float> signal, int channels, SliceLength sliceLength) {
+std::vector<float> runSlices(TQCStreamEngine& engine, std::vector<float> signal, int channels,
+                             SliceLength sliceLength) {
     const size_t frames = signal.size() / static_cast<size_t>(channels);
     size_t pos = 0;
     while (pos < frames) {
@@ -51,15 +52,20 @@ void expectDelayedBy(const std::vector<float>& in, const std::vector<float>& out
     const size_t frames = in.size() / static_cast<size_t>(channels);
     for (size_t f = 0; f < frames; ++f) {
         for (int c = 0; c < channels; ++c) {
-            const float expected = f >= static_cast<size_t>(delay) ? in[(f - static_cast<size_t>(delay)) * static_cast<size_t>(channels) + static_cast<size_t>(c)] : 0.0f;
-            ASSERT_EQ(out[f * static_cast<size_t>(channels) + static_cast<size_t>(c)], expected) << "frame " << f << " channel " << c;
+            const float expected = f >= static_cast<size_t>(delay)
+                                       ? in[(f - static_cast<size_t>(delay)) * static_cast<size_t>(channels) +
+                                            static_cast<size_t>(c)]
+                                       : 0.0f;
+            ASSERT_EQ(out[f * static_cast<size_t>(channels) + static_cast<size_t>(c)], expected)
+                << "frame " << f << " channel " << c;
         }
     }
 }
 
 std::vector<float> slowSines(int frames, int channels) {
     std::vector<std::vector<float>> ch;
-    for (int c = 0; c < channels; ++c) ch.push_back(test_signals::harmonicTone(frames, 40.0 + 23.0 * c, 1, 0.5, 0.3 * c));
+    for (int c = 0; c < channels; ++c)
+        ch.push_back(test_signals::harmonicTone(frames, 40.0 + 23.0 * c, 1, 0.5, 0.3 * c));
     return interleave(ch);
 }
 
@@ -154,8 +160,8 @@ TEST(StreamEngine, OutputDoesNotDependOnTheSlicing) {
 TEST(StreamEngine, NonFiniteAndExtremeInputKeepsDelayAndNeverSpreads) {
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float inf = std::numeric_limits<float>::infinity();
-    const float specials[] = {nan, inf, -inf, 1e30f, -1e30f, 3e38f, -3e38f,
-                              std::numeric_limits<float>::denorm_min(), -1e-40f};
+    const float specials[] = {
+        nan, inf, -inf, 1e30f, -1e30f, 3e38f, -3e38f, std::numeric_limits<float>::denorm_min(), -1e-40f};
     std::mt19937 rng(99);
     for (int round = 0; round < 4; ++round) {
         const int frames = 120000;
@@ -163,7 +169,7 @@ TEST(StreamEngine, NonFiniteAndExtremeInputKeepsDelayAndNeverSpreads) {
         for (size_t i = 0; i < in.size(); ++i) {
             if (round == 1) in[i] = (i / 2 / 50) % 2 ? 1.0f : -1.0f;  // full-scale square wave
             if (rng() % (round == 3 ? 40 : 3000) == 0) in[i] = specials[rng() % 9];
-            if (round == 2 && (i / 20000) % 2 == 1) in[i] *= 1e36f;   // huge stretches
+            if (round == 2 && (i / 20000) % 2 == 1) in[i] *= 1e36f;  // huge stretches
         }
         auto engine = makeEngine(2);
         const auto out = runSlices(*engine, in, 2, [&] { return 1 + rng() % 2048; });

@@ -67,7 +67,8 @@ private:
             auto& a = analysis_[static_cast<size_t>(c)];
             std::copy(a.begin() + advance_, a.begin() + 2 * kN, a.begin());
             for (int f = 0; f < advance_; ++f)
-                a[static_cast<size_t>(2 * kN - advance_ + f)] = input_[static_cast<size_t>(f * kChannels + c)];
+                a[static_cast<size_t>(2 * kN - advance_ + f)] =
+                    input_[static_cast<size_t>(f * kChannels + c)];
         }
         input_.erase(input_.begin(), input_.begin() + advance_ * kChannels);
         const int newFrames = advance_;
@@ -87,7 +88,8 @@ private:
         const int lead = counts[1] > counts[0] ? 1 : 0;
         const int extra = std::abs(counts[1] - counts[0]);
         auto& r = repaired_[static_cast<size_t>(lead)];
-        for (int k = 0; k < extra; ++k) r[static_cast<size_t>(kN - extra + k)] = r[static_cast<size_t>(kN + advance_ + k)];
+        for (int k = 0; k < extra; ++k)
+            r[static_cast<size_t>(kN - extra + k)] = r[static_cast<size_t>(kN + advance_ + k)];
         carry_ = extra;
         carryChannel_ = lead;
         if (extra > 0) ++carriedCycles_;

@@ -19,7 +19,8 @@ float sampleValue(int64_t frame, int channel) { return static_cast<float>(frame 
 std::vector<float> frames(int channels, int64_t first, int count) {
     std::vector<float> v(static_cast<size_t>(count * channels));
     for (int i = 0; i < count; ++i)
-        for (int c = 0; c < channels; ++c) v[static_cast<size_t>(i * channels + c)] = sampleValue(first + i, c);
+        for (int c = 0; c < channels; ++c)
+            v[static_cast<size_t>(i * channels + c)] = sampleValue(first + i, c);
     return v;
 }
 
@@ -45,7 +46,8 @@ void expectDelayed(const std::vector<float>& out, int channels, int64_t delay, i
         for (int c = 0; c < channels; ++c) {
             const int64_t source = f - delay;
             const float expected = source >= 0 ? sampleValue(firstFrame + source, c) : 0.0f;
-            ASSERT_EQ(out[static_cast<size_t>(f * channels + c)], expected) << "frame " << f << " channel " << c;
+            ASSERT_EQ(out[static_cast<size_t>(f * channels + c)], expected)
+                << "frame " << f << " channel " << c;
         }
     }
 }
@@ -72,7 +74,9 @@ TEST(StreamPlumbing, RandomCountsPerChannelKeepTheDelayExact) {
         Script script(channels);
         static std::mt19937 countRng;
         countRng.seed(7);
-        scripted_detector::countFor = [](int64_t, int32_t) { return static_cast<int32_t>(8 + countRng() % 1785); };
+        scripted_detector::countFor = [](int64_t, int32_t) {
+            return static_cast<int32_t>(8 + countRng() % 1785);
+        };
         TQCStreamEngine engine(kN, channels);
         std::mt19937 rng(9);
         auto out = runRandomSlices(engine, channels, 2000 * 1024, rng);
@@ -113,32 +117,36 @@ void checkCarry(int countLeft, int countRight) {
 }
 
 TEST(StreamPlumbing, CarryFollowsTheLeadingChannel) {
-    checkCarry(1792, 900);  // 892 carried on channel 0
-    checkCarry(900, 1792);  // 892 carried on channel 1
-    checkCarry(1000, 1000); // nothing carried
+    checkCarry(1792, 900);   // 892 carried on channel 0
+    checkCarry(900, 1792);   // 892 carried on channel 1
+    checkCarry(1000, 1000);  // nothing carried
 }
 
 TEST(StreamPlumbing, AdvanceIsTheSmallestCountCappedToOneBlock) {
     Script script(2);
     scripted_detector::countFor = [](int64_t cycle, int32_t channel) {
         switch (cycle) {
-            case 0: return 5000;             // above N: treated as N
-            case 1: return channel ? 300 : 700;
-            case 2: return 0;                // below 1: treated as 1
-            default: return 1792;
+            case 0:
+                return 5000;  // above N: treated as N
+            case 1:
+                return channel ? 300 : 700;
+            case 2:
+                return 0;  // below 1: treated as 1
+            default:
+                return 1792;
         }
     };
     TQCStreamEngine engine(kN, 2);
     std::vector<float> buf(2 * kN, 0.0f);
     ASSERT_TRUE(engine.process(8 * 2048, buf.data(), buf.data()));  // cycle 0
     EXPECT_EQ(engine.framesPerNextCycle(), 2048);
-    ASSERT_TRUE(engine.process(8 * 300, buf.data(), buf.data()));   // cycle 1
+    ASSERT_TRUE(engine.process(8 * 300, buf.data(), buf.data()));  // cycle 1
     EXPECT_EQ(scripted_detector::lastNewFrames, 2048);
     EXPECT_EQ(engine.framesPerNextCycle(), 300);
-    ASSERT_TRUE(engine.process(8, buf.data(), buf.data()));         // cycle 2
+    ASSERT_TRUE(engine.process(8, buf.data(), buf.data()));  // cycle 2
     EXPECT_EQ(scripted_detector::lastNewFrames, 300);
     EXPECT_EQ(engine.framesPerNextCycle(), 1);
-    ASSERT_TRUE(engine.process(8, buf.data(), buf.data()));         // cycle 3
+    ASSERT_TRUE(engine.process(8, buf.data(), buf.data()));  // cycle 3
     EXPECT_EQ(scripted_detector::lastNewFrames, 1);
     EXPECT_EQ(engine.framesPerNextCycle(), 1792);
 }
@@ -164,9 +172,9 @@ TEST(StreamPlumbing, MalformedByteCountsAreRefusedAndLeaveTheStreamIntact) {
     for (int round = 0; round < 200; ++round) {
         // A refused call: negative, a partial frame, or more than the rings hold.
         const int kind = static_cast<int>(rng() % 3);
-        const int bytes = kind == 0 ? -8 * static_cast<int>(1 + rng() % 100)
-                        : kind == 1 ? 8 * static_cast<int>(rng() % 100) + 4
-                                    : 4 * kN * 2 * 4 + 4;
+        const int bytes = kind == 0   ? -8 * static_cast<int>(1 + rng() % 100)
+                          : kind == 1 ? 8 * static_cast<int>(rng() % 100) + 4
+                                      : 4 * kN * 2 * 4 + 4;
         std::vector<float> junk(static_cast<size_t>(bytes > 0 ? bytes / 4 + 1 : 1), 5.0f);
         EXPECT_FALSE(engine.process(bytes, junk.data(), junk.data()));
         if (bytes > 0) {
@@ -199,7 +207,9 @@ TEST(StreamPlumbing, ResetAfterProcessingRestartsWithADelayOfOneBlock) {
         Script script(2);
         static int count;
         count = advance;
-        scripted_detector::countFor = [](int64_t, int32_t channel) { return channel == 1 ? count : count - 64; };
+        scripted_detector::countFor = [](int64_t, int32_t channel) {
+            return channel == 1 ? count : count - 64;
+        };
         TQCStreamEngine engine(kN, 2);
         std::mt19937 rng(advance);
         expectDelayed(runRandomSlices(engine, 2, 50000, rng), 2, kN);

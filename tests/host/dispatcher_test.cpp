@@ -29,7 +29,8 @@ struct Witness : ProbeEffect {
     void resume() override { calls.push_back("resume"); }
     float getVu() override { return vu; }
     VstInt32 getChunk(void** data, bool isPreset) override {
-        calls.push_back(std::string("getChunk ") + (data ? "data " : "null ") + (isPreset ? "preset" : "bank"));
+        calls.push_back(std::string("getChunk ") + (data ? "data " : "null ") +
+                        (isPreset ? "preset" : "bank"));
         return 77;
     }
     VstInt32 setChunk(void*, VstInt32 byteSize, bool isPreset) override {
@@ -49,7 +50,8 @@ struct Witness : ProbeEffect {
         return boolAnswer;
     }
     bool setSpeakerArrangement(VstSpeakerArrangement* input, VstSpeakerArrangement* output) override {
-        calls.push_back(std::string("setSpeakerArrangement ") + (input ? "in " : "null ") + (output ? "out" : "null"));
+        calls.push_back(std::string("setSpeakerArrangement ") + (input ? "in " : "null ") +
+                        (output ? "out" : "null"));
         return boolAnswer;
     }
 };
@@ -59,13 +61,30 @@ struct FakeEditor : AEffEditor {
     VstKeyCode lastKey{};
     explicit FakeEditor(std::vector<std::string>* log) : calls(log) {}
     ~FakeEditor() override { calls->push_back("editor deleted"); }
-    bool getRect(ERect**) override { calls->push_back("getRect"); return true; }
-    bool open(void*) override { calls->push_back("editor open"); return true; }
+    bool getRect(ERect**) override {
+        calls->push_back("getRect");
+        return true;
+    }
+    bool open(void*) override {
+        calls->push_back("editor open");
+        return true;
+    }
     void close() override { calls->push_back("editor close"); }
     void idle() override { calls->push_back("editor idle"); }
-    bool onKeyDown(VstKeyCode& key) override { lastKey = key; calls->push_back("keyDown"); return true; }
-    bool onKeyUp(VstKeyCode& key) override { lastKey = key; calls->push_back("keyUp"); return true; }
-    bool setKnobMode(VstInt32 mode) override { calls->push_back("knob " + std::to_string(mode)); return true; }
+    bool onKeyDown(VstKeyCode& key) override {
+        lastKey = key;
+        calls->push_back("keyDown");
+        return true;
+    }
+    bool onKeyUp(VstKeyCode& key) override {
+        lastKey = key;
+        calls->push_back("keyUp");
+        return true;
+    }
+    bool setKnobMode(VstInt32 mode) override {
+        calls->push_back("knob " + std::to_string(mode));
+        return true;
+    }
 };
 
 struct EditedEffect : Witness {
@@ -127,8 +146,13 @@ TEST(CoreDispatcher, OpcodesReachTheirOperations) {
     EXPECT_EQ(dispatch(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f), 0);
     EXPECT_EQ(dispatch(effect, effSetBlockSize, 0, 256), 0);
     EXPECT_EQ(dispatch(effect, effIdentify), 0x4E764566);
-    const std::vector<std::string> expected = {"open", "suspend", "resume", "resume", "getChunk data preset",
-                                               "getChunk data bank", "setChunk 321 preset"};
+    const std::vector<std::string> expected = {"open",
+                                               "suspend",
+                                               "resume",
+                                               "resume",
+                                               "getChunk data preset",
+                                               "getChunk data bank",
+                                               "setChunk 321 preset"};
     EXPECT_EQ(effect.calls, expected);
     EXPECT_EQ(effect.getSampleRate(), 48000.0f);
     EXPECT_EQ(effect.getBlockSize(), 256);
@@ -136,9 +160,9 @@ TEST(CoreDispatcher, OpcodesReachTheirOperations) {
 
 TEST(CoreDispatcher, UnknownAndEditorOpcodesAnswerZeroAndDoNothing) {
     Witness effect(nullptr);
-    for (VstInt32 opcode : std::vector<VstInt32>{-1, 77, 1000, effEditGetRect, effEditOpen, effEditClose, effEditDraw, effEditMouse,
-                            effEditKey, effEditIdle, effEditTop, effEditSleep, effEditKeyDown, effEditKeyUp,
-                            effSetEditKnobMode}) {
+    for (VstInt32 opcode : std::vector<VstInt32>{
+             -1, 77, 1000, effEditGetRect, effEditOpen, effEditClose, effEditDraw, effEditMouse, effEditKey,
+             effEditIdle, effEditTop, effEditSleep, effEditKeyDown, effEditKeyUp, effSetEditKnobMode}) {
         EXPECT_EQ(dispatch(effect, opcode, 1, 2, nullptr, 3.0f), 0) << opcode;
     }
     EXPECT_TRUE(effect.calls.empty());
@@ -163,7 +187,7 @@ TEST(CoreDispatcher, AnAttachedEditorIsUsedAndDeletedWithTheEffect) {
         EXPECT_EQ(effect.getEditor(), effect.fakeEditor());
     }
     const std::vector<std::string> expected = {"getRect", "editor open", "editor idle", "editor close",
-                                               "keyDown", "keyUp", "knob 2", "editor deleted"};
+                                               "keyDown", "keyUp",       "knob 2",      "editor deleted"};
     EXPECT_EQ(log, expected);
 }
 
@@ -171,18 +195,52 @@ TEST(ExtendedDispatcher, DefaultAnswers) {
     ProbeEffect effect(nullptr);
     char text[64] = "untouched";
     const std::vector<std::pair<VstInt32, VstIntPtr>> answers = {
-        {effProcessEvents, 0}, {effCanBeAutomated, 1}, {effString2Parameter, 0}, {effGetNumProgramCategories, 1},
-        {effGetProgramNameIndexed, 0}, {effCopyProgram, 0}, {effConnectInput, 1}, {effConnectOutput, 1},
-        {effGetInputProperties, 0}, {effGetOutputProperties, 0}, {effGetPlugCategory, 0},
-        {effGetCurrentPosition, 0}, {effGetDestinationBuffer, 0}, {effOfflineNotify, 0}, {effOfflinePrepare, 0},
-        {effOfflineRun, 0}, {effProcessVarIo, 0}, {effSetSpeakerArrangement, 0}, {effSetBypass, 0},
-        {effGetEffectName, 0}, {effGetErrorText, 0}, {effGetVendorString, 0}, {effGetProductString, 0},
-        {effGetVendorVersion, 0}, {effVendorSpecific, 0}, {effCanDo, 0}, {effGetTailSize, 0}, {effIdle, 0},
-        {effGetIcon, 0}, {effSetViewPosition, 0}, {effGetParameterProperties, 0}, {effKeysRequired, 1},
-        {effGetVstVersion, 2300}, {effGetMidiProgramName, 0}, {effGetCurrentMidiProgram, -1},
-        {effGetMidiProgramCategory, 0}, {effHasMidiProgramsChanged, 0}, {effGetMidiKeyName, 0},
-        {effBeginSetProgram, 0}, {effEndSetProgram, 0}, {effShellGetNextPlugin, 0}, {effStartProcess, 0},
-        {effStopProcess, 0}, {effSetPanLaw, 0}, {effBeginLoadBank, 0}, {effBeginLoadProgram, 0},
+        {effProcessEvents, 0},
+        {effCanBeAutomated, 1},
+        {effString2Parameter, 0},
+        {effGetNumProgramCategories, 1},
+        {effGetProgramNameIndexed, 0},
+        {effCopyProgram, 0},
+        {effConnectInput, 1},
+        {effConnectOutput, 1},
+        {effGetInputProperties, 0},
+        {effGetOutputProperties, 0},
+        {effGetPlugCategory, 0},
+        {effGetCurrentPosition, 0},
+        {effGetDestinationBuffer, 0},
+        {effOfflineNotify, 0},
+        {effOfflinePrepare, 0},
+        {effOfflineRun, 0},
+        {effProcessVarIo, 0},
+        {effSetSpeakerArrangement, 0},
+        {effSetBypass, 0},
+        {effGetEffectName, 0},
+        {effGetErrorText, 0},
+        {effGetVendorString, 0},
+        {effGetProductString, 0},
+        {effGetVendorVersion, 0},
+        {effVendorSpecific, 0},
+        {effCanDo, 0},
+        {effGetTailSize, 0},
+        {effIdle, 0},
+        {effGetIcon, 0},
+        {effSetViewPosition, 0},
+        {effGetParameterProperties, 0},
+        {effKeysRequired, 1},
+        {effGetVstVersion, 2300},
+        {effGetMidiProgramName, 0},
+        {effGetCurrentMidiProgram, -1},
+        {effGetMidiProgramCategory, 0},
+        {effHasMidiProgramsChanged, 0},
+        {effGetMidiKeyName, 0},
+        {effBeginSetProgram, 0},
+        {effEndSetProgram, 0},
+        {effShellGetNextPlugin, 0},
+        {effStartProcess, 0},
+        {effStopProcess, 0},
+        {effSetPanLaw, 0},
+        {effBeginLoadBank, 0},
+        {effBeginLoadProgram, 0},
     };
     for (const auto& [opcode, answer] : answers) {
         EXPECT_EQ(dispatch(effect, opcode, 0, 0, text), answer) << opcode;
@@ -206,14 +264,16 @@ TEST(ExtendedDispatcher, ArgumentsAndBoolConversions) {
     EXPECT_EQ(dispatch(effect, effSetBypass, 0, 0), 1);
     EXPECT_EQ(dispatch(effect, effKeysRequired), 0);
     EXPECT_EQ(dispatch(effect, effGetProgramNameIndexed, 4, 9), 1);
-    EXPECT_EQ(dispatch(effect, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&arrangement), &arrangement), 1);
+    EXPECT_EQ(dispatch(effect, effSetSpeakerArrangement, 0, reinterpret_cast<VstIntPtr>(&arrangement),
+                       &arrangement),
+              1);
     effect.boolAnswer = false;
     EXPECT_EQ(dispatch(effect, effConnectInput, 1, 0), 1);
     EXPECT_EQ(dispatch(effect, effSetBypass, 0, 1), 0);
     EXPECT_EQ(dispatch(effect, effKeysRequired), 1);
-    const std::vector<std::string> expected = {"setBypass on", "setBypass off", "getProgramNameIndexed 9 4",
-                                               "setSpeakerArrangement in out", "inputConnected 1 off",
-                                               "setBypass on"};
+    const std::vector<std::string> expected = {
+        "setBypass on",         "setBypass off", "getProgramNameIndexed 9 4", "setSpeakerArrangement in out",
+        "inputConnected 1 off", "setBypass on"};
     EXPECT_EQ(effect.calls, expected);
 }
 
@@ -254,8 +314,8 @@ TEST(EffectRecord, EffCloseLetsTheObjectCloseThenDestroysIt) {
 
 TEST(CoreDispatcher, BaseTextOperationsWriteEmptyTexts) {
     ProbeEffect effect(nullptr);
-    for (VstInt32 opcode : {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay,
-                            effGetParamName}) {
+    for (VstInt32 opcode :
+         {effSetProgramName, effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName}) {
         char text[16] = "host text";
         EXPECT_EQ(dispatch(effect, opcode, 3, 0, text), 0) << opcode;
         EXPECT_STREQ(text, "") << opcode;

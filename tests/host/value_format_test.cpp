@@ -71,7 +71,8 @@ TEST(FormatFloat8, IntegersShowAllDigitsAgainstPrintf) {
     for (int trial = 0; trial < 20000; ++trial) {
         const int digits = 1 + trial % 8;
         const double top = std::pow(10.0, digits) - 1.0;
-        const auto integer = static_cast<std::int64_t>(std::uniform_real_distribution<double>(0.0, top)(random));
+        const auto integer =
+            static_cast<std::int64_t>(std::uniform_real_distribution<double>(0.0, top)(random));
         const bool negative = (trial & 1) && digits < 8 && integer != 0;
         const double value = negative ? -static_cast<double>(integer) : static_cast<double>(integer);
         if (static_cast<double>(static_cast<float>(value)) != value) continue;  // only exactly representable
@@ -159,8 +160,8 @@ TEST(UnitTexts, FormatTheConvertedValueThroughTheVirtualOperations) {
         ASSERT_EQ(effect.formatted.size(), 3u);
         EXPECT_EQ(effect.formatted[0], static_cast<float>(20.0 * std::log10(static_cast<double>(amplitude))));
         EXPECT_EQ(effect.formatted[1], effect.rate / samples);
-        EXPECT_EQ(effect.formatted[2],
-                  static_cast<float>(static_cast<double>(samples) * 1000.0 / static_cast<double>(effect.rate)));
+        EXPECT_EQ(effect.formatted[2], static_cast<float>(static_cast<double>(samples) * 1000.0 /
+                                                          static_cast<double>(effect.rate)));
     }
     UnitTextEffect effect(nullptr);
     textOf(&AudioEffect::dB2string, effect, 0.0f);

@@ -19,20 +19,19 @@ namespace {
 
 constexpr long kDelayFrames = 2048;
 
-bool readFrames(const char* path, std::vector<float>& samples)
-{
+bool readFrames(const char* path, std::vector<float>& samples) {
     std::FILE* f = std::fopen(path, "rb");
     if (f == nullptr) return false;
     float buffer[4096];
     std::size_t got = 0;
-    while ((got = std::fread(buffer, sizeof(float), 4096, f)) > 0) samples.insert(samples.end(), buffer, buffer + got);
+    while ((got = std::fread(buffer, sizeof(float), 4096, f)) > 0)
+        samples.insert(samples.end(), buffer, buffer + got);
     const bool ok = std::ferror(f) == 0;
     std::fclose(f);
     return ok && samples.size() % 2 == 0;
 }
 
-bool writeFrames(const char* path, const std::vector<float>& samples)
-{
+bool writeFrames(const char* path, const std::vector<float>& samples) {
     std::FILE* f = std::fopen(path, "wb");
     if (f == nullptr) return false;
     const bool ok = std::fwrite(samples.data(), sizeof(float), samples.size(), f) == samples.size();
@@ -41,8 +40,7 @@ bool writeFrames(const char* path, const std::vector<float>& samples)
 
 }  // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (argc < 4 || argc > 5) {
         std::fprintf(stderr, "usage: %s PLUGIN IN.f32 OUT.f32 [SENSITIVITY]\n", argv[0]);
         return 2;

@@ -30,7 +30,8 @@ TEST(PluginDispatcher, IdentityAndCapabilities) {
     EXPECT_EQ(effect.dispatch(effCanBeAutomated, 0), 1);
     EXPECT_EQ(effect.dispatch(effGetTailSize), 0);
     for (VstIntPtr value : {0, 1, 7}) EXPECT_EQ(effect.dispatch(effSetBypass, 0, value), 0);
-    for (const char* capability : {"bypass", "receiveVstEvents", "plugAsChannelInsert", "", "anything at all"}) {
+    for (const char* capability :
+         {"bypass", "receiveVstEvents", "plugAsChannelInsert", "", "anything at all"}) {
         std::string text = capability;
         EXPECT_EQ(effect.dispatch(effCanDo, 0, 0, text.data()), 0) << capability;
     }
@@ -41,10 +42,10 @@ TEST(PluginDispatcher, IdentityAndCapabilities) {
 
 TEST(PluginDispatcher, NoEditorAndUnknownOpcodesAnswerZero) {
     PluginInstance effect;
-    for (VstInt32 opcode : std::vector<VstInt32>{effEditGetRect, effEditOpen, effEditClose, effEditDraw, effEditMouse,
-                                                 effEditKey, effEditIdle, effEditTop, effEditSleep, effEditKeyDown,
-                                                 effEditKeyUp, effSetEditKnobMode, effGetVu, effGetChunk,
-                                                 effSetChunk, 77, 100, -1}) {
+    for (VstInt32 opcode : std::vector<VstInt32>{
+             effEditGetRect, effEditOpen, effEditClose, effEditDraw, effEditMouse, effEditKey, effEditIdle,
+             effEditTop, effEditSleep, effEditKeyDown, effEditKeyUp, effSetEditKnobMode, effGetVu,
+             effGetChunk, effSetChunk, 77, 100, -1}) {
         void* slot = nullptr;
         EXPECT_EQ(effect.dispatch(opcode, 0, 0, &slot), 0) << opcode;
     }
@@ -116,8 +117,8 @@ TEST(PluginDispatcher, FreshParametersNamesAndTexts) {
 // instead of a crash; the instance is unharmed.
 TEST(PluginDispatcher, TextOpcodesWithANullBufferWriteNothing) {
     PluginInstance effect;
-    for (VstInt32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName,
-                            effSetProgramName}) {
+    for (VstInt32 opcode :
+         {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName, effSetProgramName}) {
         for (VstInt32 index : {-1, 0, 1, 2, 3, 4}) EXPECT_EQ(effect.dispatch(opcode, index), 0) << opcode;
     }
     for (VstInt32 opcode : {effGetEffectName, effGetVendorString, effGetProductString, effGetErrorText})
@@ -131,8 +132,8 @@ TEST(PluginDispatcher, TextOpcodesWithANullBufferWriteNothing) {
 TEST(PluginDispatcher, ParameterMappingTruncatesTheDoubleProduct) {
     PluginInstance effect;
     const std::vector<std::pair<float, const char*>> sensitivity = {
-        {0.0f, "1"}, {0.2499f, "1"}, {0.25f, "2"}, {0.4999f, "2"}, {0.5f, "3"},
-        {0.75f, "4"}, {0.9999f, "4"}, {1.0f, "5"}, {-0.1f, "1"}, {-0.25f, "0"}, {2.0f, "9"}};
+        {0.0f, "1"},    {0.2499f, "1"}, {0.25f, "2"}, {0.4999f, "2"}, {0.5f, "3"}, {0.75f, "4"},
+        {0.9999f, "4"}, {1.0f, "5"},    {-0.1f, "1"}, {-0.25f, "0"},  {2.0f, "9"}};
     for (const auto& [value, text] : sensitivity) {
         effect.setParameter(0, value);
         EXPECT_EQ(effect.getParameter(0), value);
@@ -166,15 +167,21 @@ TEST(PluginDispatcher, ParameterValuesBeyondInt32Saturate) {
     PluginInstance effect;
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const std::vector<std::pair<float, const char*>> sensitivity = {
-        {nan, "1"}, {inf, "2147483648"}, {-inf, "-2147483647"}, {1e30f, "2147483648"}, {-1e30f, "-2147483647"},
-        {536870880.0f, "2147483521"}};
+    const std::vector<std::pair<float, const char*>> sensitivity = {{nan, "1"},
+                                                                    {inf, "2147483648"},
+                                                                    {-inf, "-2147483647"},
+                                                                    {1e30f, "2147483648"},
+                                                                    {-1e30f, "-2147483647"},
+                                                                    {536870880.0f, "2147483521"}};
     for (const auto& [value, text] : sensitivity) {
         effect.setParameter(0, value);
         EXPECT_EQ(effect.text(effGetParamDisplay, 0), text) << value;
     }
-    const std::vector<std::pair<float, const char*>> gap = {
-        {nan, "0"}, {inf, "2147483647"}, {-inf, "-2147483648"}, {1e20f, "2147483647"}, {-1e20f, "-2147483648"}};
+    const std::vector<std::pair<float, const char*>> gap = {{nan, "0"},
+                                                            {inf, "2147483647"},
+                                                            {-inf, "-2147483648"},
+                                                            {1e20f, "2147483647"},
+                                                            {-1e20f, "-2147483648"}};
     for (const auto& [value, text] : gap) {
         effect.setParameter(2, value);
         EXPECT_EQ(effect.text(effGetParamDisplay, 2), text) << value;

@@ -120,7 +120,8 @@ TEST(PluginEntry, EffCloseAnswersOneAndReleasesTheInstance) {
     EXPECT_EQ(instance->close(), 1);
     delete instance;
     const std::size_t after = mallinfo2().uordblks;
-    if (sanitizedBuild()) GTEST_SKIP() << "heap statistics belong to the sanitizer here; its leak check covers this";
+    if (sanitizedBuild())
+        GTEST_SKIP() << "heap statistics belong to the sanitizer here; its leak check covers this";
     EXPECT_GT(during, before + 100000);
     EXPECT_EQ(after, before);
 }

@@ -40,8 +40,8 @@ void PluginInstance::run(const std::vector<float>& left, const std::vector<float
     std::size_t done = 0;
     std::size_t call = 0;
     while (done < total) {
-        const std::size_t n =
-            std::min<std::size_t>(static_cast<std::size_t>(callLengths[call++ % callLengths.size()]), total - done);
+        const std::size_t n = std::min<std::size_t>(
+            static_cast<std::size_t>(callLengths[call++ % callLengths.size()]), total - done);
         // Copies of the slice, as a host's own buffers would be.
         std::vector<float> inL(left.begin() + done, left.begin() + done + n);
         std::vector<float> inR(right.begin() + done, right.begin() + done + n);

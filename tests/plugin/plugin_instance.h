@@ -27,8 +27,8 @@ public:
     float getParameter(VstInt32 index) { return effect->getParameter(effect, index); }
     // Runs the stereo stream (left/right, same length) through processReplacing in
     // calls of the given lengths, cycling through them; returns the outputs.
-    void run(const std::vector<float>& left, const std::vector<float>& right, const std::vector<int>& callLengths,
-             std::vector<float>& outLeft, std::vector<float>& outRight);
+    void run(const std::vector<float>& left, const std::vector<float>& right,
+             const std::vector<int>& callLengths, std::vector<float>& outLeft, std::vector<float>& outRight);
     VstIntPtr close();  // effClose; the instance is gone afterwards
 
 private:

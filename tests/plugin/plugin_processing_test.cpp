@@ -79,8 +79,8 @@ TEST(PluginProcessing, SlicingDoesNotChangeTheResult) {
     const std::size_t frames = 30000;
     const StereoSignal clicked = withClicks(cleanSignal(frames, 0.3), clickFrames(frames, 1700), 0.5f);
     const Rendered reference = render(clicked, {2048});
-    for (const std::vector<int>& lengths : {std::vector<int>{2049}, std::vector<int>{7}, std::vector<int>{8192},
-                                            randomLengths(17, 200, 0, 5000)}) {
+    for (const std::vector<int>& lengths : {std::vector<int>{2049}, std::vector<int>{7},
+                                            std::vector<int>{8192}, randomLengths(17, 200, 0, 5000)}) {
         const Rendered out = render(clicked, lengths);
         EXPECT_EQ(out.left, reference.left);
         EXPECT_EQ(out.right, reference.right);
@@ -198,7 +198,8 @@ TEST(PluginProcessing, SwitchingOffAndOnKeepsTheParameters) {
     configured.setParameter(2, 0.0f);
     Rendered reference;
     configured.run(clicked.left, clicked.right, {512}, reference.left, reference.right);
-    ASSERT_NE(reference.left, atDefaults.left) << "the clicks must be repaired only at the highest sensitivity";
+    ASSERT_NE(reference.left, atDefaults.left)
+        << "the clicks must be repaired only at the highest sensitivity";
 
     PluginInstance switched;
     switched.setParameter(0, 1.0f);

@@ -51,7 +51,8 @@ std::vector<float> sungVowel(int length, double f0, double amp, uint32_t seed) {
     mean /= length;
     for (double x : out) peak = std::fmax(peak, std::fabs(x - mean));
     std::vector<float> v(static_cast<size_t>(length));
-    for (int i = 0; i < length; ++i) v[static_cast<size_t>(i)] = static_cast<float>(amp * (out[static_cast<size_t>(i)] - mean) / peak);
+    for (int i = 0; i < length; ++i)
+        v[static_cast<size_t>(i)] = static_cast<float>(amp * (out[static_cast<size_t>(i)] - mean) / peak);
     return v;
 }
 
@@ -89,7 +90,8 @@ Click addImpulse(std::vector<float>& signal, int position, double amplitude) {
 Click addDampedClick(std::vector<float>& signal, int position, double amplitude) {
     // Envelope 1, 0.35, 0.12, 0.04 with alternating sign: gone after 3 samples.
     const double shape[4] = {1.0, -0.35, 0.12, -0.04};
-    for (int i = 0; i < 4; ++i) signal[static_cast<size_t>(position + i)] += static_cast<float>(amplitude * shape[i]);
+    for (int i = 0; i < 4; ++i)
+        signal[static_cast<size_t>(position + i)] += static_cast<float>(amplitude * shape[i]);
     return Click{position, 4};
 }
 
@@ -139,14 +141,14 @@ void naiveRealDft(const double* x, int n, std::vector<double>& re, std::vector<d
     }
 }
 
-void naiveInverseRealDft(const std::vector<double>& re, const std::vector<double>& im, int n,
-                         double* x) {
+void naiveInverseRealDft(const std::vector<double>& re, const std::vector<double>& im, int n, double* x) {
     for (int i = 0; i < n; ++i) {
         double s = re[0] + ((i % 2 == 0) ? re[static_cast<size_t>(n / 2)] : -re[static_cast<size_t>(n / 2)]);
         for (int k = 1; k < n / 2; ++k) {
             const int phase = static_cast<int>((static_cast<int64_t>(i) * k) % n);
             const double angle = kTwoPi * phase / n;
-            s += 2.0 * (re[static_cast<size_t>(k)] * std::cos(angle) - im[static_cast<size_t>(k)] * std::sin(angle));
+            s += 2.0 * (re[static_cast<size_t>(k)] * std::cos(angle) -
+                        im[static_cast<size_t>(k)] * std::sin(angle));
         }
         x[i] = s / n;
     }

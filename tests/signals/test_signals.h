@@ -40,7 +40,6 @@ std::vector<double> naiveAutocorrelation(const float* x, int n);
 // Real DFT bins 0..n/2 in double: re/im pairs.
 void naiveRealDft(const double* x, int n, std::vector<double>& re, std::vector<double>& im);
 // Inverse of bins 0..n/2 (imaginary parts of 0 and n/2 ignored), scaled 1/n.
-void naiveInverseRealDft(const std::vector<double>& re, const std::vector<double>& im, int n,
-                         double* x);
+void naiveInverseRealDft(const std::vector<double>& re, const std::vector<double>& im, int n, double* x);
 
 }  // namespace test_signals

@@ -11,8 +11,8 @@ namespace {
 
 // Straightforward reference: mark changed samples per channel, then walk each
 // channel joining marks separated by fewer than `joinGap` unchanged samples.
-std::vector<ChangedRegion> referenceRegions(const std::vector<float>& a, const std::vector<float>& b, int channels,
-                                            long long joinGap) {
+std::vector<ChangedRegion> referenceRegions(const std::vector<float>& a, const std::vector<float>& b,
+                                            int channels, long long joinGap) {
     std::vector<ChangedRegion> regions;
     const long long frames = static_cast<long long>(a.size()) / channels;
     for (int c = 0; c < channels; ++c) {
@@ -57,13 +57,15 @@ TEST(ChangeRegionTracker, MatchesReferenceOverRandomChangesAndChunkings) {
         }
         tracker.finish();
 
-        std::vector<ChangedRegion> expected = referenceRegions(input, output, channels, ChangeRegionTracker::kJoinGap);
+        std::vector<ChangedRegion> expected =
+            referenceRegions(input, output, channels, ChangeRegionTracker::kJoinGap);
         std::vector<ChangedRegion> got = tracker.regions();
         auto byKey = [](const ChangedRegion& x, const ChangedRegion& y) { return key(x) < key(y); };
         std::sort(expected.begin(), expected.end(), byKey);
         std::sort(got.begin(), got.end(), byKey);
         ASSERT_EQ(got.size(), expected.size()) << "trial " << trial;
-        for (std::size_t i = 0; i < got.size(); ++i) EXPECT_EQ(key(got[i]), key(expected[i])) << "trial " << trial;
+        for (std::size_t i = 0; i < got.size(); ++i)
+            EXPECT_EQ(key(got[i]), key(expected[i])) << "trial " << trial;
         EXPECT_EQ(tracker.regionCount(), static_cast<long long>(expected.size()));
 
         long long changed = 0;

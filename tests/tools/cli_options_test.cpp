@@ -58,9 +58,11 @@ TEST(CliOptions, DefaultsAndModes) {
 
 TEST(CliOptions, RangeEdgesAreInsideAndOneBeyondIsRefused) {
     EXPECT_EQ(parse({"-s", "1", "-g", "8", "a", "b"}).clickGap, 8);
-    EXPECT_EQ(parse({"-s", "5", "-g", "64", "--block", "1048576", "-j", "64", "-o", "d", "a"}).blockSize, 1 << 20);
-    for (auto args : std::vector<std::vector<const char*>>{
-             {"-g", "64", "--block", "1048577", "a", "b"}, {"-j", "65", "-o", "d", "a"}, {"-s", "", "a", "b"}}) {
+    EXPECT_EQ(parse({"-s", "5", "-g", "64", "--block", "1048576", "-j", "64", "-o", "d", "a"}).blockSize,
+              1 << 20);
+    for (auto args : std::vector<std::vector<const char*>>{{"-g", "64", "--block", "1048577", "a", "b"},
+                                                           {"-j", "65", "-o", "d", "a"},
+                                                           {"-s", "", "a", "b"}}) {
         try {
             parse(args);
             ADD_FAILURE() << "accepted " << args[0] << " " << args[1] << " " << args[2] << " " << args[3];

@@ -49,7 +49,8 @@ int spawn(const std::vector<std::string>& args, const std::map<std::string, std:
     posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     pid_t pid = -1;
-    const int rc = posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, argvPointers.data(), envPointers.data());
+    const int rc =
+        posix_spawn(&pid, argv[0].c_str(), &actions, nullptr, argvPointers.data(), envPointers.data());
     posix_spawn_file_actions_destroy(&actions);
     if (rc != 0) throw std::runtime_error("cannot start " + argv[0]);
     return pid;
@@ -107,8 +108,8 @@ namespace {
 
 // libsndfile's sf_writef_float and sf_writef_int share one shape; `write` picks.
 template <typename Sample, typename Write>
-void writeSoundFile(const std::string& path, int format, int rate, int channels, const std::vector<Sample>& interleaved,
-                    Write write) {
+void writeSoundFile(const std::string& path, int format, int rate, int channels,
+                    const std::vector<Sample>& interleaved, Write write) {
     SF_INFO info{};
     info.samplerate = rate;
     info.channels = channels;
@@ -121,11 +122,13 @@ void writeSoundFile(const std::string& path, int format, int rate, int channels,
 
 }  // namespace
 
-void writeFloatFile(const std::string& path, int format, int rate, int channels, const std::vector<float>& interleaved) {
+void writeFloatFile(const std::string& path, int format, int rate, int channels,
+                    const std::vector<float>& interleaved) {
     writeSoundFile(path, format, rate, channels, interleaved, sf_writef_float);
 }
 
-void writeIntFile(const std::string& path, int format, int rate, int channels, const std::vector<int>& interleaved) {
+void writeIntFile(const std::string& path, int format, int rate, int channels,
+                  const std::vector<int>& interleaved) {
     writeSoundFile(path, format, rate, channels, interleaved, sf_writef_int);
 }
 
@@ -167,7 +170,8 @@ std::vector<float> smoothSignal(std::int64_t frames, int channels, int rate, uns
         }
         for (std::int64_t i = 0; i < frames; ++i) {
             double v = 0.0;
-            for (int k = 0; k < 3; ++k) v += amplitude[k] * std::sin(6.283185307179586 * hz[k] * i / rate + phase[k]);
+            for (int k = 0; k < 3; ++k)
+                v += amplitude[k] * std::sin(6.283185307179586 * hz[k] * i / rate + phase[k]);
             // Fades in and out over 10 ms: a file that starts or stops at full
             // swing has a real step at its edge, which a click remover may treat.
             const double edge = std::min<double>(i, frames - 1 - i) / (0.01 * rate);

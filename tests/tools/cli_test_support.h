@@ -17,7 +17,8 @@ struct CliRun {
 
 // Runs the executable with `args`; `environment` entries are added to the
 // inherited environment.
-CliRun runCli(const std::vector<std::string>& args, const std::map<std::string, std::string>& environment = {});
+CliRun runCli(const std::vector<std::string>& args,
+              const std::map<std::string, std::string>& environment = {});
 
 // Starts the executable and returns its process id (stdout to /dev/null,
 // stderr to errPath).
@@ -47,9 +48,11 @@ struct SoundData {
     std::vector<float> floats;
 };
 
-void writeFloatFile(const std::string& path, int format, int rate, int channels, const std::vector<float>& interleaved);
+void writeFloatFile(const std::string& path, int format, int rate, int channels,
+                    const std::vector<float>& interleaved);
 // Integer samples already left-justified to 32 bits (16-bit value << 16, 24-bit << 8).
-void writeIntFile(const std::string& path, int format, int rate, int channels, const std::vector<int>& interleaved);
+void writeIntFile(const std::string& path, int format, int rate, int channels,
+                  const std::vector<int>& interleaved);
 SoundData readSound(const std::string& path);
 
 std::string readText(const std::string& path);

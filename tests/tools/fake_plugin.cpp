@@ -86,8 +86,12 @@ void render(AEffect* e, float** in, float** out, VstInt32 frames, bool accumulat
     }
 }
 
-void VSTCALLBACK processAccumulating(AEffect* e, float** in, float** out, VstInt32 frames) { render(e, in, out, frames, true); }
-void VSTCALLBACK processReplacing(AEffect* e, float** in, float** out, VstInt32 frames) { render(e, in, out, frames, false); }
+void VSTCALLBACK processAccumulating(AEffect* e, float** in, float** out, VstInt32 frames) {
+    render(e, in, out, frames, true);
+}
+void VSTCALLBACK processReplacing(AEffect* e, float** in, float** out, VstInt32 frames) {
+    render(e, in, out, frames, false);
+}
 void VSTCALLBACK setParameter(AEffect*, VstInt32, float) {}
 float VSTCALLBACK getParameter(AEffect*, VstInt32) { return 0.0f; }
 
@@ -120,8 +124,11 @@ AEffect* create(audioMasterCallback host) {
 }  // namespace
 
 #if FAKE_MODE != 6
-extern "C" __attribute__((visibility("default"))) AEffect* fakeEntry(audioMasterCallback host) __asm__("main");
+extern "C" __attribute__((visibility("default"))) AEffect* fakeEntry(audioMasterCallback host) __asm__(
+    "main");
 extern "C" AEffect* fakeEntry(audioMasterCallback host) { return create(host); }
 #else
-extern "C" __attribute__((visibility("default"))) AEffect* notTheEntryPoint(audioMasterCallback host) { return create(host); }
+extern "C" __attribute__((visibility("default"))) AEffect* notTheEntryPoint(audioMasterCallback host) {
+    return create(host);
+}
 #endif

@@ -42,7 +42,8 @@ TEST(HostAlignment, OutputIsAlignedSameLengthAndPairedForEveryChannelCountAndBlo
         for (int block : {1, 64, 512, 4097}) {
             SCOPED_TRACE("channels " + std::to_string(channels) + ", block " + std::to_string(block));
             const std::string out = folder.path("out.wav");
-            const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, "--block", std::to_string(block), in, out});
+            const CliRun run =
+                runCli({"-q", "--plugin", kSwapDelayPlugin, "--block", std::to_string(block), in, out});
             ASSERT_EQ(run.exitStatus, 0) << run.err;
             const SoundData result = readSound(out);
             ASSERT_EQ(result.info.frames, frames);
@@ -52,7 +53,8 @@ TEST(HostAlignment, OutputIsAlignedSameLengthAndPairedForEveryChannelCountAndBlo
             long long mismatches = 0;
             for (long long f = 0; f < frames; ++f) {
                 for (int c = 0; c < channels; ++c) {
-                    mismatches += result.floats[f * channels + c] != input[f * channels + swapSource(c, channels)];
+                    mismatches +=
+                        result.floats[f * channels + c] != input[f * channels + swapSource(c, channels)];
                 }
             }
             EXPECT_EQ(mismatches, 0);
@@ -72,7 +74,8 @@ TEST(HostAlignment, KeepLatencyWritesTheRawDelayedOutputOfTheInputsLength) {
     ASSERT_EQ(result.info.frames, frames);
     for (long long f = 0; f < frames; ++f) {
         for (int c = 0; c < 2; ++c) {
-            const float expected = f < kSwapDelayLatency ? 0.0f : input[(f - kSwapDelayLatency) * 2 + (1 - c)];
+            const float expected =
+                f < kSwapDelayLatency ? 0.0f : input[(f - kSwapDelayLatency) * 2 + (1 - c)];
             ASSERT_EQ(result.floats[f * 2 + c], expected) << "frame " << f;
         }
     }
@@ -91,7 +94,8 @@ TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
         for (int& x : input) x = static_cast<int>(value(random) * (1LL << shift));
         const int format = SF_FORMAT_WAV | (bits == 16 ? SF_FORMAT_PCM_16 : SF_FORMAT_PCM_24);
         writeIntFile(folder.path("in.wav"), format, 44100, 2, input);
-        const CliRun run = runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")});
+        const CliRun run =
+            runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")});
         ASSERT_EQ(run.exitStatus, 0) << run.err;
         const SoundData result = readSound(folder.path("out.wav"));
         ASSERT_EQ(result.info.frames, frames);
@@ -103,16 +107,18 @@ TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
             clipped += expected != 4 * original;
             ASSERT_EQ(result.ints[i] / (1LL << shift), expected) << "sample " << i << " of " << original;
         }
-        EXPECT_NE(run.err.find(": " + std::to_string(clipped) + " samples beyond full scale were clipped"), std::string::npos)
+        EXPECT_NE(run.err.find(": " + std::to_string(clipped) + " samples beyond full scale were clipped"),
+                  std::string::npos)
             << run.err;
     }
     const std::vector<float> loud(200, 0.75f);
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, loud);
-    ASSERT_EQ(runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
+    ASSERT_EQ(
+        runCli({"-q", "--plugin", kGainPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
     for (float x : readSound(folder.path("out.wav")).floats) ASSERT_EQ(x, 3.0f);
     // Float overshoot converted to an integer format clips, and says so.
-    const CliRun toFlac =
-        runCli({"--plugin", kGainPlugin, "--report", folder.path("r.json"), folder.path("in.wav"), folder.path("out.flac")});
+    const CliRun toFlac = runCli({"--plugin", kGainPlugin, "--report", folder.path("r.json"),
+                                  folder.path("in.wav"), folder.path("out.flac")});
     ASSERT_EQ(toFlac.exitStatus, 0) << toFlac.err;
     EXPECT_NE(toFlac.out.find("; 200 samples clipped"), std::string::npos) << toFlac.out;
     EXPECT_NE(readText(folder.path("r.json")).find("\"clipped_samples\":200,"), std::string::npos);
@@ -127,7 +133,9 @@ TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
     std::vector<int> input(static_cast<std::size_t>(frames) * 2);
     for (int& x : input) x = value(random) * 65536;
     writeIntFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, input);
-    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.aiff")}).exitStatus, 0);
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.aiff")})
+                  .exitStatus,
+              0);
     const SoundData aiff = readSound(folder.path("out.aiff"));
     EXPECT_EQ(aiff.info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_AIFF);
     EXPECT_EQ(aiff.info.format & SF_FORMAT_SUBMASK, SF_FORMAT_PCM_16);
@@ -136,18 +144,27 @@ TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
 
     const std::vector<float> floats = noise(frames, 2, 9);
     writeFloatFile(folder.path("f.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, floats);
-    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("f.wav"), folder.path("f.flac")}).exitStatus, 0);
+    ASSERT_EQ(
+        runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("f.wav"), folder.path("f.flac")}).exitStatus,
+        0);
     const SoundData flac = readSound(folder.path("f.flac"));
-    EXPECT_EQ(flac.info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);  // FLAC holds no floats: the nearest depth
-    for (std::size_t i = 0; i < floats.size(); ++i) ASSERT_NEAR(flac.floats[i], floats[i ^ 1], 1.0 / (1 << 23)) << i;
+    EXPECT_EQ(flac.info.format,
+              SF_FORMAT_FLAC | SF_FORMAT_PCM_24);  // FLAC holds no floats: the nearest depth
+    for (std::size_t i = 0; i < floats.size(); ++i)
+        ASSERT_NEAR(flac.floats[i], floats[i ^ 1], 1.0 / (1 << 23)) << i;
 
     // RF64, the WAV that outgrew 4 GiB, is kept under its usual .wav name.
     writeIntFile(folder.path("long.wav"), SF_FORMAT_RF64 | SF_FORMAT_PCM_24, 44100, 2, input);
-    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("long.wav"), folder.path("long-out.wav")}).exitStatus, 0);
+    ASSERT_EQ(
+        runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("long.wav"), folder.path("long-out.wav")})
+            .exitStatus,
+        0);
     EXPECT_EQ(readSound(folder.path("long-out.wav")).info.format, SF_FORMAT_RF64 | SF_FORMAT_PCM_24);
 
     // An extension that names no container keeps the input's format.
-    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("f.wav"), folder.path("f.bak")}).exitStatus, 0);
+    ASSERT_EQ(
+        runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("f.wav"), folder.path("f.bak")}).exitStatus,
+        0);
     EXPECT_EQ(readSound(folder.path("f.bak")).info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
 }
 
@@ -156,7 +173,8 @@ TEST(HostAlignment, NotANumberBecomesSilenceAndInfinityClipsInIntegerOutput) {
     const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
     const std::vector<float> input = {0.25f, nan, inf, -inf, 0.5f, -nan, 2.0f, -0.125f};
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 1, input);
-    const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.flac")});
+    const CliRun run =
+        runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.flac")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const SoundData out = readSound(folder.path("out.flac"));
     ASSERT_EQ(out.info.format, SF_FORMAT_FLAC | SF_FORMAT_PCM_24);
@@ -182,9 +200,12 @@ TEST(HostAlignment, AReplacedOutputKeepsItsPermissions) {
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, noise(1000, 2, 7));
     writeText(folder.path("out.wav"), "older take");
     namespace fs = std::filesystem;
-    const fs::perms shared = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write;
+    const fs::perms shared =
+        fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::group_write;
     fs::permissions(folder.path("out.wav"), shared);
-    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav")}).exitStatus, 0);
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav")})
+                  .exitStatus,
+              0);
     EXPECT_EQ(readSound(folder.path("out.wav")).info.frames, 1000);
     EXPECT_EQ(fs::status(folder.path("out.wav")).permissions(), shared);
 }
@@ -196,23 +217,30 @@ TEST(HostAlignment, StandardInputAndOutputCarryTheSameAudioAsFiles) {
     // `pipeline` names the executable CLI.
     const auto shell = [&](std::string pipeline) {
         pipeline.replace(pipeline.find("CLI "), 4, cliPath() + " -q --plugin " + kSwapDelayPlugin + " ");
-        const int status = std::system(("bash -c 'set -o pipefail; cd " + folder.root() + " && " + pipeline + "'").c_str());
+        const int status =
+            std::system(("bash -c 'set -o pipefail; cd " + folder.root() + " && " + pipeline + "'").c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     };
     for (const std::string ext : {".wav", ".au"}) {
         SCOPED_TRACE(ext);
         const int format = ext == ".wav" ? SF_FORMAT_WAV | SF_FORMAT_PCM_24 : SF_FORMAT_AU | SF_FORMAT_FLOAT;
         writeFloatFile(folder.path("in" + ext), format, 44100, 2, noise(30000, 2, 21));
-        ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in" + ext), folder.path("file" + ext)}).exitStatus, 0);
+        ASSERT_EQ(
+            runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in" + ext), folder.path("file" + ext)})
+                .exitStatus,
+            0);
         ASSERT_EQ(shell("cat in" + ext + " | CLI - - | cat > piped" + ext), 0);
-        const SoundData file = readSound(folder.path("file" + ext)), piped = readSound(folder.path("piped" + ext));
+        const SoundData file = readSound(folder.path("file" + ext)),
+                        piped = readSound(folder.path("piped" + ext));
         EXPECT_EQ(piped.info.format, format);
         EXPECT_EQ(piped.ints, file.ints);
     }
     // Header-less samples need their format spelled out; they go out as WAV.
     writeFloatFile(folder.path("in.raw"), SF_FORMAT_RAW | SF_FORMAT_PCM_16, 44100, 2, noise(30000, 2, 23));
     writeFloatFile(folder.path("same.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, noise(30000, 2, 23));
-    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("same.wav"), folder.path("file.wav")}).exitStatus, 0);
+    ASSERT_EQ(runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("same.wav"), folder.path("file.wav")})
+                  .exitStatus,
+              0);
     ASSERT_EQ(shell("cat in.raw | CLI --raw 44100:2:s16 - - | cat > piped.wav"), 0);
     EXPECT_EQ(readSound(folder.path("piped.wav")).ints, readSound(folder.path("file.wav")).ints);
 
@@ -238,12 +266,15 @@ TEST(HostAlignment, ALossyInputKeepsItsBitrateAndTheReencodingIsAnnounced) {
         sf_writef_float(file, music.data(), 88200);
         sf_close(file);
     }
-    const auto size = [&](const std::string& name) { return static_cast<double>(std::filesystem::file_size(folder.path(name))); };
+    const auto size = [&](const std::string& name) {
+        return static_cast<double>(std::filesystem::file_size(folder.path(name)));
+    };
     const CliRun run = runCli({"--plugin", kSwapDelayPlugin, folder.path("in.ogg"), folder.path("out.ogg")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     EXPECT_NE(run.err.find("re-encoded, so every sample changes"), std::string::npos) << run.err;
     EXPECT_NEAR(size("out.ogg") / size("in.ogg"), 1.0, 0.3);
-    ASSERT_EQ(runCli({"-q", "--quality", "2", "--plugin", kSwapDelayPlugin, folder.path("in.ogg"), folder.path("low.ogg")})
+    ASSERT_EQ(runCli({"-q", "--quality", "2", "--plugin", kSwapDelayPlugin, folder.path("in.ogg"),
+                      folder.path("low.ogg")})
                   .exitStatus,
               0);
     EXPECT_LT(size("low.ogg") / size("in.ogg"), 0.6);
@@ -257,13 +288,15 @@ TEST(HostAlignment, AnMp3OutputNameWritesMp3) {
     if (!sf_format_check(&probe)) GTEST_SKIP() << "this libsndfile writes no MP3";
     ScratchFolder folder;
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_PCM_16, 44100, 2, noise(20000, 2, 4));
-    const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.mp3")});
+    const CliRun run =
+        runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.mp3")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     // Not WAV data under an .mp3 name, which players would refuse.
     EXPECT_EQ(readSound(folder.path("out.mp3")).info.format & SF_FORMAT_TYPEMASK, SF_FORMAT_MPEG);
 
     // And back: decoded MP3 goes into WAV as float, the nearest encoding.
-    const CliRun back = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("out.mp3"), folder.path("back.wav")});
+    const CliRun back =
+        runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("out.mp3"), folder.path("back.wav")});
     ASSERT_EQ(back.exitStatus, 0) << back.err;
     EXPECT_EQ(readSound(folder.path("back.wav")).info.format, SF_FORMAT_WAV | SF_FORMAT_FLOAT);
 }
@@ -290,17 +323,19 @@ TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
     mark(1, 2000, 2001);
     mark(1, 2009, 2010);  // hole of 8 after 2000
     mark(1, 4999, 5000);
-    const std::vector<ExpectedRegion> expected = {{0, 0, 1}, {0, 1000, 1012}, {1, 2000, 2001}, {1, 2009, 2010}, {1, 4999, 5000}};
+    const std::vector<ExpectedRegion> expected = {
+        {0, 0, 1}, {0, 1000, 1012}, {1, 2000, 2001}, {1, 2009, 2010}, {1, 4999, 5000}};
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, rate, 2, input);
 
-    const CliRun csvRun = runCli({"-q", "--plugin", kMarkPlugin, "--report", folder.path("r.csv"), folder.path("in.wav"),
-                                  folder.path("out.wav")});
+    const CliRun csvRun = runCli({"-q", "--plugin", kMarkPlugin, "--report", folder.path("r.csv"),
+                                  folder.path("in.wav"), folder.path("out.wav")});
     ASSERT_EQ(csvRun.exitStatus, 0) << csvRun.err;
     std::istringstream csv(readText(folder.path("r.csv")));
     std::string line;
     std::getline(csv, line);
     EXPECT_EQ(line.rfind("# sarnovellite ", 0), 0u) << line;
-    EXPECT_NE(line.find("; sensitivity 1; click gap 32; block 512; plug-in " + std::string(kMarkPlugin)), std::string::npos);
+    EXPECT_NE(line.find("; sensitivity 1; click gap 32; block 512; plug-in " + std::string(kMarkPlugin)),
+              std::string::npos);
     std::getline(csv, line);
     EXPECT_EQ(line, "file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples");
     std::vector<ExpectedRegion> got;
@@ -328,10 +363,13 @@ TEST(HostAlignment, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
     EXPECT_NE(json.find("\"sample_rate\":8000"), std::string::npos);
     EXPECT_NE(json.find("\"frames\":5000"), std::string::npos);
     std::size_t count = 0;
-    for (std::size_t at = json.find("\"channel\":"); at != std::string::npos; at = json.find("\"channel\":", at + 1)) ++count;
+    for (std::size_t at = json.find("\"channel\":"); at != std::string::npos;
+         at = json.find("\"channel\":", at + 1))
+        ++count;
     EXPECT_EQ(count, expected.size());
     for (const ExpectedRegion& r : expected) {
-        const std::string entry = "{\"channel\":" + std::to_string(r.channel) + ",\"start_sample\":" + std::to_string(r.start) +
+        const std::string entry = "{\"channel\":" + std::to_string(r.channel) +
+                                  ",\"start_sample\":" + std::to_string(r.start) +
                                   ",\"end_sample\":" + std::to_string(r.end) + ",";
         EXPECT_NE(json.find(entry), std::string::npos) << entry;
     }
@@ -344,24 +382,28 @@ TEST(HostAlignment, ABatchReportHasAnEntryForEveryFileWithTheVersionAndSettings)
     std::vector<float> marked(2000, 0.1f);
     marked[700] = 0.9f;
     writeFloatFile(folder.path("marked.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 2, marked);
-    writeFloatFile(folder.path("clean.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 2, std::vector<float>(2000, 0.1f));
+    writeFloatFile(folder.path("clean.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 8000, 2,
+                   std::vector<float>(2000, 0.1f));
     for (const std::string report : {"r.csv", "r.json"}) {
-        const CliRun run = runCli({"-q", "-s", "4", "--plugin", kMarkPlugin, "--report", folder.path(report), "-o",
-                                   folder.path("out"), folder.path("marked.wav"), folder.path("absent.wav"),
-                                   folder.path("clean.wav")});
+        const CliRun run = runCli({"-q", "-s", "4", "--plugin", kMarkPlugin, "--report", folder.path(report),
+                                   "-o", folder.path("out"), folder.path("marked.wav"),
+                                   folder.path("absent.wav"), folder.path("clean.wav")});
         EXPECT_EQ(run.exitStatus, 3) << run.err;
         const std::string text = readText(folder.path(report));
         if (report == "r.csv") {
-            EXPECT_NE(text.find("\n" + folder.path("marked.wav") + ",0,350,351,0.043750,0.043875,ok,0\n"), std::string::npos);
-            EXPECT_NE(text.find("\n" + folder.path("absent.wav") + ",,,,,,failed: input " + folder.path("absent.wav") +
-                                ": no such file,\n"),
+            EXPECT_NE(text.find("\n" + folder.path("marked.wav") + ",0,350,351,0.043750,0.043875,ok,0\n"),
+                      std::string::npos);
+            EXPECT_NE(text.find("\n" + folder.path("absent.wav") + ",,,,,,failed: input " +
+                                folder.path("absent.wav") + ": no such file,\n"),
                       std::string::npos);
             EXPECT_NE(text.find("\n" + folder.path("clean.wav") + ",,,,,,ok,0\n"), std::string::npos);
         } else {
             EXPECT_NE(text.find("\"settings\":{\"sensitivity\":4,\"click_gap\":32,"), std::string::npos);
-            EXPECT_NE(text.find("\"status\":\"failed\",\"error\":\"input " + folder.path("absent.wav") + ": no such file\""),
+            EXPECT_NE(text.find("\"status\":\"failed\",\"error\":\"input " + folder.path("absent.wav") +
+                                ": no such file\""),
                       std::string::npos);
-            EXPECT_NE(text.find("\"output\":\"" + folder.path("out/clean.wav") + "\",\"status\":\"ok\""), std::string::npos);
+            EXPECT_NE(text.find("\"output\":\"" + folder.path("out/clean.wav") + "\",\"status\":\"ok\""),
+                      std::string::npos);
         }
         EXPECT_TRUE(text.rfind("{\"version\":\"", 0) == 0 || text.rfind("# sarnovellite ", 0) == 0) << text;
     }
@@ -370,7 +412,8 @@ TEST(HostAlignment, ABatchReportHasAnEntryForEveryFileWithTheVersionAndSettings)
 TEST(HostAlignment, BatchWithTwoJobsProcessesEveryFileIntoTheFolder) {
     ScratchFolder folder;
     // The output folder is created, and a file named twice is processed once.
-    std::vector<std::string> args = {"-j", "2", "--plugin", kSwapDelayPlugin, "-o", folder.path("out/new"), folder.path("f0.wav")};
+    std::vector<std::string> args = {
+        "-j", "2", "--plugin", kSwapDelayPlugin, "-o", folder.path("out/new"), folder.path("f0.wav")};
     std::vector<std::vector<float>> inputs;
     for (int i = 0; i < 5; ++i) {
         inputs.push_back(noise(2000 + 1500 * i, 2, 40 + i));
@@ -397,7 +440,8 @@ TEST(HostAlignment, BatchWithTwoJobsProcessesEveryFileIntoTheFolder) {
 TEST(HostAlignment, QuietPrintsNothingAndTheSummaryNamesWhatWasDone) {
     ScratchFolder folder;
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, noise(1000, 2, 3));
-    const CliRun quiet = runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("a.wav")});
+    const CliRun quiet =
+        runCli({"-q", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("a.wav")});
     ASSERT_EQ(quiet.exitStatus, 0);
     EXPECT_EQ(quiet.out, "");
     EXPECT_EQ(quiet.err, "");

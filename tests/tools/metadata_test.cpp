@@ -75,7 +75,8 @@ TEST(Metadata, BroadcastWaveCuesInstrumentAndTextSurviveTheRun) {
     SoundFile file = openForReading(out);
     ASSERT_TRUE(file);
     SF_BROADCAST_INFO_VAR(1024) bext{};
-    ASSERT_EQ(sf_command(file.get(), SFC_GET_BROADCAST_INFO, &bext, sizeof bext), SF_TRUE) << "bext chunk lost";
+    ASSERT_EQ(sf_command(file.get(), SFC_GET_BROADCAST_INFO, &bext, sizeof bext), SF_TRUE)
+        << "bext chunk lost";
     EXPECT_STREQ(bext.description, "Side A, reel 12");
     EXPECT_STREQ(bext.originator, "Sound archive");
     EXPECT_STREQ(bext.origination_date, "1971-03-02");
@@ -83,7 +84,8 @@ TEST(Metadata, BroadcastWaveCuesInstrumentAndTextSurviveTheRun) {
     // The history kept, and this run recorded as one more line (libsndfile
     // adds a line of its own each time it writes one).
     const std::string history = bext.coding_history;
-    EXPECT_EQ(history.rfind("A=ANALOGUE,M=stereo,T=Studer A80\r\nA=PCM,F=48000,W=24,M=stereo\r\n", 0), 0u) << history;
+    EXPECT_EQ(history.rfind("A=ANALOGUE,M=stereo,T=Studer A80\r\nA=PCM,F=48000,W=24,M=stereo\r\n", 0), 0u)
+        << history;
     const std::size_t ours = history.find("\r\nA=PCM,F=48000,W=24,M=stereo,T=sarnovellite ");
     ASSERT_NE(ours, std::string::npos) << history;
     EXPECT_EQ(history.find("T=sarnovellite", ours + 40), std::string::npos) << history;
@@ -96,7 +98,8 @@ TEST(Metadata, BroadcastWaveCuesInstrumentAndTextSurviveTheRun) {
     EXPECT_EQ(cues.cue_points[1].position, 4000u);
     EXPECT_EQ(cues.cue_points[1].sample_offset, 4000u);
     SF_INSTRUMENT instrument{};
-    ASSERT_EQ(sf_command(file.get(), SFC_GET_INSTRUMENT, &instrument, sizeof instrument), SF_TRUE) << "instrument lost";
+    ASSERT_EQ(sf_command(file.get(), SFC_GET_INSTRUMENT, &instrument, sizeof instrument), SF_TRUE)
+        << "instrument lost";
     EXPECT_EQ(instrument.basenote, 60);
     ASSERT_EQ(instrument.loop_count, 1);
     EXPECT_EQ(instrument.loops[0].start, 2000u);
@@ -130,7 +133,8 @@ TEST(Metadata, UninterpretedChunksAreCopiedOrNamedAsNotCarried) {
     EXPECT_EQ(toWav.err, "");
     SoundFile file = openForReading(folder.path("out.wav"));
     std::map<std::string, std::string> chunks;
-    for (SF_CHUNK_ITERATOR* it = sf_get_chunk_iterator(file.get(), nullptr); it; it = sf_next_chunk_iterator(it)) {
+    for (SF_CHUNK_ITERATOR* it = sf_get_chunk_iterator(file.get(), nullptr); it;
+         it = sf_next_chunk_iterator(it)) {
         SF_CHUNK_INFO chunk{};
         sf_get_chunk_size(it, &chunk);
         std::string body(chunk.datalen, '\0');
@@ -142,19 +146,21 @@ TEST(Metadata, UninterpretedChunksAreCopiedOrNamedAsNotCarried) {
     EXPECT_EQ(chunks["LIST"], labels);
     const CliRun toFlac = runCli({"-q", "--plugin", kSwapDelayPlugin, in, folder.path("out.flac")});
     ASSERT_EQ(toFlac.exitStatus, 0) << toFlac.err;
-    EXPECT_EQ(toFlac.err, "sarnovellite: warning: output " + folder.path("out.flac") + ": cannot carry over from " + in +
-                              ": iXML chunk, LIST adtl chunk\n");
+    EXPECT_EQ(toFlac.err, "sarnovellite: warning: output " + folder.path("out.flac") +
+                              ": cannot carry over from " + in + ": iXML chunk, LIST adtl chunk\n");
 }
 
 // A FLAC metadata block: header (last flag, type, 24-bit length) and body.
 std::string flacBlock(int type, bool last, const std::string& body) {
     const auto length = static_cast<unsigned>(body.size());
     return std::string{static_cast<char>((last ? 0x80 : 0) | type), static_cast<char>(length >> 16),
-                       static_cast<char>(length >> 8), static_cast<char>(length)} + body;
+                       static_cast<char>(length >> 8), static_cast<char>(length)} +
+           body;
 }
 
 std::string little32(std::uint32_t value) {
-    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16), static_cast<char>(value >> 24)};
+    return {static_cast<char>(value), static_cast<char>(value >> 8), static_cast<char>(value >> 16),
+            static_cast<char>(value >> 24)};
 }
 
 // Cover art and comments libsndfile has no field for are named, not lost unseen.
@@ -166,16 +172,20 @@ TEST(Metadata, AFlacPictureAndUnknownCommentsAreNamedAsNotCarried) {
     const bool streamInfoWasLast = (flac[4] & 0x80) != 0;
     flac[4] = static_cast<char>(flac[4] & 0x7F);
     const std::string comment = "REPLAYGAIN_TRACK_GAIN=-3.1 dB", title = "TITLE=Side A";
-    const std::string comments = little32(4) + "test" + little32(2) + little32(static_cast<std::uint32_t>(title.size())) + title +
+    const std::string comments = little32(4) + "test" + little32(2) +
+                                 little32(static_cast<std::uint32_t>(title.size())) + title +
                                  little32(static_cast<std::uint32_t>(comment.size())) + comment;
     // Front cover, "image/png", no description, 1x1x24, no palette, 4 bytes of data (all big-endian).
-    const std::string picture = std::string("\0\0\0\x03\0\0\0\x09image/png\0\0\0\0\0\0\0\x01\0\0\0\x01\0\0\0\x18"
-                                            "\0\0\0\0\0\0\0\x04pngs", 45);
+    const std::string picture = std::string(
+        "\0\0\0\x03\0\0\0\x09image/png\0\0\0\0\0\0\0\x01\0\0\0\x01\0\0\0\x18"
+        "\0\0\0\0\0\0\0\x04pngs",
+        45);
     flac.insert(42, flacBlock(6, false, picture) + flacBlock(4, streamInfoWasLast, comments));
     writeText(in, flac);
     const CliRun run = runCli({"-q", "--plugin", kSwapDelayPlugin, in, folder.path("out.flac")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
-    EXPECT_EQ(run.err, "sarnovellite: warning: output " + folder.path("out.flac") + ": cannot carry over from " + in +
+    EXPECT_EQ(run.err, "sarnovellite: warning: output " + folder.path("out.flac") +
+                           ": cannot carry over from " + in +
                            ": FLAC picture, comment REPLAYGAIN_TRACK_GAIN\n");
     SoundFile out = openForReading(folder.path("out.flac"));
     const char* kept = sf_get_string(out.get(), SF_STR_TITLE);
@@ -186,13 +196,15 @@ TEST(Metadata, AFlacPictureAndUnknownCommentsAreNamedAsNotCarried) {
 TEST(Metadata, TheChannelLayoutOfASurroundFileSurvives) {
     ScratchFolder folder;
     const std::string in = folder.path("surround.wav"), out = folder.path("out.wav");
-    const std::vector<int> layout = {SF_CHANNEL_MAP_LEFT,     SF_CHANNEL_MAP_RIGHT,       SF_CHANNEL_MAP_CENTER,
-                                     SF_CHANNEL_MAP_LFE,      SF_CHANNEL_MAP_SIDE_LEFT,   SF_CHANNEL_MAP_SIDE_RIGHT};
+    const std::vector<int> layout = {SF_CHANNEL_MAP_LEFT,      SF_CHANNEL_MAP_RIGHT,
+                                     SF_CHANNEL_MAP_CENTER,    SF_CHANNEL_MAP_LFE,
+                                     SF_CHANNEL_MAP_SIDE_LEFT, SF_CHANNEL_MAP_SIDE_RIGHT};
     {
         SoundFile file = openForWriting(in, SF_FORMAT_WAVEX | SF_FORMAT_PCM_16, 6);
         ASSERT_TRUE(file);
         std::vector<int> map = layout;
-        ASSERT_EQ(sf_command(file.get(), SFC_SET_CHANNEL_MAP_INFO, map.data(), static_cast<int>(map.size() * sizeof(int))),
+        ASSERT_EQ(sf_command(file.get(), SFC_SET_CHANNEL_MAP_INFO, map.data(),
+                             static_cast<int>(map.size() * sizeof(int))),
                   SF_TRUE);
         writeSilence(file.get(), 6, 3000);
     }
@@ -201,7 +213,8 @@ TEST(Metadata, TheChannelLayoutOfASurroundFileSurvives) {
     SoundFile file = openForReading(out);
     ASSERT_TRUE(file);
     std::vector<int> map(6, -1);
-    ASSERT_EQ(sf_command(file.get(), SFC_GET_CHANNEL_MAP_INFO, map.data(), static_cast<int>(map.size() * sizeof(int))),
+    ASSERT_EQ(sf_command(file.get(), SFC_GET_CHANNEL_MAP_INFO, map.data(),
+                         static_cast<int>(map.size() * sizeof(int))),
               SF_TRUE);
     EXPECT_EQ(map, layout);
 }

@@ -20,7 +20,8 @@ protected:
     ScratchFolder folder;
 };
 
-void writeDoubleFile(const std::string& path, int format, int channels, const std::vector<double>& interleaved) {
+void writeDoubleFile(const std::string& path, int format, int channels,
+                     const std::vector<double>& interleaved) {
     SF_INFO info{};
     info.samplerate = 44100;
     info.channels = channels;
@@ -49,7 +50,8 @@ std::vector<double> readDoubles(const std::string& path, SF_INFO& info) {
 std::vector<double> fineSignal(std::int64_t frames, int channels, unsigned seed) {
     const std::vector<float> coarse = smoothSignal(frames, channels, 44100, seed);
     std::vector<double> fine(coarse.size());
-    for (std::size_t i = 0; i < coarse.size(); ++i) fine[i] = coarse[i] + 1e-9 * std::sin(0.37 * static_cast<double>(i));
+    for (std::size_t i = 0; i < coarse.size(); ++i)
+        fine[i] = coarse[i] + 1e-9 * std::sin(0.37 * static_cast<double>(i));
     return fine;
 }
 

@@ -35,8 +35,10 @@ TEST_F(RealPlugin, ClickFreeMaterialComesOutBitIdenticalInEveryFormat) {
         int bits;  // 0: float
     };
     const Case cases[] = {
-        {"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 0},   {"pcm16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 16},
-        {"pcm24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 5, 24}, {"pcm16.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 16},
+        {"float.wav", SF_FORMAT_WAV | SF_FORMAT_FLOAT, 2, 0},
+        {"pcm16.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_16, 1, 16},
+        {"pcm24.wav", SF_FORMAT_WAV | SF_FORMAT_PCM_24, 5, 24},
+        {"pcm16.flac", SF_FORMAT_FLAC | SF_FORMAT_PCM_16, 2, 16},
         {"pcm24.aiff", SF_FORMAT_AIFF | SF_FORMAT_PCM_24, 2, 24},
     };
     const long long frames = 2 * 44100 + 123;
@@ -70,7 +72,8 @@ TEST_F(RealPlugin, EveryHostBlockSizeGivesTheSameIdenticalOutput) {
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, signal);
     for (int block : {1, 64, 512, 4097}) {
         SCOPED_TRACE(block);
-        const CliRun run = runCli({"-q", "--block", std::to_string(block), folder.path("in.wav"), folder.path("out.wav")});
+        const CliRun run =
+            runCli({"-q", "--block", std::to_string(block), folder.path("in.wav"), folder.path("out.wav")});
         ASSERT_EQ(run.exitStatus, 0) << run.err;
         EXPECT_EQ(readSound(folder.path("out.wav")).floats, signal);
     }
@@ -92,14 +95,16 @@ TEST_F(RealPlugin, ClicksAreRepairedAtTheirPlaceAndEverythingElseIsUntouched) {
         damaged[clicks.back().frame * 2 + clicks.back().channel] += clicks.back().height;
     }
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, rate, 2, damaged);
-    const CliRun run = runCli({"-q", "--report", folder.path("r.csv"), folder.path("in.wav"), folder.path("out.wav")});
+    const CliRun run =
+        runCli({"-q", "--report", folder.path("r.csv"), folder.path("in.wav"), folder.path("out.wav")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const SoundData out = readSound(folder.path("out.wav"));
     ASSERT_EQ(out.info.frames, frames);
 
     for (const Click& click : clicks) {
         const std::size_t i = click.frame * 2 + click.channel;
-        EXPECT_LT(std::fabs(out.floats[i] - clean[i]), 0.2f * std::fabs(click.height)) << "click at " << click.frame;
+        EXPECT_LT(std::fabs(out.floats[i] - clean[i]), 0.2f * std::fabs(click.height))
+            << "click at " << click.frame;
     }
     long long untouchedMismatches = 0;
     for (long long f = 0; f < frames; ++f) {
@@ -129,7 +134,8 @@ TEST_F(RealPlugin, ClicksAreRepairedAtTheirPlaceAndEverythingElseIsUntouched) {
     }
     for (const Click& click : clicks) {
         bool covered = false;
-        for (const auto& r : regions) covered |= r[0] == click.channel && r[1] <= click.frame && click.frame < r[2];
+        for (const auto& r : regions)
+            covered |= r[0] == click.channel && r[1] <= click.frame && click.frame < r[2];
         EXPECT_TRUE(covered) << "no region covers the click at " << click.frame;
     }
 }

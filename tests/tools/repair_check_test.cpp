@@ -69,7 +69,8 @@ std::string markupFault(const std::string& html) {
         const bool closing = tag[0] == '/';
         const std::string name = tag.substr(closing, tag.find_first_of(" /", closing) - closing);
         if (closing) {
-            if (open.empty() || open.back() != name) return "</" + name + "> closes <" + (open.empty() ? "" : open.back()) + ">";
+            if (open.empty() || open.back() != name)
+                return "</" + name + "> closes <" + (open.empty() ? "" : open.back()) + ">";
             open.pop_back();
         } else if (tag.back() != '/') {
             open.push_back(name);
@@ -100,7 +101,8 @@ protected:
 };
 
 TEST_F(RepairCheckFiles, LabelsCoverEveryChangedSampleAndMatchTheReportsMarks) {
-    const CliRun result = run({"--labels", folder.path("labels.txt"), "--report", folder.path("report.html")});
+    const CliRun result =
+        run({"--labels", folder.path("labels.txt"), "--report", folder.path("report.html")});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     std::vector<Label> labels;
     std::stringstream lines(readText(folder.path("labels.txt")));
@@ -115,7 +117,8 @@ TEST_F(RepairCheckFiles, LabelsCoverEveryChangedSampleAndMatchTheReportsMarks) {
         const double from = static_cast<double>(i / kChannels) / kRate, to = from + 1.0 / kRate;
         bool covered = false;
         for (const Label& l : labels) covered |= l.channel == channel && l.start <= from && to <= l.end;
-        ASSERT_TRUE(covered) << "changed sample " << i / kChannels << " on channel " << channel << " has no label";
+        ASSERT_TRUE(covered) << "changed sample " << i / kChannels << " on channel " << channel
+                             << " has no label";
     }
     EXPECT_GE(changed, 20u);
     EXPECT_EQ(countOf(readText(folder.path("report.html")), "class=\"region-mark\""), labels.size());
@@ -150,8 +153,8 @@ TEST_F(RepairCheckFiles, HtmlReportIsWellFormedAndSelfContained) {
     // A name with markup characters must come out as text.
     const std::string oddName = folder.path("a<b>&'\"c.wav");
     std::filesystem::copy_file(folder.path("in.wav"), oddName);
-    const CliRun result = runCli({"-q", "--report", folder.path("report.html"), "--labels", folder.path("labels.txt"),
-                                  oddName, folder.path("out.wav")});
+    const CliRun result = runCli({"-q", "--report", folder.path("report.html"), "--labels",
+                                  folder.path("labels.txt"), oddName, folder.path("out.wav")});
     ASSERT_EQ(result.exitStatus, 0) << result.err;
     const std::string html = readText(folder.path("report.html"));
     EXPECT_EQ(html.rfind("<!DOCTYPE html>", 0), 0u);
@@ -159,7 +162,8 @@ TEST_F(RepairCheckFiles, HtmlReportIsWellFormedAndSelfContained) {
     EXPECT_NE(html.find("a&lt;b&gt;&amp;&#39;&quot;c.wav"), std::string::npos);
     for (std::size_t at = html.find('&'); at != std::string::npos; at = html.find('&', at + 1)) {
         const std::string entity = html.substr(at, html.find(';', at) - at + 1);
-        EXPECT_TRUE(entity == "&amp;" || entity == "&lt;" || entity == "&gt;" || entity == "&quot;" || entity == "&#39;")
+        EXPECT_TRUE(entity == "&amp;" || entity == "&lt;" || entity == "&gt;" || entity == "&quot;" ||
+                    entity == "&#39;")
             << entity;
     }
     for (const char* external : {"http:", "https:", "src=", "href=", "<script", "<link", "url(", "@import"}) {

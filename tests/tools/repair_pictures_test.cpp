@@ -88,7 +88,8 @@ TEST(RepairPictureCollector, KeepsTheLongestRegionsWithTheirTrueSamples) {
         ASSERT_FALSE(c.before.empty());
         EXPECT_LE(c.before.size(), static_cast<std::size_t>(RegionCloseUps::kMaxExcerpt));
         for (std::size_t k = 0; k < c.before.size(); ++k) {
-            const auto at = static_cast<std::size_t>((c.firstFrame + static_cast<std::int64_t>(k)) * channels + c.region.channel);
+            const auto at = static_cast<std::size_t>(
+                (c.firstFrame + static_cast<std::int64_t>(k)) * channels + c.region.channel);
             ASSERT_EQ(c.before[k], input[at]);
             ASSERT_EQ(c.after[k], output[at]);
         }

@@ -73,7 +73,8 @@ TEST(Terminal, AnInputFromAPipeIsReadOnceEvenWhileTheBarIsShown) {
     ASSERT_FALSE(terminal.slavePath().empty()) << "no pseudo-terminal";
     ScratchFolder folder;
     const std::int64_t frames = 30000;
-    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, smoothSignal(frames, 2, 44100, 3));
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2,
+                   smoothSignal(frames, 2, 44100, 3));
     const std::string bytes = readText(folder.path("in.wav"));
 
     // As `sarnovellite <(decoder ...) out.wav` hands it over: /dev/fd/N of a pipe.
@@ -82,7 +83,8 @@ TEST(Terminal, AnInputFromAPipeIsReadOnceEvenWhileTheBarIsShown) {
     fcntl(ends[1], F_SETFD, FD_CLOEXEC);
     signal(SIGPIPE, SIG_IGN);
     const std::string pipePath = "/dev/fd/" + std::to_string(ends[0]);
-    const int pid = startCli({"--plugin", kSwapDelayPlugin, pipePath, folder.path("out.wav")}, {}, terminal.slavePath());
+    const int pid =
+        startCli({"--plugin", kSwapDelayPlugin, pipePath, folder.path("out.wav")}, {}, terminal.slavePath());
     close(ends[0]);
     std::size_t written = 0;
     while (written < bytes.size()) {
@@ -101,10 +103,12 @@ TEST(Terminal, TheBarIsDrawnAndClearedOnATerminal) {
     PseudoTerminal terminal;
     ASSERT_FALSE(terminal.slavePath().empty()) << "no pseudo-terminal";
     ScratchFolder folder;
-    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, smoothSignal(44100, 2, 44100, 4));
+    writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2,
+                   smoothSignal(44100, 2, 44100, 4));
     // Slowed to about half a second, so the bar is drawn a few times.
-    const int pid = startCli({"--block", "512", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav")},
-                             {{"FAKE_PLUGIN_SLEEP_US", "5000"}}, terminal.slavePath());
+    const int pid = startCli(
+        {"--block", "512", "--plugin", kSwapDelayPlugin, folder.path("in.wav"), folder.path("out.wav")},
+        {{"FAKE_PLUGIN_SLEEP_US", "5000"}}, terminal.slavePath());
     ASSERT_EQ(waitCli(pid), 0);
     const std::string shown = terminal.drained();
     EXPECT_NE(shown.find("x real time"), std::string::npos) << shown;

@@ -11,12 +11,14 @@ namespace {
 constexpr const char* kThreeBandEq = "/usr/lib/vst/3BandEQ-vst.so";
 
 TEST(ThirdPartyPlugin, ThreeBandEqualiserAtItsDefaultsPassesTheMusicThrough) {
-    if (!std::filesystem::exists(kThreeBandEq)) GTEST_SKIP() << kThreeBandEq << " not installed (dpf-plugins-vst)";
+    if (!std::filesystem::exists(kThreeBandEq))
+        GTEST_SKIP() << kThreeBandEq << " not installed (dpf-plugins-vst)";
     ScratchFolder folder;
     const long long frames = 44100;
     const std::vector<float> input = smoothSignal(frames, 2, 44100, 9);
     writeFloatFile(folder.path("in.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, input);
-    const CliRun run = runCli({"-q", "--plugin", kThreeBandEq, folder.path("in.wav"), folder.path("out.wav")});
+    const CliRun run =
+        runCli({"-q", "--plugin", kThreeBandEq, folder.path("in.wav"), folder.path("out.wav")});
     ASSERT_EQ(run.exitStatus, 0) << run.err;
     const SoundData out = readSound(folder.path("out.wav"));
     ASSERT_EQ(out.info.frames, frames);

@@ -1,7 +1,6 @@
 #include "tests/windows/misaligned_call.h"
 
-void callWithMisalignedStack(StackTestFunction function, void* context, int misalignment)
-{
+void callWithMisalignedStack(StackTestFunction function, void* context, int misalignment) {
 #if defined(__i386__)
     // Align down, step below by the requested amount less the pushed argument,
     // push the argument, call; the old stack pointer is kept in esi.

@@ -25,8 +25,7 @@ struct Stereo {
 
 // Distinct tones per channel so a swap or a shift shows. Clean sines never
 // reach the detector's threshold, so the output must be the input, delayed.
-Stereo cleanTones(std::size_t frames)
-{
+Stereo cleanTones(std::size_t frames) {
     Stereo s(frames);
     for (std::size_t i = 0; i < frames; ++i) {
         const double t = static_cast<double>(i);
@@ -39,16 +38,18 @@ Stereo cleanTones(std::size_t frames)
 enum class Entry { replacing, accumulating };
 
 // Feeds the whole signal in blocks cycling through the given lengths.
-Stereo run(AEffect* effect, const Stereo& in, const std::vector<int>& blockLengths, Entry entry = Entry::replacing)
-{
+Stereo run(AEffect* effect, const Stereo& in, const std::vector<int>& blockLengths,
+           Entry entry = Entry::replacing) {
     Stereo out(in.frames());
     // The accumulating entry must overwrite, so give it something to overwrite.
     std::fill(out.left.begin(), out.left.end(), 7.0f);
     std::fill(out.right.begin(), out.right.end(), -7.0f);
     std::size_t offset = 0;
     for (std::size_t k = 0; offset < in.frames(); ++k) {
-        const std::size_t n = std::min<std::size_t>(blockLengths[k % blockLengths.size()], in.frames() - offset);
-        float* inputs[2] = {const_cast<float*>(in.left.data()) + offset, const_cast<float*>(in.right.data()) + offset};
+        const std::size_t n =
+            std::min<std::size_t>(blockLengths[k % blockLengths.size()], in.frames() - offset);
+        float* inputs[2] = {const_cast<float*>(in.left.data()) + offset,
+                            const_cast<float*>(in.right.data()) + offset};
         float* outputs[2] = {out.left.data() + offset, out.right.data() + offset};
         if (entry == Entry::replacing)
             effect->processReplacing(effect, inputs, outputs, static_cast<VstInt32>(n));
@@ -59,8 +60,7 @@ Stereo run(AEffect* effect, const Stereo& in, const std::vector<int>& blockLengt
     return out;
 }
 
-void expectDelayedCopy(const Stereo& in, const Stereo& out)
-{
+void expectDelayedCopy(const Stereo& in, const Stereo& out) {
     ASSERT_EQ(in.frames(), out.frames());
     std::size_t mismatches = 0;
     for (std::size_t i = 0; i < out.frames(); ++i) {
@@ -68,8 +68,8 @@ void expectDelayedCopy(const Stereo& in, const Stereo& out)
         const float wantRight = i < kDelay ? 0.0f : in.right[i - kDelay];
         if (out.left[i] != wantLeft || out.right[i] != wantRight) {
             if (++mismatches <= 5)
-                ADD_FAILURE() << "frame " << i << ": got (" << out.left[i] << ", " << out.right[i] << "), want ("
-                              << wantLeft << ", " << wantRight << ")";
+                ADD_FAILURE() << "frame " << i << ": got (" << out.left[i] << ", " << out.right[i]
+                              << "), want (" << wantLeft << ", " << wantRight << ")";
         }
     }
     EXPECT_EQ(mismatches, 0u);
@@ -77,8 +77,7 @@ void expectDelayedCopy(const Stereo& in, const Stereo& out)
 
 class PluginAudio : public PluginInstanceTest {
 protected:
-    void SetUp() override
-    {
+    void SetUp() override {
         PluginInstanceTest::SetUp();
         if (HasFatalFailure()) return;
         effect->dispatcher(effect, effOpen, 0, 0, nullptr, 0.0f);
@@ -86,15 +85,13 @@ protected:
         effect->dispatcher(effect, effSetBlockSize, 0, 4096, nullptr, 0.0f);
         effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (effect != nullptr) effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
         PluginInstanceTest::TearDown();
     }
 };
 
-TEST_F(PluginAudio, OutputIsInputDelayedByExactly2048FramesForAnyBlockLengths)
-{
+TEST_F(PluginAudio, OutputIsInputDelayedByExactly2048FramesForAnyBlockLengths) {
     const Stereo in = cleanTones(30000);
     const std::vector<std::vector<int>> schedules = {
         {512}, {1}, {3, 17, 511}, {2047, 2049}, {4097, 5000, 1}, {0, 1023, 0, 2048, 3333},
@@ -109,14 +106,12 @@ TEST_F(PluginAudio, OutputIsInputDelayedByExactly2048FramesForAnyBlockLengths)
     }
 }
 
-TEST_F(PluginAudio, AccumulatingEntryOverwritesLikeReplacing)
-{
+TEST_F(PluginAudio, AccumulatingEntryOverwritesLikeReplacing) {
     const Stereo in = cleanTones(9000);
     expectDelayedCopy(in, run(effect, in, {1000, 7}, Entry::accumulating));
 }
 
-TEST_F(PluginAudio, InPlaceBuffersWork)
-{
+TEST_F(PluginAudio, InPlaceBuffersWork) {
     const Stereo in = cleanTones(9000);
     Stereo buffers = in;
     for (std::size_t offset = 0; offset < buffers.frames(); offset += 777) {
@@ -129,8 +124,7 @@ TEST_F(PluginAudio, InPlaceBuffersWork)
 
 // Switching on again starts the stream afresh: the frames held from before are
 // dropped and the new input follows one block of silence, the announced delay.
-TEST_F(PluginAudio, SwitchingOnAgainStartsAfreshWithTheAnnouncedDelay)
-{
+TEST_F(PluginAudio, SwitchingOnAgainStartsAfreshWithTheAnnouncedDelay) {
     run(effect, cleanTones(12345), {999});
     effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
@@ -156,8 +150,7 @@ TEST_F(PluginAudio, SwitchingOnAgainStartsAfreshWithTheAnnouncedDelay)
 // A tone with a little noise, as real recordings have: the detector's
 // threshold follows the height of the ordinary difference peaks, which a pure
 // sine has too few of for a percentile to mean much.
-TEST_F(PluginAudio, AClickOnANoisyToneIsRemoved)
-{
+TEST_F(PluginAudio, AClickOnANoisyToneIsRemoved) {
     const std::size_t frames = 20000;
     Stereo clean = cleanTones(frames);
     std::uint32_t state = 12345u;
@@ -195,8 +188,7 @@ struct MisalignedJob {
     bool created = false;
 };
 
-void runInstanceOnThisStack(void* context)
-{
+void runInstanceOnThisStack(void* context) {
     auto* job = static_cast<MisalignedJob*>(context);
     AEffect* effect = job->plugin->create(versionAnsweringHost);
     job->created = effect != nullptr;
@@ -207,8 +199,7 @@ void runInstanceOnThisStack(void* context)
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 
-TEST_F(PluginAudio, AnyCallerStackAlignmentGivesTheSameOutput)
-{
+TEST_F(PluginAudio, AnyCallerStackAlignmentGivesTheSameOutput) {
     Stereo in = cleanTones(16000);
     std::uint32_t state = 99u;
     for (std::size_t i = 0; i < in.frames(); ++i) {

@@ -15,26 +15,22 @@
 
 class PluginInstanceTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite()
-    {
+    static void SetUpTestSuite() {
         const char* fromEnvironment = std::getenv("SARNOVELLITE_DLL");
-        plugin = new PluginModule(fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment
-                                                                                        : SARNOVELLITE_DLL_PATH);
+        plugin = new PluginModule(
+            fromEnvironment != nullptr && *fromEnvironment != '\0' ? fromEnvironment : SARNOVELLITE_DLL_PATH);
     }
-    static void TearDownTestSuite()
-    {
+    static void TearDownTestSuite() {
         delete plugin;
         plugin = nullptr;
     }
 
-    void SetUp() override
-    {
+    void SetUp() override {
         ASSERT_TRUE(plugin->loaded()) << "cannot load " << plugin->path() << ": " << plugin->error();
         effect = plugin->create(versionAnsweringHost);
         ASSERT_NE(effect, nullptr);
     }
-    void TearDown() override
-    {
+    void TearDown() override {
         if (effect != nullptr) {
             EXPECT_EQ(effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f), 1);
         }

@@ -9,16 +9,14 @@
 
 namespace {
 
-VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0, void* ptr = nullptr,
-                   float opt = 0.0f)
-{
+VstIntPtr dispatch(AEffect* effect, VstInt32 opcode, VstInt32 index = 0, VstIntPtr value = 0,
+                   void* ptr = nullptr, float opt = 0.0f) {
     return effect->dispatcher(effect, opcode, index, value, ptr, opt);
 }
 
 // Asks for a text into a buffer pre-filled with a marker, so a missing
 // terminator or an untouched buffer shows.
-std::string textOf(AEffect* effect, VstInt32 opcode, VstInt32 index = 0)
-{
+std::string textOf(AEffect* effect, VstInt32 opcode, VstInt32 index = 0) {
     char buffer[256];
     std::memset(buffer, '#', sizeof buffer);
     buffer[sizeof buffer - 1] = '\0';
@@ -30,8 +28,7 @@ using PluginRecord = PluginInstanceTest;
 
 // 32-bit hosts look only for main; 64-bit hosts try VSTPluginMain first, so
 // the 64-bit DLL exports the same function under both names.
-TEST_F(PluginRecord, ExportsTheEntryUnderItsTargetsNamesOnly)
-{
+TEST_F(PluginRecord, ExportsTheEntryUnderItsTargetsNamesOnly) {
     EXPECT_NE(plugin->entry("main"), nullptr);
 #ifdef _WIN64
     EXPECT_EQ(plugin->entry("VSTPluginMain"), plugin->entry("main"));
@@ -42,13 +39,9 @@ TEST_F(PluginRecord, ExportsTheEntryUnderItsTargetsNamesOnly)
     EXPECT_EQ(plugin->entry("createPluginInstance"), nullptr);
 }
 
-TEST_F(PluginRecord, HostWithoutVersionGetsNoInstance)
-{
-    EXPECT_EQ(plugin->create(silentHost), nullptr);
-}
+TEST_F(PluginRecord, HostWithoutVersionGetsNoInstance) { EXPECT_EQ(plugin->create(silentHost), nullptr); }
 
-TEST_F(PluginRecord, FreshRecordHoldsThePluginsValues)
-{
+TEST_F(PluginRecord, FreshRecordHoldsThePluginsValues) {
     EXPECT_EQ(effect->magic, 0x56737450);
     EXPECT_EQ(effect->numPrograms, 1);
     EXPECT_EQ(effect->numParams, 1);
@@ -73,8 +66,7 @@ TEST_F(PluginRecord, FreshRecordHoldsThePluginsValues)
     for (char c : effect->future) EXPECT_EQ(c, 0);
 }
 
-TEST_F(PluginRecord, EachCallOfMainMakesAnIndependentInstance)
-{
+TEST_F(PluginRecord, EachCallOfMainMakesAnIndependentInstance) {
     AEffect* second = plugin->create(versionAnsweringHost);
     ASSERT_NE(second, nullptr);
     EXPECT_NE(second, effect);
@@ -85,8 +77,7 @@ TEST_F(PluginRecord, EachCallOfMainMakesAnIndependentInstance)
     EXPECT_EQ(dispatch(second, effClose), 1);
 }
 
-TEST_F(PluginRecord, IdentityTexts)
-{
+TEST_F(PluginRecord, IdentityTexts) {
     EXPECT_EQ(textOf(effect, effGetEffectName), "Sarnovellite");
     EXPECT_EQ(textOf(effect, effGetVendorString), "Thessmoore");
     EXPECT_EQ(textOf(effect, effGetProductString), "Sarnovellite");
@@ -96,8 +87,7 @@ TEST_F(PluginRecord, IdentityTexts)
     EXPECT_EQ(dispatch(effect, effGetVstVersion), 2300);
 }
 
-TEST_F(PluginRecord, ParameterNamesLabelsAndDefaultTexts)
-{
+TEST_F(PluginRecord, ParameterNamesLabelsAndDefaultTexts) {
     EXPECT_EQ(textOf(effect, effGetParamName, 0), "Sensitivity");
     EXPECT_EQ(textOf(effect, effGetParamName, 1), "Unused");
     EXPECT_EQ(textOf(effect, effGetParamName, 2), "Clickgap");
@@ -109,8 +99,7 @@ TEST_F(PluginRecord, ParameterNamesLabelsAndDefaultTexts)
     EXPECT_EQ(textOf(effect, effGetParamDisplay, 1), "");
 }
 
-TEST_F(PluginRecord, TextOpcodesWithANullBufferWriteNothing)
-{
+TEST_F(PluginRecord, TextOpcodesWithANullBufferWriteNothing) {
     for (VstInt32 opcode : {effGetProgramName, effGetParamLabel, effGetParamDisplay, effGetParamName})
         for (VstInt32 index = -1; index < 5; ++index) EXPECT_EQ(dispatch(effect, opcode, index), 0) << opcode;
     for (VstInt32 opcode : {effGetEffectName, effGetVendorString, effGetProductString})
@@ -118,8 +107,7 @@ TEST_F(PluginRecord, TextOpcodesWithANullBufferWriteNothing)
     EXPECT_EQ(textOf(effect, effGetVendorString), "Thessmoore");
 }
 
-TEST_F(PluginRecord, DefaultParameterValues)
-{
+TEST_F(PluginRecord, DefaultParameterValues) {
     EXPECT_EQ(effect->getParameter(effect, 0), 0.0f);
     EXPECT_EQ(effect->getParameter(effect, 1), 1.0f);
     EXPECT_EQ(effect->getParameter(effect, 3), 1.0f);
@@ -130,12 +118,12 @@ TEST_F(PluginRecord, DefaultParameterValues)
     EXPECT_EQ(bits, 0x3EDB6DB7u);
 }
 
-TEST_F(PluginRecord, SensitivityLevelsFollowTheQuarterSteps)
-{
+TEST_F(PluginRecord, SensitivityLevelsFollowTheQuarterSteps) {
     const struct {
         float value;
         const char* text;
-    } cases[] = {{0.0f, "1"}, {0.2499f, "1"}, {0.25f, "2"}, {0.5f, "3"}, {0.7499f, "3"}, {0.75f, "4"}, {1.0f, "5"}};
+    } cases[] = {{0.0f, "1"},    {0.2499f, "1"}, {0.25f, "2"}, {0.5f, "3"},
+                 {0.7499f, "3"}, {0.75f, "4"},   {1.0f, "5"}};
     for (const auto& c : cases) {
         effect->setParameter(effect, 0, c.value);
         EXPECT_EQ(effect->getParameter(effect, 0), c.value);
@@ -143,8 +131,7 @@ TEST_F(PluginRecord, SensitivityLevelsFollowTheQuarterSteps)
     }
 }
 
-TEST_F(PluginRecord, ClickGapMapsOntoEightToSixtyFourSamples)
-{
+TEST_F(PluginRecord, ClickGapMapsOntoEightToSixtyFourSamples) {
     const struct {
         float value;
         const char* text;
@@ -156,8 +143,7 @@ TEST_F(PluginRecord, ClickGapMapsOntoEightToSixtyFourSamples)
     }
 }
 
-TEST_F(PluginRecord, SpareAndUnannouncedIndices)
-{
+TEST_F(PluginRecord, SpareAndUnannouncedIndices) {
     effect->setParameter(effect, 3, 0.25f);
     EXPECT_EQ(effect->getParameter(effect, 3), 0.25f);
     EXPECT_EQ(effect->getParameter(effect, 1), 0.25f);
@@ -166,16 +152,14 @@ TEST_F(PluginRecord, SpareAndUnannouncedIndices)
     EXPECT_EQ(textOf(effect, effGetParamDisplay, 3), "0");
 }
 
-TEST_F(PluginRecord, ProgramNameRoundTrips)
-{
+TEST_F(PluginRecord, ProgramNameRoundTrips) {
     char name[] = "Vinyl side A";
     dispatch(effect, effSetProgramName, 0, 0, name);
     EXPECT_EQ(textOf(effect, effGetProgramName), "Vinyl side A");
     EXPECT_EQ(dispatch(effect, effGetProgram), 0);
 }
 
-TEST_F(PluginRecord, CloseAnswersOne)
-{
+TEST_F(PluginRecord, CloseAnswersOne) {
     EXPECT_EQ(dispatch(effect, effClose), 1);
     effect = nullptr;
 }

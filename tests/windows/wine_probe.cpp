@@ -3,8 +3,7 @@
 // target's programs is found by trying, not guessed from the architecture.
 #include <cstdio>
 
-int main()
-{
+int main() {
     std::puts("sarnovellite wine probe ran");
     return 0;
 }

@@ -10,9 +10,6 @@ namespace class0_generic {
 
 #include "dsp/detail/variants/define_real_fft_transforms.h"
 
-std::int32_t RealFftFree(RealFftSpec* spec)
-{
-    return ReleaseRealFftSpec(spec);
-}
+std::int32_t RealFftFree(RealFftSpec* spec) { return ReleaseRealFftSpec(spec); }
 
 }  // namespace class0_generic

@@ -9,8 +9,7 @@ namespace class0_generic {
 
 namespace {
 
-bool AnyNull(std::initializer_list<const void*> arrays)
-{
+bool AnyNull(std::initializer_list<const void*> arrays) {
     for (const void* a : arrays)
         if (a == nullptr) return true;
     return false;
@@ -18,16 +17,14 @@ bool AnyNull(std::initializer_list<const void*> arrays)
 
 }  // namespace
 
-std::int32_t ComplexPhase(const float* src, float* dst, std::int32_t len)
-{
+std::int32_t ComplexPhase(const float* src, float* dst, std::int32_t len) {
     if (AnyNull({src, dst})) return StatusNullPointer;
     if (len < 1) return StatusSizeError;
     for (std::int32_t i = 0; i < len; ++i) dst[i] = std::atan2(src[2 * i + 1], src[2 * i]);
     return StatusOk;
 }
 
-std::int32_t ComplexMagnitude(const float* src, float* dst, std::int32_t len)
-{
+std::int32_t ComplexMagnitude(const float* src, float* dst, std::int32_t len) {
     if (AnyNull({src, dst})) return StatusNullPointer;
     if (len < 1) return StatusSizeError;
     for (std::int32_t i = 0; i < len; ++i) {
@@ -38,8 +35,7 @@ std::int32_t ComplexMagnitude(const float* src, float* dst, std::int32_t len)
     return StatusOk;
 }
 
-std::int32_t PolarToComplex(const float* magnitude, const float* phase, float* dst, std::int32_t len)
-{
+std::int32_t PolarToComplex(const float* magnitude, const float* phase, float* dst, std::int32_t len) {
     if (AnyNull({magnitude, phase, dst})) return StatusNullPointer;
     if (len < 1) return StatusSizeError;
     for (std::int32_t i = 0; i < len; ++i) {
@@ -50,8 +46,8 @@ std::int32_t PolarToComplex(const float* magnitude, const float* phase, float* d
     return StatusOk;
 }
 
-std::int32_t PolarToSplit(const float* magnitude, const float* phase, float* re, float* im, std::int32_t len)
-{
+std::int32_t PolarToSplit(const float* magnitude, const float* phase, float* re, float* im,
+                          std::int32_t len) {
     if (AnyNull({magnitude, phase, re, im})) return StatusNullPointer;
     if (len < 1) return StatusSizeError;
     for (std::int32_t i = 0; i < len; ++i) {
@@ -62,24 +58,21 @@ std::int32_t PolarToSplit(const float* magnitude, const float* phase, float* re,
     return StatusOk;
 }
 
-std::int32_t VectorAtan2(const float* y, const float* x, float* dst, std::int32_t len)
-{
+std::int32_t VectorAtan2(const float* y, const float* x, float* dst, std::int32_t len) {
     if (AnyNull({y, x, dst})) return StatusNullPointer;
     if (len < 1) return StatusSizeError;
     for (std::int32_t i = 0; i < len; ++i) dst[i] = std::atan2(y[i], x[i]);
     return StatusOk;
 }
 
-std::int32_t VectorCos(const float* src, float* dst, std::int32_t len)
-{
+std::int32_t VectorCos(const float* src, float* dst, std::int32_t len) {
     if (AnyNull({src, dst})) return StatusNullPointer;
     if (len < 1) return StatusSizeError;
     for (std::int32_t i = 0; i < len; ++i) dst[i] = std::cos(src[i]);
     return StatusOk;
 }
 
-std::int32_t VectorSin(const float* src, float* dst, std::int32_t len)
-{
+std::int32_t VectorSin(const float* src, float* dst, std::int32_t len) {
     if (AnyNull({src, dst})) return StatusNullPointer;
     if (len < 1) return StatusSizeError;
     for (std::int32_t i = 0; i < len; ++i) dst[i] = std::sin(src[i]);

@@ -18,9 +18,6 @@ namespace class2_sse2 {
 
 #include "dsp/detail/variants/define_real_fft_transforms.h"
 
-std::int32_t RealFftFree(RealFftSpec* spec)
-{
-    return ReleaseRealFftSpec(spec);
-}
+std::int32_t RealFftFree(RealFftSpec* spec) { return ReleaseRealFftSpec(spec); }
 
 }  // namespace class2_sse2

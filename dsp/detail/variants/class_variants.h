@@ -11,13 +11,15 @@
 #include "dsp/real_fft_spec.h"
 
 #define SARNOVELLITE_DECLARE_REAL_FFT_TRANSFORMS                                                            \
-    std::int32_t RealFftInitAlloc(RealFftSpec** out, std::int32_t order, std::int32_t flag, std::int32_t hint); \
-    std::int32_t RealFftForwardInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work);              \
-    std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work);   \
-    std::int32_t RealFftInverseInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work);              \
-    std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work);       \
-    /* the class's own kernel, whatever kernel_choice.h chose */                                               \
-    std::int32_t OwnRealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work); \
+    std::int32_t RealFftInitAlloc(RealFftSpec** out, std::int32_t order, std::int32_t flag,                 \
+                                  std::int32_t hint);                                                       \
+    std::int32_t RealFftForwardInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work);            \
+    std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work); \
+    std::int32_t RealFftInverseInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work);            \
+    std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work); \
+    /* the class's own kernel, whatever kernel_choice.h chose */                                            \
+    std::int32_t OwnRealFftForward(const float* src, float* dst, const RealFftSpec* spec,                   \
+                                   std::uint8_t* work);                                                     \
     std::int32_t OwnRealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work);
 
 // Generic code for any processor.

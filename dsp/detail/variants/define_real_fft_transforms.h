@@ -15,26 +15,22 @@
 #define SARNOVELLITE_REALIGN_STACK
 #endif
 
-std::int32_t RealFftInitAlloc(RealFftSpec** out, std::int32_t order, std::int32_t flag, std::int32_t hint)
-{
+std::int32_t RealFftInitAlloc(RealFftSpec** out, std::int32_t order, std::int32_t flag, std::int32_t hint) {
     return BuildRealFftSpec(out, order, flag, hint);
 }
 
 SARNOVELLITE_REALIGN_STACK
-std::int32_t OwnRealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work)
-{
+std::int32_t OwnRealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work) {
     return KernelForward(src, dst, spec, work);
 }
 
 SARNOVELLITE_REALIGN_STACK
-std::int32_t OwnRealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work)
-{
+std::int32_t OwnRealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work) {
     return KernelInverse(src, dst, spec, work);
 }
 
 SARNOVELLITE_REALIGN_STACK
-std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work)
-{
+std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work) {
 #if defined(SARNOVELLITE_WIDE_KERNELS)
     if (const RealFftKernel* wide = ChosenWideKernel()) return wide->forward(src, dst, spec, work);
 #endif
@@ -42,8 +38,7 @@ std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spe
 }
 
 SARNOVELLITE_REALIGN_STACK
-std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work)
-{
+std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work) {
 #if defined(SARNOVELLITE_WIDE_KERNELS)
     if (const RealFftKernel* wide = ChosenWideKernel()) return wide->inverse(src, dst, spec, work);
 #endif
@@ -51,14 +46,12 @@ std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spe
 }
 
 SARNOVELLITE_REALIGN_STACK
-std::int32_t RealFftForwardInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work)
-{
+std::int32_t RealFftForwardInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work) {
     return RealFftForward(buf, buf, spec, work);
 }
 
 SARNOVELLITE_REALIGN_STACK
-std::int32_t RealFftInverseInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work)
-{
+std::int32_t RealFftInverseInPlace(float* buf, const RealFftSpec* spec, std::uint8_t* work) {
     return RealFftInverse(buf, buf, spec, work);
 }
 

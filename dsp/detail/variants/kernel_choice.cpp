@@ -7,8 +7,7 @@ namespace {
 #if defined(SARNOVELLITE_WIDE_KERNELS)
 constexpr RealFftKernel kAvx2Kernel{"AVX2+FMA", &wide_avx2::RealFftForward, &wide_avx2::RealFftInverse};
 
-bool HasAvx2()
-{
+bool HasAvx2() {
     // Also checks that the operating system saves the wide registers.
     __builtin_cpu_init();
     return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("fma");
@@ -19,15 +18,18 @@ bool HasAvx2()
 const RealFftKernel* const g_chosenWideKernel = HasAvx2() ? &kAvx2Kernel : nullptr;
 #endif
 
-bool HasInstructionSet(int primitiveClass)
-{
+bool HasInstructionSet(int primitiveClass) {
 #if defined(__GNUC__) && (defined(__i386__) || defined(__x86_64__))
     __builtin_cpu_init();
     switch (primitiveClass) {
-        case 1: return __builtin_cpu_supports("sse");
-        case 2: return __builtin_cpu_supports("sse2");
-        case 3: return __builtin_cpu_supports("sse3");
-        default: return true;
+        case 1:
+            return __builtin_cpu_supports("sse");
+        case 2:
+            return __builtin_cpu_supports("sse2");
+        case 3:
+            return __builtin_cpu_supports("sse3");
+        default:
+            return true;
     }
 #else
     return primitiveClass == 0;
@@ -36,8 +38,7 @@ bool HasInstructionSet(int primitiveClass)
 
 }  // namespace
 
-const RealFftKernel* ChosenWideKernel()
-{
+const RealFftKernel* ChosenWideKernel() {
 #if defined(SARNOVELLITE_WIDE_KERNELS)
     return g_chosenWideKernel;
 #else
@@ -45,8 +46,7 @@ const RealFftKernel* ChosenWideKernel()
 #endif
 }
 
-std::vector<RealFftKernel> RunnableRealFftKernels()
-{
+std::vector<RealFftKernel> RunnableRealFftKernels() {
     const RealFftKernel own[] = {
         {"class 0", &class0_generic::OwnRealFftForward, &class0_generic::OwnRealFftInverse},
         {"class 1", &class1_sse::OwnRealFftForward, &class1_sse::OwnRealFftInverse},

@@ -19,13 +19,11 @@
 
 namespace wide_avx2 {
 
-std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work)
-{
+std::int32_t RealFftForward(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work) {
     return KernelForward(src, dst, spec, work);
 }
 
-std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work)
-{
+std::int32_t RealFftInverse(const float* src, float* dst, const RealFftSpec* spec, std::uint8_t* work) {
     return KernelInverse(src, dst, spec, work);
 }
 
