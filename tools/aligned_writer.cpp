@@ -1,7 +1,6 @@
 #include "tools/aligned_writer.h"
 
 #include <algorithm>
-#include <cmath>
 
 #include "tools/sound_file.h"
 #include "tools/tool_error.h"
@@ -100,16 +99,15 @@ void AlignedWriter::writeRaw(const float* processed) {
 // Scaling by a power of two in double is exact, so integer values survive.
 void AlignedWriter::writeFrames(double* frames, std::int64_t count) {
     if (count <= 0) return;
+    const std::int64_t samples = count * channels_;
     if (!outputHoldsNaN_) {
-        for (std::int64_t i = 0; i < count * channels_; ++i) {
-            if (std::isnan(frames[i])) frames[i] = 0.0;
-        }
+        for (std::int64_t i = 0; i < samples; ++i) frames[i] = frames[i] != frames[i] ? 0.0 : frames[i];
     }
     if (writeScale_ != 0.0) {
         const double toInteger = 1.0 / writeScale_;
-        for (std::int64_t i = 0; i < count * channels_; ++i) frames[i] *= toInteger;
+        for (std::int64_t i = 0; i < samples; ++i) frames[i] *= toInteger;
     }
-    if (clipsAtFullScale_) countClipped(frames, count * channels_);
+    if (clipsAtFullScale_) countClipped(frames, samples);
     if (sf_writef_double(target_.file, frames, count) != count) {
         // Encoders can refuse samples without setting an error code.
         const std::string reason = sf_error(target_.file) != SF_ERR_NO_ERROR ? sf_strerror(target_.file)
@@ -119,12 +117,18 @@ void AlignedWriter::writeFrames(double* frames, std::int64_t count) {
 }
 
 // Integer samples clip where their rounded value leaves the encoding's range;
-// other integer encodings take samples normalised to [-1, 1].
+// other integer encodings take samples normalised to [-1, 1]. The range ends
+// at 2^k - 1 (odd) and -2^k (even), so with rounding to nearest, ties to even,
+// a sample rounds outside exactly when it reaches half a step beyond an end:
+// plain comparisons, with no rounding per sample.
 void AlignedWriter::countClipped(const double* samples, std::int64_t count) {
-    const double top = writeScale_ != 0.0 ? 1.0 / writeScale_ - 1.0 : 1.0;
-    const double bottom = writeScale_ != 0.0 ? -1.0 / writeScale_ : -1.0;
-    for (std::int64_t i = 0; i < count; ++i) {
-        const double value = writeScale_ != 0.0 ? std::nearbyint(samples[i]) : samples[i];
-        if (value > top || value < bottom) ++clipped_;
+    const double top = writeScale_ != 0.0 ? 1.0 / writeScale_ - 0.5 : 1.0;
+    const double bottom = writeScale_ != 0.0 ? -1.0 / writeScale_ - 0.5 : -1.0;
+    std::int64_t clipped = 0;
+    if (writeScale_ != 0.0) {
+        for (std::int64_t i = 0; i < count; ++i) clipped += samples[i] >= top || samples[i] < bottom;
+    } else {
+        for (std::int64_t i = 0; i < count; ++i) clipped += samples[i] > top || samples[i] < bottom;
     }
+    clipped_ += clipped;
 }

@@ -42,6 +42,8 @@ private:
         std::int64_t lastChanged = 0;
     };
     void close(int channel);
+    bool anyRunOpen() const;
+    void feedFrame(const float* input, const float* output, std::int64_t frame);
 
     int channels_;
     bool keepRegions_;

@@ -64,11 +64,19 @@ std::vector<std::string> copyUninterpretedChunks(SNDFILE* from, int fromFormat, 
     for (SF_CHUNK_ITERATOR* it = sf_get_chunk_iterator(from, nullptr); it != nullptr; it = sf_next_chunk_iterator(it)) {
         SF_CHUNK_INFO chunk{};
         if (sf_get_chunk_size(it, &chunk) != SF_ERR_NO_ERROR) continue;
-        std::vector<unsigned char> data(chunk.datalen);
+        const unsigned int fullLength = chunk.datalen;
+        // The id and the first bytes tell whether the chunk is carried; only
+        // then is it read whole (the RIFF and data chunks are the whole file).
+        std::vector<unsigned char> data(std::min(fullLength, 4u));
         chunk.data = data.data();
+        chunk.datalen = static_cast<unsigned int>(data.size());
         if (sf_get_chunk_data(it, &chunk) != SF_ERR_NO_ERROR) continue;
         const std::string id(chunk.id, strnlen(chunk.id, 4));
         if (interpretedByLibrary(id, data)) continue;
+        data.resize(fullLength);
+        chunk.data = data.data();
+        chunk.datalen = fullLength;
+        if (sf_get_chunk_data(it, &chunk) != SF_ERR_NO_ERROR) continue;
         if (!isWavFamily(toFormat) || sf_set_chunk(to, &chunk) != SF_ERR_NO_ERROR) notCarried.push_back(chunkName(id, data));
     }
     return notCarried;

@@ -14,17 +14,26 @@ public:
     FrameQueue(int channels, std::int64_t capacityFrames)
         : channels_(channels), capacity_(capacityFrames), samples_(static_cast<std::size_t>(capacityFrames * channels)) {}
 
+    // Whole runs are copied at once: at most two per call, split where the
+    // ring wraps, instead of one small copy per frame.
     void push(const double* frames, std::int64_t count) {
-        for (std::int64_t f = 0; f < count; ++f) {
-            std::copy_n(frames + f * channels_, channels_, &samples_[static_cast<std::size_t>(((head_ + size_) % capacity_) * channels_)]);
-            ++size_;
+        while (count > 0) {
+            const std::int64_t tail = (head_ + size_) % capacity_;
+            const std::int64_t run = std::min(count, capacity_ - tail);
+            std::copy_n(frames, run * channels_, &samples_[static_cast<std::size_t>(tail * channels_)]);
+            frames += run * channels_;
+            size_ += run;
+            count -= run;
         }
     }
     void pop(double* frames, std::int64_t count) {
-        for (std::int64_t f = 0; f < count; ++f) {
-            std::copy_n(&samples_[static_cast<std::size_t>(head_ * channels_)], channels_, frames + f * channels_);
-            head_ = (head_ + 1) % capacity_;
-            --size_;
+        while (count > 0) {
+            const std::int64_t run = std::min(count, capacity_ - head_);
+            std::copy_n(&samples_[static_cast<std::size_t>(head_ * channels_)], run * channels_, frames);
+            frames += run * channels_;
+            head_ = (head_ + run) % capacity_;
+            size_ -= run;
+            count -= run;
         }
     }
 

@@ -123,6 +123,18 @@ TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
     EXPECT_NE(toFlac.out.find("; 200 samples clipped"), std::string::npos) << toFlac.out;
     EXPECT_NE(readText(folder.path("r.json")).find("\"clipped_samples\":200,"), std::string::npos);
     EXPECT_EQ(std::count(toFlac.err.begin(), toFlac.err.end(), '\n'), 1) << toFlac.err;
+    // Float input goes to 24-bit FLAC; half a step beyond the top, rounding
+    // to even decides (floats near full scale hold no finer steps).
+    std::vector<float> ties;
+    long long tiesClipped = 0;
+    for (double level : {8388607.5, 8388606.5, 8388607.0, -8388608.0, -8388609.0, 8388609.0}) {
+        ties.push_back(static_cast<float>(level / 4 / 8388608));
+        tiesClipped += std::nearbyint(level) > 8388607 || std::nearbyint(level) < -8388608;
+    }
+    writeFloatFile(folder.path("ties.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, ties);
+    const CliRun tiesRun = runCli({"--plugin", kGainPlugin, folder.path("ties.wav"), folder.path("ties.flac")});
+    ASSERT_EQ(readSound(folder.path("ties.flac")).info.format & SF_FORMAT_SUBMASK, SF_FORMAT_PCM_24);
+    EXPECT_NE(tiesRun.out.find("; " + std::to_string(tiesClipped) + " samples clipped"), std::string::npos) << tiesRun.out;
 }
 
 TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# How `sarnovellite -j N` scales over files: the same batch of FILES copies of
+# a 60-second stereo 44.1 kHz 16-bit WAV with clicks, processed with -j 1 and
+# with -j 2 .. -j JOBS, fastest wall time of RUNS runs each.
+#
+#   bench/tools/jobs_scaling.sh [SARNOVELLITE] [RUNS] [FILES] [JOBS]
+#
+# Defaults: build/default/tools/sarnovellite, 3 runs, 8 files, -j up to the
+# number of cores. Near-linear scaling means a speed-up close to N while N
+# does not exceed the free cores. Needs ffmpeg and GNU time (/usr/bin/time).
+# Prints figures only; never fails on them.
+set -euo pipefail
+
+cli="${1:-build/default/tools/sarnovellite}"
+runs="${2:-3}"
+files="${3:-8}"
+jobs="${4:-$(nproc)}"
+[ -x "$cli" ] || { echo "no executable at $cli (build first, or pass its path)" >&2; exit 2; }
+if ! command -v ffmpeg >/dev/null || [ ! -x /usr/bin/time ]; then
+    "$(dirname "$0")/../../scripts/deps.sh" bench || exit 2
+fi
+
+work="$(mktemp -d)"
+trap 'rm -rf "$work"' EXIT
+
+"$cli" demo -q "$work/demo" >/dev/null
+ffmpeg -nostdin -hide_banner -loglevel error -stream_loop 5 -i "$work/demo/demo-damaged.wav" \
+    -c:a pcm_s16le "$work/clicks-60s.wav"
+mkdir "$work/in"
+for i in $(seq "$files"); do cp "$work/clicks-60s.wav" "$work/in/clicks-$i.wav"; done
+
+# Fastest wall seconds of RUNS batch runs with -j "$1".
+fastest() {
+    local best=""
+    for _ in $(seq "$runs"); do
+        rm -rf "$work/out"
+        /usr/bin/time -f "%e" -o "$work/time" "$cli" -q -j "$1" -o "$work/out" "$work"/in/*.wav >/dev/null \
+            2>"$work/stderr" || { cat "$work/stderr" >&2; exit 1; }
+        read -r wall <"$work/time"
+        if [ -z "$best" ] || awk -v a="$wall" -v b="$best" 'BEGIN{exit !(a<b)}'; then best="$wall"; fi
+    done
+    echo "$best"
+}
+
+echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
+echo "batch: $files files of 60 s stereo 44.1 kHz 16-bit WAV (fastest of $runs runs)"
+one="$(fastest 1)"
+awk -v w="$one" -v n="$files" 'BEGIN { printf "  -j 1  %6.2f s wall  %7.1fx real time\n", w, n * 60 / w }'
+for j in $(seq 2 "$jobs"); do
+    wall="$(fastest "$j")"
+    awk -v w="$wall" -v one="$one" -v j="$j" -v n="$files" 'BEGIN {
+        printf "  -j %d  %6.2f s wall  %7.1fx real time  speed-up %.2f (%.0f %% of linear)\n", j, w, n * 60 / w, one / w, 100 * one / w / j }'
+done
