@@ -76,10 +76,12 @@ void AlignedWriter::writeAligned(const float* processed, std::int64_t count) {
     const auto samples = static_cast<std::size_t>(count * channels_);
     for (std::size_t i = 0; i < samples; ++i) alignedAsFed_[i] = static_cast<float>(aligned_[i]);
     tracker_.feed(alignedAsFed_.data(), processed, count);
-    if (observers_.pictures) observers_.pictures->feed(alignedAsFed_.data(), processed, count, tracker_.regions());
+    if (observers_.pictures)
+        observers_.pictures->feed(alignedAsFed_.data(), processed, count, tracker_.regions());
     alignedTotal_ += count;
     if (keepLatency_ && !observers_.removed) return;
-    for (std::size_t i = 0; i < samples; ++i) outputFrames_[i] = sampleToWrite(aligned_[i], alignedAsFed_[i], processed[i]);
+    for (std::size_t i = 0; i < samples; ++i)
+        outputFrames_[i] = sampleToWrite(aligned_[i], alignedAsFed_[i], processed[i]);
     if (observers_.removed) observers_.removed->write(aligned_.data(), outputFrames_.data(), count);
     if (!keepLatency_) writeFrames(outputFrames_.data(), count);
 }
@@ -110,8 +112,9 @@ void AlignedWriter::writeFrames(double* frames, std::int64_t count) {
     if (clipsAtFullScale_) countClipped(frames, samples);
     if (sf_writef_double(target_.file, frames, count) != count) {
         // Encoders can refuse samples without setting an error code.
-        const std::string reason = sf_error(target_.file) != SF_ERR_NO_ERROR ? sf_strerror(target_.file)
-                                                                             : "the encoder refused the samples";
+        const std::string reason = sf_error(target_.file) != SF_ERR_NO_ERROR
+                                       ? sf_strerror(target_.file)
+                                       : "the encoder refused the samples";
         throw ToolError(ExitStatus::processingFailed, "output " + target_.path + ": write failed: " + reason);
     }
 }

@@ -12,7 +12,9 @@
 class FrameQueue {
 public:
     FrameQueue(int channels, std::int64_t capacityFrames)
-        : channels_(channels), capacity_(capacityFrames), samples_(static_cast<std::size_t>(capacityFrames * channels)) {}
+        : channels_(channels),
+          capacity_(capacityFrames),
+          samples_(static_cast<std::size_t>(capacityFrames * channels)) {}
 
     // Whole runs are copied at once: at most two per call, split where the
     // ring wraps, instead of one small copy per frame.

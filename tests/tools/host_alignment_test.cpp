@@ -132,9 +132,11 @@ TEST(HostAlignment, IntegerFormatsClipAtFullScaleWhileFloatKeepsOvershoot) {
         tiesClipped += std::nearbyint(level) > 8388607 || std::nearbyint(level) < -8388608;
     }
     writeFloatFile(folder.path("ties.wav"), SF_FORMAT_WAV | SF_FORMAT_FLOAT, 44100, 2, ties);
-    const CliRun tiesRun = runCli({"--plugin", kGainPlugin, folder.path("ties.wav"), folder.path("ties.flac")});
+    const CliRun tiesRun =
+        runCli({"--plugin", kGainPlugin, folder.path("ties.wav"), folder.path("ties.flac")});
     ASSERT_EQ(readSound(folder.path("ties.flac")).info.format & SF_FORMAT_SUBMASK, SF_FORMAT_PCM_24);
-    EXPECT_NE(tiesRun.out.find("; " + std::to_string(tiesClipped) + " samples clipped"), std::string::npos) << tiesRun.out;
+    EXPECT_NE(tiesRun.out.find("; " + std::to_string(tiesClipped) + " samples clipped"), std::string::npos)
+        << tiesRun.out;
 }
 
 TEST(HostAlignment, AnOutputExtensionNamingAnotherContainerConvertsToIt) {
