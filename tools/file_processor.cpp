@@ -178,8 +178,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
 
     // Effects first: a plug-in that refuses should not leave a temporary file.
     const int block = settings.blockSize;
-    ChannelPairs pairs({settings.plugin, settings.sensitivity, settings.clickGap, block},
-                       input.info.samplerate, channels);
+    ChannelPairs pairs(settings, input.info.samplerate, channels);
 
     std::optional<PendingOutput> pending;
     if (outputPath != "-") pending.emplace(outputPath);

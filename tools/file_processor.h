@@ -29,17 +29,16 @@
 #include <string>
 #include <vector>
 
+#include "tools/channel_pairs.h"
 #include "tools/cli_options.h"
 #include "tools/plugin_library.h"
 #include "tools/progress_display.h"
 #include "tools/region_report.h"
 #include "tools/repair_pictures.h"
 
-struct ProcessSettings {
-    std::shared_ptr<PluginLibrary> plugin;
-    int sensitivity = 1;
-    int clickGap = 32;
-    int blockSize = 512;
+// What the effects get (plug-in, sensitivity, click gap, block), and how the
+// file around them is handled.
+struct ProcessSettings : EffectSettings {
     bool keepLatency = false;
     bool keepRegions = false;    // fill FileOutcome::regions.regions
     bool keepPictures = false;   // fill FileOutcome::pictures

@@ -15,17 +15,7 @@ cli="${1:-build/default/tools/sarnovellite}"
 runs="${2:-3}"
 files="${3:-8}"
 jobs="${4:-$(nproc)}"
-[ -x "$cli" ] || { echo "no executable at $cli (build first, or pass its path)" >&2; exit 2; }
-if ! command -v ffmpeg >/dev/null || [ ! -x /usr/bin/time ]; then
-    "$(dirname "$0")/../../scripts/deps.sh" bench || exit 2
-fi
-
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-
-"$cli" demo -q "$work/demo" >/dev/null
-ffmpeg -nostdin -hide_banner -loglevel error -stream_loop 5 -i "$work/demo/demo-damaged.wav" \
-    -c:a pcm_s16le "$work/clicks-60s.wav"
+source "$(dirname "$0")/click_material.sh"
 mkdir "$work/in"
 for i in $(seq "$files"); do cp "$work/clicks-60s.wav" "$work/in/clicks-$i.wav"; done
 
