@@ -16,7 +16,12 @@ int32_t TQCChannelSplitter::split(const float* interleaved, TQCChannelBuffers& b
     for (int32_t c = 0; c < channels; ++c) {
         float* end = buffers.windows[c] + n - frames;
         const float* source = interleaved + c;
-        for (int32_t f = 0; f < frames; ++f) end[f] = source[f * channels];
+        // Stereo, the common case, with its stride known runs on vectors.
+        if (channels == 2) {
+            for (int32_t f = 0; f < frames; ++f) end[f] = source[2 * f];
+        } else {
+            for (int32_t f = 0; f < frames; ++f) end[f] = source[f * channels];
+        }
     }
     return frames;
 }
@@ -27,7 +32,11 @@ int32_t TQCChannelSplitter::merge(float* interleaved, TQCChannelBuffers& buffers
     for (int32_t c = 0; c < channels; ++c) {
         const float* window = buffers.windows[c];
         float* target = interleaved + c;
-        for (int32_t f = 0; f < frames; ++f) target[f * channels] = window[f];
+        if (channels == 2) {
+            for (int32_t f = 0; f < frames; ++f) target[2 * f] = window[f];
+        } else {
+            for (int32_t f = 0; f < frames; ++f) target[f * channels] = window[f];
+        }
     }
     // A carry must fit the store before the window and be read from inside the
     // area after it; anything else is interleaved without carrying.
