@@ -147,21 +147,31 @@ PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPat
     struct stat existing {};
     const bool replaces = stat(finalPath.c_str(), &existing) == 0 && S_ISREG(existing.st_mode);
     fchmod(fd, replaces ? (existing.st_mode & 07777) : (0666 & ~processUmask));
-    close(fd);
+    fd_ = fd;
     temporaryPath_ = buffer.data();
     slot_ = claimSlot(temporaryPath_);
 }
 
 PendingOutput::~PendingOutput() {
+    if (fd_ >= 0) close(fd_);
     if (!committed_) unlink(temporaryPath_.c_str());
     releaseSlot(slot_);
 }
 
+void PendingOutput::startWriteback() {
+#ifdef SYNC_FILE_RANGE_WRITE
+    // Only starts the disk writes of what is written so far; commit() still
+    // waits for all of it. A failure here shows again in commit()'s fsync.
+    sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+}
+
 void PendingOutput::commit() {
-    const int fd = open(temporaryPath_.c_str(), O_RDONLY);
-    if (fd >= 0) {
-        fsync(fd);
-        close(fd);
+    // A file that cannot reach the disk is not finished: the error a delayed
+    // write hit (no space on a network share, an I/O error) shows here.
+    if (fsync(fd_) != 0) {
+        throw ToolError(ExitStatus::badOutput,
+                        "output " + finalPath_ + ": cannot be flushed to disk: " + systemReason());
     }
     if (rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) {
         throw ToolError(ExitStatus::badOutput,

@@ -27,12 +27,19 @@ public:
 
     const std::string& temporaryPath() const { return temporaryPath_; }
 
-    // Flushes the closed temporary file to disk and renames it to finalPath.
+    // Starts writing what the temporary file holds so far to disk, without
+    // waiting, so that commit() has little left to wait for. Cheap enough to
+    // call every few hundred kilobytes written.
+    void startWriteback();
+
+    // Flushes the closed temporary file to disk and renames it to finalPath;
+    // throws ToolError(ExitStatus::badOutput) when either fails.
     void commit();
 
 private:
     std::string finalPath_;
     std::string temporaryPath_;
+    int fd_ = -1;  // the temporary file, kept open for the flushes
     int slot_ = -1;
     bool committed_ = false;
 };
