@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tools/pcm16.h"
 #include "tools/sound_file.h"
 #include "tools/tool_error.h"
 
@@ -54,9 +55,9 @@ AlignedWriter::AlignedWriter(const OutputTarget& target, int channels, int laten
       observers_(observers),
       pendingInput_(channels, latency + chunkFrames),
       tracker_(channels, keepRegions || observers.pictures != nullptr),
-      aligned_(static_cast<std::size_t>(chunkFrames * channels)),
-      alignedAsFed_(aligned_.size()),
-      outputFrames_(aligned_.size()) {}
+      alignedAsFed_(static_cast<std::size_t>(chunkFrames * channels)),
+      outputFrames_(alignedAsFed_.size()),
+      pcm16_(writesAsPcm16(target.format) ? alignedAsFed_.size() : 0) {}
 
 void AlignedWriter::pushInput(const double* frames, std::int64_t count) {
     pendingInput_.push(frames, count);
@@ -72,18 +73,32 @@ void AlignedWriter::acceptOutput(const float* processed) {
 }
 
 void AlignedWriter::writeAligned(const float* processed, std::int64_t count) {
-    pendingInput_.pop(aligned_.data(), count);
+    // The queued input is read in place, in at most two runs where its ring
+    // wraps.
+    while (count > 0) {
+        std::int64_t run = 0;
+        const double* original = pendingInput_.oldest(count, run);
+        writeAlignedRun(original, processed, run);
+        pendingInput_.drop(run);
+        processed += run * channels_;
+        count -= run;
+    }
+}
+
+void AlignedWriter::writeAlignedRun(const double* original, const float* processed, std::int64_t count) {
     const auto samples = static_cast<std::size_t>(count * channels_);
-    for (std::size_t i = 0; i < samples; ++i) alignedAsFed_[i] = static_cast<float>(aligned_[i]);
-    tracker_.feed(alignedAsFed_.data(), processed, count);
-    if (observers_.pictures)
-        observers_.pictures->feed(alignedAsFed_.data(), processed, count, tracker_.regions());
+    float* const fed = alignedAsFed_.data();
+    double* const out = outputFrames_.data();
+    // Written without branches so that it runs on whole vectors.
+    for (std::size_t i = 0; i < samples; ++i) {
+        fed[i] = static_cast<float>(original[i]);
+        out[i] = sampleToWrite(original[i], fed[i], processed[i]);
+    }
+    tracker_.feed(fed, processed, count);
+    if (observers_.pictures) observers_.pictures->feed(fed, processed, count, tracker_.regions());
     alignedTotal_ += count;
-    if (keepLatency_ && !observers_.removed) return;
-    for (std::size_t i = 0; i < samples; ++i)
-        outputFrames_[i] = sampleToWrite(aligned_[i], alignedAsFed_[i], processed[i]);
-    if (observers_.removed) observers_.removed->write(aligned_.data(), outputFrames_.data(), count);
-    if (!keepLatency_) writeFrames(outputFrames_.data(), count);
+    if (observers_.removed) observers_.removed->write(original, out, count);
+    if (!keepLatency_) writeFrames(out, count);
 }
 
 void AlignedWriter::finish() {
@@ -102,15 +117,26 @@ void AlignedWriter::writeRaw(const float* processed) {
 void AlignedWriter::writeFrames(double* frames, std::int64_t count) {
     if (count <= 0) return;
     const std::int64_t samples = count * channels_;
-    if (!outputHoldsNaN_) {
-        for (std::int64_t i = 0; i < samples; ++i) frames[i] = frames[i] != frames[i] ? 0.0 : frames[i];
-    }
-    if (writeScale_ != 0.0) {
-        const double toInteger = 1.0 / writeScale_;
-        for (std::int64_t i = 0; i < samples; ++i) frames[i] *= toInteger;
+    const bool zeroNaN = !outputHoldsNaN_;
+    const bool scaled = writeScale_ != 0.0;
+    const double toInteger = scaled ? 1.0 / writeScale_ : 1.0;
+    // Only integer encodings are scaled, and they hold no NaN: a float
+    // output's samples, NaN payloads included, go out untouched.
+    for (std::int64_t i = 0; i < samples; ++i) {
+        double sample = frames[i];
+        if (zeroNaN) sample = sample == sample ? sample : 0.0;
+        if (scaled) sample *= toInteger;
+        frames[i] = sample;
     }
     if (clipsAtFullScale_) countClipped(frames, samples);
-    if (sf_writef_double(target_.file, frames, count) != count) {
+    sf_count_t written = 0;
+    if (!pcm16_.empty()) {
+        integerUnitsToPcm16(frames, pcm16_.data(), samples);
+        written = sf_writef_short(target_.file, pcm16_.data(), count);
+    } else {
+        written = sf_writef_double(target_.file, frames, count);
+    }
+    if (written != count) {
         // Encoders can refuse samples without setting an error code.
         const std::string reason = sf_error(target_.file) != SF_ERR_NO_ERROR
                                        ? sf_strerror(target_.file)
@@ -123,15 +149,18 @@ void AlignedWriter::writeFrames(double* frames, std::int64_t count) {
 // other integer encodings take samples normalised to [-1, 1]. The range ends
 // at 2^k - 1 (odd) and -2^k (even), so with rounding to nearest, ties to even,
 // a sample rounds outside exactly when it reaches half a step beyond an end:
-// plain comparisons, with no rounding per sample.
+// plain comparisons, with no rounding per sample, and no branches.
 void AlignedWriter::countClipped(const double* samples, std::int64_t count) {
-    const double top = writeScale_ != 0.0 ? 1.0 / writeScale_ - 0.5 : 1.0;
-    const double bottom = writeScale_ != 0.0 ? -1.0 / writeScale_ - 0.5 : -1.0;
-    std::int64_t clipped = 0;
+    // Counted in a double, which holds these counts exactly, since a double
+    // comparison cannot feed an integer count on SSE2 vectors.
+    double clipped = 0.0;
     if (writeScale_ != 0.0) {
-        for (std::int64_t i = 0; i < count; ++i) clipped += samples[i] >= top || samples[i] < bottom;
+        const double top = 1.0 / writeScale_ - 0.5;
+        const double bottom = -1.0 / writeScale_ - 0.5;
+        for (std::int64_t i = 0; i < count; ++i)
+            clipped += samples[i] >= top || samples[i] < bottom ? 1.0 : 0.0;
     } else {
-        for (std::int64_t i = 0; i < count; ++i) clipped += samples[i] > top || samples[i] < bottom;
+        for (std::int64_t i = 0; i < count; ++i) clipped += samples[i] > 1.0 || samples[i] < -1.0 ? 1.0 : 0.0;
     }
-    clipped_ += clipped;
+    clipped_ += static_cast<std::int64_t>(clipped);
 }

@@ -46,8 +46,6 @@ public:
     void pushInput(const double* frames, std::int64_t count);
     // The effect's output for the next chunkFrames frames it was fed.
     void acceptOutput(const float* processed);
-    // Every input frame pushed so far has been matched with its output.
-    bool caughtUp() const { return alignedTotal_ >= readTotal_; }
     // Closes the regions still open; call after the last output.
     void finish();
 
@@ -57,6 +55,7 @@ public:
 
 private:
     void writeAligned(const float* processed, std::int64_t count);
+    void writeAlignedRun(const double* original, const float* processed, std::int64_t count);
     void writeRaw(const float* processed);
     void writeFrames(double* frames, std::int64_t count);
     void countClipped(const double* samples, std::int64_t count);
@@ -76,7 +75,7 @@ private:
     AlignedObservers observers_;
     FrameQueue pendingInput_;
     ChangeRegionTracker tracker_;
-    std::vector<double> aligned_;
     std::vector<float> alignedAsFed_;
     std::vector<double> outputFrames_;
+    std::vector<short> pcm16_;  // what 16-bit PCM stores; empty for other encodings
 };

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "tools/pcm16.h"
 #include "tools/sound_file.h"
 #include "tools/tool_error.h"
 
@@ -14,28 +15,32 @@ ChunkReader::ChunkReader(SNDFILE* file, int format, int channels, std::int64_t c
       toUnit_(integerSampleScale(format) != 0.0 ? integerSampleScale(format) : 1.0),
       announced_(announcedFrames),
       acceptDamage_(acceptDamage),
-      samples_(static_cast<std::size_t>(chunkFrames * channels)),
-      effectInput_(samples_.size()),
-      lastFrame_(static_cast<std::size_t>(channels), 0.0f) {}
+      lastFrame_(static_cast<std::size_t>(channels), 0.0f),
+      pcm16_(readsAsPcm16(format) ? static_cast<std::size_t>(chunkFrames * channels) : 0) {}
 
-std::int64_t ChunkReader::readChunk() {
+std::int64_t ChunkReader::readChunk(double* samples, float* effectInput) {
     std::int64_t got = 0;
     while (!ended_ && got < chunk_) {
-        const sf_count_t n = sf_readf_double(file_, samples_.data() + got * channels_, chunk_ - got);
+        const sf_count_t n = pcm16_.empty()
+                                 ? sf_readf_double(file_, samples + got * channels_, chunk_ - got)
+                                 : sf_readf_short(file_, pcm16_.data() + got * channels_, chunk_ - got);
         got += std::max<sf_count_t>(n, 0);
         // Some decoders hand out the frames before a corrupt one and report
         // the error with them; others only end early.
         const bool failed = sf_error(file_) != SF_ERR_NO_ERROR;
         if (n <= 0 || failed) endOfInput(framesRead_ + got, failed ? sf_strerror(file_) : "");
     }
-    for (std::int64_t i = 0; i < got * channels_; ++i) {
-        const auto at = static_cast<std::size_t>(i);
-        samples_[at] *= toUnit_;
-        effectInput_[at] = static_cast<float>(samples_[at]);
+    if (!pcm16_.empty()) {
+        pcm16ToUnit(pcm16_.data(), samples, effectInput, got * channels_);
+    } else {
+        for (std::int64_t i = 0; i < got * channels_; ++i) {
+            samples[i] *= toUnit_;
+            effectInput[i] = static_cast<float>(samples[i]);
+        }
     }
-    if (got > 0) std::copy_n(effectInput_.begin() + (got - 1) * channels_, channels_, lastFrame_.begin());
+    if (got > 0) std::copy_n(effectInput + (got - 1) * channels_, channels_, lastFrame_.begin());
     for (std::int64_t f = got; f < chunk_; ++f)
-        std::copy_n(lastFrame_.begin(), channels_, effectInput_.begin() + f * channels_);
+        std::copy_n(lastFrame_.begin(), channels_, effectInput + f * channels_);
     framesRead_ += got;
     return got;
 }

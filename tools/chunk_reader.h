@@ -27,17 +27,15 @@ public:
     ChunkReader(SNDFILE* file, int format, int channels, std::int64_t chunkFrames, const std::string& path,
                 std::int64_t announcedFrames, bool acceptDamage);
 
-    // Reads up to one chunk; returns the frames read (fewer only at the end).
-    std::int64_t readChunk();
+    // Reads up to one chunk into `samples` (the frames read, at unit scale)
+    // and `effectInput` (a whole chunk for the effect: the frames read, then
+    // the last frame held); returns the frames read, fewer only at the end.
+    // Both arrays hold chunkFrames * channels values.
+    std::int64_t readChunk(double* samples, float* effectInput);
     bool ended() const { return ended_; }
     std::int64_t framesRead() const { return framesRead_; }
     // Empty for an intact input; else "read N of M frames (reason)".
     const std::string& damage() const { return damage_; }
-
-    // The frames of the last readChunk, at unit scale.
-    const double* samples() const { return samples_.data(); }
-    // A whole chunk for the effect: the frames read, then the last frame held.
-    const float* effectInput() const { return effectInput_.data(); }
 
 private:
     void endOfInput(std::int64_t framesRead, const std::string& decoderError);
@@ -52,7 +50,6 @@ private:
     bool ended_ = false;
     std::string damage_;
     std::int64_t framesRead_ = 0;
-    std::vector<double> samples_;
-    std::vector<float> effectInput_;
     std::vector<float> lastFrame_;
+    std::vector<short> pcm16_;  // the stored values of 16-bit PCM; empty for other encodings
 };

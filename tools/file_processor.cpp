@@ -12,6 +12,7 @@
 #include "tools/announced_length.h"
 #include "tools/channel_pairs.h"
 #include "tools/chunk_reader.h"
+#include "tools/effect_stage.h"
 #include "tools/extra_metadata.h"
 #include "tools/help_text.h"
 #include "tools/lossy_quality.h"
@@ -28,6 +29,9 @@ using SoundFile = std::unique_ptr<SNDFILE, SoundFileCloser>;
 
 // Frames per file read; rounded to whole host blocks.
 constexpr int kReadFrames = 8192;
+// How often the output's disk writes are started: every 256 KiB of 16-bit
+// stereo.
+constexpr int kChunksPerWriteback = 8;
 
 struct InputFile {
     SoundFile file;
@@ -121,16 +125,18 @@ std::vector<std::string> carryMetadata(const InputFile& input, const std::string
 }
 
 // Reads the whole input, feeds it through the effect and hands every output
-// chunk to the writer, until each input frame has its aligned output.
-void streamThrough(ChunkReader& reader, ChannelPairs& pairs, AlignedWriter& writer,
-                   std::vector<float>& processed, std::int64_t chunk, double secondsPerFrame,
-                   ProgressDisplay& progress) {
-    while (!(reader.ended() && writer.caughtUp())) {
-        const std::int64_t got = reader.readChunk();
-        writer.pushInput(reader.samples(), got);
-        pairs.process(reader.effectInput(), processed.data(), chunk);
-        writer.acceptOutput(processed.data());
-        progress.addAudio(static_cast<double>(got) * secondsPerFrame);
+// chunk to the writer, until each input frame has its aligned output. The
+// effect runs on a thread of its own, between the reading and the writing
+// here. The disk writes start as the output grows, so that the flush at the end
+// waits for little.
+void streamThrough(ChunkReader& reader, ChannelPairs& pairs, AlignedWriter& writer, PendingOutput* pending,
+                   int channels, std::int64_t chunk, double secondsPerFrame, ProgressDisplay& progress) {
+    EffectStage stage(reader, pairs, channels, chunk);
+    for (int chunks = 1; const StagedChunk* staged = stage.next(); ++chunks) {
+        writer.pushInput(staged->samples.data(), staged->frames);
+        writer.acceptOutput(staged->processed.data());
+        progress.addAudio(static_cast<double>(staged->frames) * secondsPerFrame);
+        if (pending && chunks % kChunksPerWriteback == 0) pending->startWriteback();
     }
     writer.finish();
 }
@@ -197,8 +203,8 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     AlignedWriter writer({out.get(), outInfo.format, outputPath}, channels, pairs.latencyFrames(), chunk,
                          settings.keepLatency, settings.keepRegions,
                          {removed ? &*removed : nullptr, pictures ? &*pictures : nullptr});
-    std::vector<float> processed(static_cast<std::size_t>(chunk * channels));
-    streamThrough(reader, pairs, writer, processed, chunk, 1.0 / input.info.samplerate, progress);
+    streamThrough(reader, pairs, writer, pending ? &*pending : nullptr, channels, chunk,
+                  1.0 / input.info.samplerate, progress);
     if (removed) removed->commit();
     finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead());
 

@@ -28,15 +28,15 @@ public:
             count -= run;
         }
     }
-    void pop(double* frames, std::int64_t count) {
-        while (count > 0) {
-            const std::int64_t run = std::min(count, capacity_ - head_);
-            std::copy_n(&samples_[static_cast<std::size_t>(head_ * channels_)], run * channels_, frames);
-            frames += run * channels_;
-            head_ = (head_ + run) % capacity_;
-            size_ -= run;
-            count -= run;
-        }
+    // The oldest frames in place, up to `count` of them: as many as lie in one
+    // run before the ring wraps. They stay queued until drop().
+    const double* oldest(std::int64_t count, std::int64_t& run) const {
+        run = std::min({count, size_, capacity_ - head_});
+        return &samples_[static_cast<std::size_t>(head_ * channels_)];
+    }
+    void drop(std::int64_t count) {
+        head_ = (head_ + count) % capacity_;
+        size_ -= count;
     }
 
 private:

@@ -5,10 +5,12 @@
 
 #include <cctype>
 #include <cmath>
+#include <random>
 #include <string>
 #include <vector>
 
 #include "tests/tools/cli_test_support.h"
+#include "tools/pcm16.h"
 
 namespace {
 
@@ -114,6 +116,55 @@ TEST_F(FinePrecision, OnlyTheSamplesCountedAsChangedDifferInADoubleFileWithClick
     for (std::int64_t at : {20000, 61111, 100003}) {
         EXPECT_LT(std::fabs(processed[static_cast<std::size_t>(at * 2)]), 0.65) << "click at " << at;
     }
+}
+
+// 16-bit PCM is written as the integers libsndfile stores, converted here;
+// the reference is libsndfile's own conversion of the same doubles, with the
+// tool's settings (no normalisation, clipping on), in every container the
+// tool writes that way. Ties, values a hair either side of an integer and of
+// the range ends, and values far beyond them are where conversions part.
+TEST(SixteenBitPcm, StoresWhatLibsndfileStoresForTheSameDoubles) {
+    std::vector<double> values = {0.0,      0.5,      1.5,         2.5,         -0.5,     -1.5,     -2.5,
+                                  617.9999, 618.0001, -68.9999,    -68.0001,    32766.5,  32767.0,  32767.49,
+                                  32767.5,  32768.0,  40000.0,     -32767.5,    -32768.0, -32768.5, -32769.0,
+                                  -1e9,     1e9,      32767.99999, -32768.00001};
+    for (double v : {1.0, -7.0, 12345.0}) {
+        for (double hair : {-1.0 / 131072, 1.0 / 131072, -1.0 / 65536, 1.0 / 65536})
+            values.push_back(v + hair);
+    }
+    std::mt19937 random(14);
+    std::uniform_real_distribution<double> anywhere(-34000.0, 34000.0);
+    for (int i = 0; i < 20000; ++i) values.push_back(anywhere(random));
+    std::vector<short> converted(values.size());
+    integerUnitsToPcm16(values.data(), converted.data(), static_cast<std::int64_t>(values.size()));
+
+    ScratchFolder folder;
+    for (int container : {SF_FORMAT_WAV, SF_FORMAT_WAVEX, SF_FORMAT_RF64, SF_FORMAT_W64, SF_FORMAT_AIFF,
+                          SF_FORMAT_CAF, SF_FORMAT_AU}) {
+        SCOPED_TRACE(container);
+        const int format = container | SF_FORMAT_PCM_16;
+        ASSERT_TRUE(writesAsPcm16(format));
+        SF_INFO info{};
+        info.samplerate = 44100;
+        info.channels = 1;
+        info.format = format;
+        const std::string path = folder.path("reference");
+        SNDFILE* file = sf_open(path.c_str(), SFM_WRITE, &info);
+        ASSERT_NE(file, nullptr) << sf_strerror(nullptr);
+        sf_command(file, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
+        sf_command(file, SFC_SET_CLIPPING, nullptr, SF_TRUE);
+        sf_writef_double(file, values.data(), static_cast<sf_count_t>(values.size()));
+        sf_close(file);
+        file = sf_open(path.c_str(), SFM_READ, &info);
+        ASSERT_NE(file, nullptr);
+        std::vector<short> stored(values.size());
+        ASSERT_EQ(sf_readf_short(file, stored.data(), info.frames), static_cast<sf_count_t>(values.size()));
+        sf_close(file);
+        for (std::size_t i = 0; i < values.size(); ++i)
+            ASSERT_EQ(converted[i], stored[i]) << "value " << values[i];
+    }
+    EXPECT_FALSE(writesAsPcm16(SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
+    EXPECT_FALSE(writesAsPcm16(SF_FORMAT_WAV | SF_FORMAT_PCM_24));
 }
 
 }  // namespace
