@@ -32,8 +32,11 @@ void EffectStage::runEffects() {
         } catch (...) {
             slot.failure = std::current_exception();
         }
+        // Decided before the slot is handed over: the consumer may refill it
+        // at once.
+        const bool stop = slot.last || slot.failure;
         processed_.release();
-        if (slot.last || slot.failure) return;
+        if (stop) return;
     }
 }
 
