@@ -49,7 +49,7 @@ public:
     const StagedChunk* next();
 
 private:
-    static constexpr int kDepth = 6;
+    static constexpr int kDepth = 3;
 
     void readAhead();
     void runEffects();
