@@ -17,7 +17,7 @@ packages_for() {
     plugins) echo "dpf-plugins-vst parallel" ;;
     # The peer and the timer of the command-line host's comparison benchmark,
     # and the instruction-count profiler the performance notes were made with.
-    bench)   echo "ffmpeg time valgrind" ;;
+    bench)   echo "ffmpeg time valgrind hyperfine" ;;
     # A real browser that renders the HTML repair report in CI (scripts/report-check.sh).
     browser) echo "chromium" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;

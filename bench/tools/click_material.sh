@@ -1,9 +1,9 @@
 # Sourced by the command-line host's benchmark scripts, after they set `cli`:
-# checks the executable and the peers (ffmpeg, GNU time), makes a work folder
+# checks the executable and the peers (ffmpeg, GNU time, hyperfine), makes a work folder
 # removed on exit ($work), and writes the click material there: the built-in
 # demo's damaged music looped to 60 s of 16-bit stereo ($work/clicks-60s.wav).
 [ -x "$cli" ] || { echo "no executable at $cli (build first, or pass its path)" >&2; exit 2; }
-if ! command -v ffmpeg >/dev/null || [ ! -x /usr/bin/time ]; then
+if ! command -v ffmpeg >/dev/null || ! command -v hyperfine >/dev/null || [ ! -x /usr/bin/time ]; then
     "$(dirname "${BASH_SOURCE[0]}")/../../scripts/deps.sh" bench || exit 2
 fi
 
