@@ -1,6 +1,11 @@
 #include "tools/pcm16.h"
 
 #include <algorithm>
+#include <cmath>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 bool writesAsPcm16(int format) {
     if (!readsAsPcm16(format)) return false;
@@ -25,14 +30,34 @@ void pcm16ToUnit(const short* values, double* samples, float* asFloat, std::int6
     }
 }
 
+namespace {
+
+// One value as libsndfile's PCM code converts it: to 32-bit range, clipped
+// there, rounded in the current rounding mode (lrint), shifted back.
+short integerUnitToPcm16(double sample) {
+    const double wide = std::min(std::max(sample * 65536.0, -2147483648.0), 2147483647.0);
+    return static_cast<short>(static_cast<std::int32_t>(std::lrint(wide)) >> 16);
+}
+
+}  // namespace
+
 void integerUnitsToPcm16(const double* samples, short* values, std::int64_t count) {
-    // Adding and taking away 1.5 * 2^52 leaves the nearest integer, ties to
-    // even, for any value below 2^51: what lrint gives in the default
-    // rounding mode.
-    constexpr double kRoundingShift = 6755399441055744.0;
-    for (std::int64_t i = 0; i < count; ++i) {
-        const double wide = std::min(std::max(samples[i] * 65536.0, -2147483648.0), 2147483647.0);
-        const auto rounded = static_cast<std::int32_t>((wide + kRoundingShift) - kRoundingShift);
-        values[i] = static_cast<short>(rounded >> 16);
+    std::int64_t i = 0;
+#if defined(__SSE2__)
+    // Four at a time: cvtpd2dq rounds in the current rounding mode exactly as
+    // lrint does, and the shift and the saturating pack change no value in
+    // range.
+    const __m128d scale = _mm_set1_pd(65536.0);
+    const __m128d low = _mm_set1_pd(-2147483648.0);
+    const __m128d high = _mm_set1_pd(2147483647.0);
+    const auto wide = [&](const double* at) {
+        const __m128d clipped = _mm_min_pd(_mm_max_pd(_mm_mul_pd(_mm_loadu_pd(at), scale), low), high);
+        return _mm_srai_epi32(_mm_cvtpd_epi32(clipped), 16);
+    };
+    for (; i + 4 <= count; i += 4) {
+        const __m128i four = _mm_unpacklo_epi64(wide(samples + i), wide(samples + i + 2));
+        _mm_storel_epi64(reinterpret_cast<__m128i*>(values + i), _mm_packs_epi32(four, four));
     }
+#endif
+    for (; i < count; ++i) values[i] = integerUnitToPcm16(samples[i]);
 }

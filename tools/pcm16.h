@@ -25,6 +25,7 @@ void pcm16ToUnit(const short* values, double* samples, float* asFloat, std::int6
 
 // Samples in integer units (value * 32768) to what libsndfile's PCM code
 // stores for them with clipping on: the value is taken to 32-bit range
-// (times 65536), clipped there, rounded to nearest (ties to even) and shifted
-// back, which rounds the 16-bit value down. NaN must have been replaced.
+// (times 65536), clipped there, rounded as lrint rounds (to nearest, ties to
+// even) and shifted back, which rounds the 16-bit value down. NaN must have
+// been replaced.
 void integerUnitsToPcm16(const double* samples, short* values, std::int64_t count);

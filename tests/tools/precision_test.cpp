@@ -135,8 +135,9 @@ TEST(SixteenBitPcm, StoresWhatLibsndfileStoresForTheSameDoubles) {
     std::mt19937 random(14);
     std::uniform_real_distribution<double> anywhere(-34000.0, 34000.0);
     for (int i = 0; i < 20000; ++i) values.push_back(anywhere(random));
-    std::vector<short> converted(values.size());
+    std::vector<short> converted(values.size()), oneByOne(values.size());
     integerUnitsToPcm16(values.data(), converted.data(), static_cast<std::int64_t>(values.size()));
+    for (std::size_t i = 0; i < values.size(); ++i) integerUnitsToPcm16(&values[i], &oneByOne[i], 1);
 
     ScratchFolder folder;
     for (int container : {SF_FORMAT_WAV, SF_FORMAT_WAVEX, SF_FORMAT_RF64, SF_FORMAT_W64, SF_FORMAT_AIFF,
@@ -160,8 +161,10 @@ TEST(SixteenBitPcm, StoresWhatLibsndfileStoresForTheSameDoubles) {
         std::vector<short> stored(values.size());
         ASSERT_EQ(sf_readf_short(file, stored.data(), info.frames), static_cast<sf_count_t>(values.size()));
         sf_close(file);
-        for (std::size_t i = 0; i < values.size(); ++i)
+        for (std::size_t i = 0; i < values.size(); ++i) {
             ASSERT_EQ(converted[i], stored[i]) << "value " << values[i];
+            ASSERT_EQ(oneByOne[i], stored[i]) << "value " << values[i] << ", alone";
+        }
     }
     EXPECT_FALSE(writesAsPcm16(SF_FORMAT_FLAC | SF_FORMAT_PCM_16));
     EXPECT_FALSE(writesAsPcm16(SF_FORMAT_WAV | SF_FORMAT_PCM_24));
