@@ -111,7 +111,15 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
+    // Repetitions run interleaved in random order by default, so a drift in
+    // the machine's speed (other work, clock changes) falls on every
+    // benchmark alike instead of on whichever runs first; a flag given on the
+    // command line still wins.
+    static char interleave[] = "--benchmark_enable_random_interleaving=true";
+    std::vector<char*> args(argv, argv + argc);
+    args.insert(args.begin() + 1, interleave);
+    int count = static_cast<int>(args.size());
+    benchmark::Initialize(&count, args.data());
     SelectPrimitiveClass();
     RecordingReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
