@@ -8,7 +8,9 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <thread>
 
 #include "tests/tools/cli_test_support.h"
@@ -32,9 +34,10 @@ protected:
     // problem, stdout empty, out.wav as before, no stray files in the folder.
     // A batch (-o) still ends with its summary line on stdout.
     void expectRefused(const std::vector<std::string>& args, int status, const std::string& mention,
-                       const std::string& out = "") {
+                       const std::string& out = "",
+                       const std::map<std::string, std::string>& environment = {}) {
         const std::vector<std::string> before = folder.list();
-        const CliRun run = runCli(args);
+        const CliRun run = runCli(args, environment);
         EXPECT_EQ(run.exitStatus, status) << run.err;
         EXPECT_EQ(std::count(run.err.begin(), run.err.end(), '\n'), 1) << run.err;
         EXPECT_EQ(run.err.rfind("sarnovellite: ", 0), 0u) << run.err;
@@ -210,6 +213,18 @@ TEST_F(BadInput, BatchKeepsGoingAndReportsTheFirstFailure) {
     expectRefused({"--plugin", kSwapDelayPlugin, "-o", folder.path("out"), folder.path("in.wav"),
                    folder.path("other/in.wav")},
                   kBadInput, "both");
+}
+
+// A file whose data may not have reached the disk is not finished: the
+// flush's error fails the run, the temporary file goes and the previous
+// output stays.
+TEST_F(BadInput, AnOutputThatCannotBeFlushedToDiskFails) {
+    // The sanitizer runtimes would otherwise insist on being loaded first.
+    const char* asan = std::getenv("ASAN_OPTIONS");
+    const std::string asanOptions = std::string(asan != nullptr ? asan : "") + ":verify_asan_link_order=0";
+    expectRefused({folder.path("in.wav"), folder.path("out.wav")}, kBadOutput,
+                  "output " + folder.path("out.wav") + ": cannot be flushed to disk: Input/output error", "",
+                  {{"LD_PRELOAD", FAILING_FSYNC_LIBRARY}, {"ASAN_OPTIONS", asanOptions}});
 }
 
 TEST_F(BadInput, AnInterruptLeavesNoPartialFileAndTheOldOutput) {
