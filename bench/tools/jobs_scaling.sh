@@ -6,9 +6,11 @@
 #   bench/tools/jobs_scaling.sh [SARNOVELLITE] [RUNS] [FILES] [JOBS]
 #
 # Defaults: build/default/tools/sarnovellite, 3 runs, 8 files, -j up to the
-# number of cores. Near-linear scaling means a speed-up close to N while N
-# does not exceed the free cores. Needs ffmpeg and GNU time (/usr/bin/time).
-# Prints figures only; never fails on them.
+# number of cores. Each file's effect runs on a thread of its own, so even
+# -j 1 keeps more than one core busy; the script prints how many cores each
+# setting kept busy on average (CPU time over wall time) beside the speed-up.
+# Needs ffmpeg and GNU time (/usr/bin/time). Prints figures only; never fails
+# on them.
 set -euo pipefail
 
 cli="${1:-build/default/tools/sarnovellite}"
@@ -19,25 +21,29 @@ source "$(dirname "$0")/click_material.sh"
 mkdir "$work/in"
 for i in $(seq "$files"); do cp "$work/clicks-60s.wav" "$work/in/clicks-$i.wav"; done
 
-# Fastest wall seconds of RUNS batch runs with -j "$1".
+# "<wall seconds> <cores busy>" of the fastest of RUNS batch runs with -j "$1".
 fastest() {
-    local best=""
+    local best="" busy=""
     for _ in $(seq "$runs"); do
         rm -rf "$work/out"
-        /usr/bin/time -f "%e" -o "$work/time" "$cli" -q -j "$1" -o "$work/out" "$work"/in/*.wav >/dev/null \
-            2>"$work/stderr" || { cat "$work/stderr" >&2; exit 1; }
-        read -r wall <"$work/time"
-        if [ -z "$best" ] || awk -v a="$wall" -v b="$best" 'BEGIN{exit !(a<b)}'; then best="$wall"; fi
+        /usr/bin/time -f "%e %U %S" -o "$work/time" "$cli" -q -j "$1" -o "$work/out" "$work"/in/*.wav \
+            >/dev/null 2>"$work/stderr" || { cat "$work/stderr" >&2; exit 1; }
+        read -r wall user system <"$work/time"
+        if [ -z "$best" ] || awk -v a="$wall" -v b="$best" 'BEGIN{exit !(a<b)}'; then
+            best="$wall"
+            busy="$(awk -v w="$wall" -v u="$user" -v s="$system" 'BEGIN { printf "%.1f", (w > 0 ? (u + s) / w : 0) }')"
+        fi
     done
-    echo "$best"
+    echo "$best $busy"
 }
 
 echo "machine: $(grep -m1 'model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//'), $(nproc) cores"
 echo "batch: $files files of 60 s stereo 44.1 kHz 16-bit WAV (fastest of $runs runs)"
-one="$(fastest 1)"
-awk -v w="$one" -v n="$files" 'BEGIN { printf "  -j 1  %6.2f s wall  %7.1fx real time\n", w, n * 60 / w }'
+read -r one oneBusy < <(fastest 1)
+awk -v w="$one" -v n="$files" -v b="$oneBusy" 'BEGIN {
+    printf "  -j 1  %6.2f s wall  %7.1fx real time  %s cores busy\n", w, n * 60 / w, b }'
 for j in $(seq 2 "$jobs"); do
-    wall="$(fastest "$j")"
-    awk -v w="$wall" -v one="$one" -v j="$j" -v n="$files" 'BEGIN {
-        printf "  -j %d  %6.2f s wall  %7.1fx real time  speed-up %.2f (%.0f %% of linear)\n", j, w, n * 60 / w, one / w, 100 * one / w / j }'
+    read -r wall busy < <(fastest "$j")
+    awk -v w="$wall" -v one="$one" -v j="$j" -v n="$files" -v b="$busy" 'BEGIN {
+        printf "  -j %d  %6.2f s wall  %7.1fx real time  %s cores busy  speed-up %.2f over -j 1\n", j, w, n * 60 / w, b, one / w }'
 done
