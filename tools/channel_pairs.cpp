@@ -47,36 +47,25 @@ void ChannelPairs::process(const float* input, float* output, std::int64_t frame
 }
 
 void ChannelPairs::processBlock(Pair& pair, const float* input, float* output) {
-    if (channels_ == 2) {
-        processStereoBlock(pair, input, output);
+    float* const ins[2] = {pair.in[0].data(), pair.in[1].data()};
+    float* const outs[2] = {pair.out[0].data(), pair.out[1].data()};
+    // Stereo, the common case, copies with its stride known, which runs on
+    // vectors.
+    const bool stereo = channels_ == 2;
+    for (int f = 0; f < block_; ++f) {
+        ins[0][f] = stereo ? input[2 * f] : input[f * channels_ + pair.left];
+        ins[1][f] = stereo ? input[2 * f + 1] : input[f * channels_ + pair.right];
+    }
+    pair.effect->process(ins, outs, block_);
+    if (stereo) {
+        for (int f = 0; f < block_; ++f) {
+            output[2 * f] = outs[0][f];
+            output[2 * f + 1] = outs[1][f];
+        }
         return;
     }
     for (int f = 0; f < block_; ++f) {
-        pair.in[0][f] = input[f * channels_ + pair.left];
-        pair.in[1][f] = input[f * channels_ + pair.right];
-    }
-    float* const ins[2] = {pair.in[0].data(), pair.in[1].data()};
-    float* const outs[2] = {pair.out[0].data(), pair.out[1].data()};
-    pair.effect->process(ins, outs, block_);
-    for (int f = 0; f < block_; ++f) {
-        output[f * channels_ + pair.left] = pair.out[0][f];
-        if (pair.right != pair.left) output[f * channels_ + pair.right] = pair.out[1][f];
-    }
-}
-
-// The common case, with the stride known, so the copies run on vectors.
-void ChannelPairs::processStereoBlock(Pair& pair, const float* input, float* output) {
-    float* const left = pair.in[0].data();
-    float* const right = pair.in[1].data();
-    for (int f = 0; f < block_; ++f) {
-        left[f] = input[2 * f];
-        right[f] = input[2 * f + 1];
-    }
-    float* const ins[2] = {left, right};
-    float* const outs[2] = {pair.out[0].data(), pair.out[1].data()};
-    pair.effect->process(ins, outs, block_);
-    for (int f = 0; f < block_; ++f) {
-        output[2 * f] = outs[0][f];
-        output[2 * f + 1] = outs[1][f];
+        output[f * channels_ + pair.left] = outs[0][f];
+        if (pair.right != pair.left) output[f * channels_ + pair.right] = outs[1][f];
     }
 }

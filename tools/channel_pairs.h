@@ -39,7 +39,6 @@ private:
         std::vector<float> out[2];
     };
     void processBlock(Pair& pair, const float* input, float* output);
-    void processStereoBlock(Pair& pair, const float* input, float* output);
 
     int channels_;
     int block_;
