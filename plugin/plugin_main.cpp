@@ -1,6 +1,6 @@
 #include "plugin/plugin_main.h"
 
-#include "effect/zovoridureri.h"
+#include "vst2/effects/zovoridureri.h"
 
 AEffect* createPluginInstance(audioMasterCallback audioMaster) {
     if (!audioMaster) return nullptr;

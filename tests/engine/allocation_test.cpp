@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "dsp/primitive_dispatch.h"
-#include "effect/zovoridureri.h"
+#include "vst2/effects/zovoridureri.h"
 #include "engine/tqc_stream_engine.h"
 #include "test_signals.h"
 

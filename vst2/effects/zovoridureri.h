@@ -1,27 +1,23 @@
-// ZOVOridureri: the Sarnovellite effect.
+// ZOVOridureri: the Sarnovellite effect as a VST 2 plug-in.
 //
-// A stereo effect (2 in, 2 out) that hands the host's audio, cut into slices of
-// at most 2048 frames and interleaved, to a TQCStreamEngine and writes back the
-// engine's repaired frames, delayed by the 2048 frames announced in the record.
-// One program ("Default"); parameter 0 is the sensitivity (five levels), 2 the
-// click gap (8 to 64 samples), 3 a spare value; the record announces one.
+// A thin adapter: the record's identity (stereo effect, unique ID '9573', one
+// program "Default", one announced parameter, a 2048-frame initial delay,
+// names "Sarnovellite" and "Thessmoore") and the program name live here; the
+// audio, the parameters and their texts are the SarnovelliteProcessor's, with
+// the indices and mappings of effect/parameters/sarnovellite_parameters.h.
 //
 // Threads: processReplacing/process on the host's audio thread; setParameter
-// may run on another thread at the same time, so every parameter member is an
-// atomic word accessed with relaxed ordering (each value stands alone; the
-// detector picks up a change at its next window). resume resets the engine and
+// and the text operations from any other thread at the same time (the
+// processor keeps its values in relaxed atomics). resume resets the engine and
 // must not overlap processing, which hosts guarantee around effMainsChanged.
-// The audio path allocates nothing: the interleave buffer and the engine are
-// built in the constructor.
+// The audio path allocates nothing.
 #pragma once
 
-#include <atomic>
+#include <cstddef>
 #include <cstdint>
-#include <memory>
 
-#include "host/audio_effect_x.h"
-
-class TQCStreamEngine;
+#include "effect/sarnovellite_processor.h"
+#include "vst2/audio_effect_x.h"
 
 class ZOVOridureri : public AudioEffectX {
 public:
@@ -49,21 +45,11 @@ public:
     VstInt32 getVendorVersion() override;
 
     static constexpr VstInt32 kUniqueId = 0x39353733;  // '9573'
-    static constexpr std::int32_t kSliceFrames = 2048;
-    static constexpr std::int32_t kChannels = 2;
     static constexpr std::size_t kProgramNameBytes = 32;
 
 private:
-    void setupEngine();
+    using Processor = sarnovellite::effect::SarnovelliteProcessor;
 
-    std::atomic<float> spareValue;
+    Processor processor;
     char programName[kProgramNameBytes];
-    std::atomic<std::int32_t> sensitivityLevel;
-    std::atomic<float> sensitivityValue;
-    std::unique_ptr<TQCStreamEngine> engine;
-    std::atomic<std::int32_t> clickGapSamples;
-    std::atomic<float> clickGapValue;
-    std::int32_t sliceLength;
-    std::unique_ptr<float[]> interleaveBuffer;
-    std::int32_t channelCount;
 };
