@@ -8,6 +8,6 @@
 // effClose through the record's dispatcher.
 #pragma once
 
-#include "host/aeffect.h"
+#include "vst2/record/aeffect.h"
 
 AEffect* createPluginInstance(audioMasterCallback audioMaster);

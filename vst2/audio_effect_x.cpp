@@ -1,7 +1,7 @@
-#include "host/audio_effect_x.h"
+#include "vst2/audio_effect_x.h"
 
-#include "host/numeric_conversion.h"
-#include "host/plugin_editor.h"
+#include "vst2/numeric_conversion.h"
+#include "vst2/plugin_editor.h"
 
 namespace {
 

@@ -9,7 +9,7 @@
 // made by allocateArrangement must be released by deallocateArrangement.
 #pragma once
 
-#include "host/audio_effect.h"
+#include "vst2/audio_effect.h"
 
 class AudioEffectX : public AudioEffect {
 public:

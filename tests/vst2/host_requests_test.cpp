@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "tests/host/probe_effect.h"
-#include "tests/host/recording_host.h"
+#include "tests/vst2/probe_effect.h"
+#include "tests/vst2/recording_host.h"
 
 namespace {
 

@@ -14,8 +14,8 @@
 // state that both touch; derived effects decide how their own state is shared.
 #pragma once
 
-#include "host/aeffect.h"
-#include "host/vst_opaque_types.h"
+#include "vst2/record/aeffect.h"
+#include "vst2/record/vst_opaque_types.h"
 
 class AEffEditor;
 

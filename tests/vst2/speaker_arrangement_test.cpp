@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "tests/host/probe_effect.h"
+#include "tests/vst2/probe_effect.h"
 
 namespace {
 

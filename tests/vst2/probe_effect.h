@@ -2,7 +2,7 @@
 // only supplies the pure `process` and exposes the record flag bits.
 #pragma once
 
-#include "host/audio_effect_x.h"
+#include "vst2/audio_effect_x.h"
 
 class ProbeEffect : public AudioEffectX {
 public:

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "host/audio_effect_x.h"
+#include "vst2/audio_effect_x.h"
 
 namespace {
 

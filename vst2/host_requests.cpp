@@ -2,7 +2,7 @@
 // the later revision. Each sends one request with this object's record and
 // turns the answer into the operation's result; askHost supplies the answer
 // used when no callback is stored.
-#include "host/audio_effect_x.h"
+#include "vst2/audio_effect_x.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <vector>
 
-#include "host/aeffect.h"
+#include "vst2/record/aeffect.h"
 
 struct HostRequest {
     AEffect* effect;

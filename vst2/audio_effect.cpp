@@ -1,12 +1,12 @@
-#include "host/audio_effect.h"
+#include "vst2/audio_effect.h"
 
 #include <cmath>
 #include <cstring>
 
-#include "host/numeric_conversion.h"
-#include "host/plugin_editor.h"
-#include "host/record_entries.h"
-#include "host/value_format.h"
+#include "vst2/numeric_conversion.h"
+#include "vst2/plugin_editor.h"
+#include "vst2/record_entries.h"
+#include "vst2/value_format.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 // goes with it) and answers 1; the host must not touch the record afterwards.
 #pragma once
 
-#include "host/aeffect.h"
+#include "vst2/record/aeffect.h"
 
 VstIntPtr VSTCALLBACK dispatchEffect(AEffect* effect, VstInt32 opcode, VstInt32 index, VstIntPtr value,
                                      void* ptr, float opt);

@@ -1,4 +1,4 @@
-#include "host/value_format.h"
+#include "vst2/value_format.h"
 
 #include <cmath>
 #include <cstdio>

@@ -5,8 +5,8 @@
 // effect owns its editor and deletes it in its destructor.
 #pragma once
 
-#include "host/aeffect.h"
-#include "host/vst_opaque_types.h"
+#include "vst2/record/aeffect.h"
+#include "vst2/record/vst_opaque_types.h"
 
 class AEffEditor {
 public:

@@ -1,4 +1,4 @@
-#include "tests/host/recording_host.h"
+#include "tests/vst2/recording_host.h"
 
 RecordingHost& recordingHost() {
     static RecordingHost host;

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "host/value_format.h"
-#include "tests/host/probe_effect.h"
+#include "vst2/value_format.h"
+#include "tests/vst2/probe_effect.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "host/record_entries.h"
+#include "vst2/record_entries.h"
 
-#include "host/audio_effect.h"
+#include "vst2/audio_effect.h"
 
 namespace {
 

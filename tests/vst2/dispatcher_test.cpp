@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "host/plugin_editor.h"
-#include "tests/host/probe_effect.h"
+#include "vst2/plugin_editor.h"
+#include "tests/vst2/probe_effect.h"
 
 namespace {
 
