@@ -54,16 +54,39 @@ if [ "$(id -u)" -ne 0 ]; then
 fi
 
 export DEBIAN_FRONTEND=noninteractive
+
+# A mirror out of step (one architecture's index mid-sync, as Debian's i386
+# security index can be) makes `apt-get update` fail while every other index
+# was refreshed. That is only a warning: `apt-get install` decides.
+refresh_index() {
+  apt-get update -qq ||
+    echo "deps.sh: warning: apt-get update failed (status $?); installing from the package lists as they are" >&2
+}
+
+# install PACKAGE...: all at once; when that fails, one at a time, so the
+# failure names the packages that cannot be installed.
+install() {
+  apt-get install -y -qq --no-install-recommends "$@" >/dev/null && return 0
+  local failed=() p
+  for p in "$@"; do
+    installed "$p" || apt-get install -y -qq --no-install-recommends "$p" >/dev/null || failed+=("$p")
+  done
+  [ ${#failed[@]} -eq 0 ] && return 0
+  echo "deps.sh: apt-get install failed for: ${failed[*]}" >&2
+  return 1
+}
+
 if [ ${#missing[@]} -gt 0 ]; then
   echo "Installing: ${missing[*]}" >&2
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+  refresh_index
+  install "${missing[@]}" || exit 1
 fi
 if [ ${#optional[@]} -gt 0 ]; then
   echo "Installing (optional): ${optional[*]}" >&2
-  if ! { { dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386; } &&
-         apt-get update -qq &&
-         apt-get install -y -qq --no-install-recommends "${optional[@]}" >/dev/null; }; then
+  if dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386; then
+    refresh_index
+  fi
+  if ! install "${optional[@]}"; then
     echo "deps.sh: could not install ${optional[*]}; going on without it" >&2
   fi
 fi
