@@ -97,7 +97,8 @@ constexpr float normalisedFor(const ParameterInfo& p, double shown) noexcept {
     return static_cast<float>((value - p.offset) / p.scale);
 }
 
-constexpr const ParameterInfo* findParameter(std::span<const ParameterInfo> table, std::int32_t index) noexcept {
+constexpr const ParameterInfo* findParameter(std::span<const ParameterInfo> table,
+                                             std::int32_t index) noexcept {
     for (const ParameterInfo& p : table) {
         if (p.index == index) return &p;
     }
