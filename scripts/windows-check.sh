@@ -5,7 +5,8 @@
 #   64-bit DLL (preset windows-x64): module SARNOVELLITE.dll, exports exactly
 #     `VSTPluginMain` and `main`, both the same function;
 #   both: imports only from DLLs that ship with Windows, the version resource
-#     (every string and the fixed version 2.1.0.0).
+#     (every string, and the fixed version: the project version the build was
+#     configured with).
 # These static checks always run. Each DLL's Wine stage (the LoadLibrary test
 # host and the unit tests built for Windows, then the DLL's output of a test
 # signal with clicks compared with the Linux module's) runs when a tiny program
@@ -96,9 +97,12 @@ check_x86_instruction_sets() {  # check_x86_instruction_sets BUILD_DIR
   echo "SSE instructions only in the processor-class variant files"
 }
 
-check_version_resource() {  # check_version_resource DLL
-  echo "$1:"
-  wrestool -x --raw --type=version "$1" | python3 tests/windows/check_version_resource.py \
+check_version_resource() {  # check_version_resource DLL BUILD_DIR
+  local version
+  version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$2/CMakeCache.txt")
+  [ -n "$version" ] || fail "$2/CMakeCache.txt names no project version"
+  echo "$1 (project version $version):"
+  wrestool -x --raw --type=version "$1" | python3 tests/windows/check_version_resource.py "$version" \
     || fail "$1: version resource incomplete"
 }
 
@@ -117,8 +121,8 @@ step "instruction sets of the 32-bit DLL"
 check_x86_instruction_sets "$x86_build"
 
 step "version resources"
-check_version_resource "$x86_dll"
-check_version_resource "$x64_dll"
+check_version_resource "$x86_dll" "$x86_build"
+check_version_resource "$x64_dll" "$x64_build"
 
 # The reference: the Linux module and a test signal, run through the same
 # file runner as the DLLs.

@@ -1,6 +1,8 @@
 #!/usr/bin/env python3
 """Checks the DLL's version resource, read from the raw resource on stdin
-(as `wrestool -x --type=version` writes it).
+(as `wrestool -x --type=version` writes it), against the project version
+given as the argument (CMake's PROJECT_VERSION, e.g. 2.1.0; a missing
+fourth part is 0).
 
 The resource is a tree of nodes: length, value length, type (1 text, 0
 binary), a UTF-16 key, padding to four bytes, the value, padding, children.
@@ -9,13 +11,22 @@ language block, or a value under the wrong key, is caught."""
 import struct
 import sys
 
-EXPECTED_STRINGS = {
-    "CompanyName": "Thessmoore",
-    "FileVersion": "2, 1, 0, 0",
-    "ProductVersion": "2, 1, 0, 0",
-    "OriginalFilename": "Sarnovellite.dll",
-    "ProductName": "Sarnovellite.dll",
-}
+def expected_strings(version):
+    text = ", ".join(map(str, version))
+    return {
+        "CompanyName": "Thessmoore",
+        "FileVersion": text,
+        "ProductVersion": text,
+        "OriginalFilename": "Sarnovellite.dll",
+        "ProductName": "Sarnovellite.dll",
+    }
+
+
+def parse_version(text):
+    parts = [int(p) for p in text.split(".")]
+    if not 1 <= len(parts) <= 4:
+        raise ValueError("version %r" % text)
+    return tuple(parts + [0] * (4 - len(parts)))
 DESCRIBED = ("FileDescription", "InternalName")
 LANGUAGE_BLOCK = "040904b0"
 FIXED_SIGNATURE = 0xFEEF04BD
@@ -53,6 +64,10 @@ def parse_node(data, start):
 
 
 def main():
+    if len(sys.argv) != 2:
+        print("usage: check_version_resource.py PROJECT_VERSION < resource")
+        return 2
+    expected_version = parse_version(sys.argv[1])
     data = sys.stdin.buffer.read()
     failures = []
     if not data:
@@ -69,7 +84,7 @@ def main():
             failures.append("fixed information signature %#x" % signature)
         for name, ms, ls in (("file", file_ms, file_ls), ("product", product_ms, product_ls)):
             version = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF)
-            if version != (2, 1, 0, 0):
+            if version != expected_version:
                 failures.append("fixed %s version %s" % (name, ".".join(map(str, version))))
 
     blocks = {c[0]: c for c in children}
@@ -82,7 +97,7 @@ def main():
             failures.append("no language block %s (found %s)" % (LANGUAGE_BLOCK, sorted(tables)))
         else:
             strings = {s[0]: s[1] for s in tables[LANGUAGE_BLOCK][2]}
-    for name, want in EXPECTED_STRINGS.items():
+    for name, want in expected_strings(expected_version).items():
         if strings.get(name) != want:
             failures.append("%s is %r, want %r" % (name, strings.get(name), want))
     for name in DESCRIBED:
