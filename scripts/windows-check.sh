@@ -88,13 +88,20 @@ check_imports() {  # check_imports OBJDUMP DLL
 # everything else must run on any i686, since a selection on a processor
 # without SSE never reaches them.
 check_x86_instruction_sets() {  # check_x86_instruction_sets BUILD_DIR
-  local sse_objects=() object
+  local sse_objects=() object folder folders=() checked=0
+  # The folders whose objects make up the DLL; a renamed folder must fail
+  # here rather than leave its objects unchecked.
+  for folder in platform dsp engine effect vst2 plugin; do
+    [ -d "$1/$folder" ] || fail "$1/$folder does not exist: update the DLL's folders in check_x86_instruction_sets"
+    folders+=("$1/$folder")
+  done
   while IFS= read -r -d '' object; do
     case "$object" in */variants/class[123]_*) continue ;; esac
+    checked=$((checked + 1))
     if i686-w64-mingw32-objdump -d "$object" | grep -qE '%xmm|mxcsr'; then sse_objects+=("$object"); fi
-  done < <(find "$1"/platform "$1"/plugin "$1"/dsp "$1"/engine "$1"/host "$1"/effect -name '*.obj' -print0)
+  done < <(find "${folders[@]}" -name '*.obj' -print0)
   [ ${#sse_objects[@]} -eq 0 ] || fail "SSE instructions outside the variant files: ${sse_objects[*]}"
-  echo "SSE instructions only in the processor-class variant files"
+  echo "SSE instructions only in the processor-class variant files ($checked other objects checked)"
 }
 
 check_version_resource() {  # check_version_resource DLL BUILD_DIR
