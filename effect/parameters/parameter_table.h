@@ -115,10 +115,13 @@ constexpr std::int32_t announcedCount(std::span<const ParameterInfo> table) noex
 // Stepped values are widened before shownOffset is added, so a saturated
 // value cannot overflow.
 inline void formatValue(const ParameterInfo& p, double value, char* text, std::size_t size) {
+    if (size == 0) return;
     const double shown = value + p.shownOffset;
     for (const ScalePoint& point : p.scalePoints) {
         if (point.shown == shown) {
-            std::snprintf(text, size, "%.*s", static_cast<int>(point.label.size()), point.label.data());
+            const std::size_t length = point.label.size() < size - 1 ? point.label.size() : size - 1;
+            point.label.copy(text, length);
+            text[length] = '\0';
             return;
         }
     }

@@ -12,6 +12,12 @@ namespace table = sarnovellite::effect::sarnovellite_parameters;
 // least this much.
 constexpr std::size_t kDisplayBytes = 12;
 
+// Copies a table text with its terminator (an empty view may have no data).
+void writeText(char* destination, std::string_view text) {
+    text.copy(destination, text.size());
+    destination[text.size()] = '\0';
+}
+
 }  // namespace
 
 ZOVOridureri::ZOVOridureri(audioMasterCallback audioMaster)
@@ -63,9 +69,7 @@ void ZOVOridureri::getProgramName(char* name) {
 void ZOVOridureri::getParameterLabel(VstInt32 index, char* label) {
     if (!label) return;
     const auto* info = sarnovellite::effect::findParameter(table::kTable, index);
-    const std::string_view text = info ? info->label : std::string_view{};
-    std::memcpy(label, text.data(), text.size());
-    label[text.size()] = '\0';
+    writeText(label, info ? info->label : std::string_view{});
 }
 
 // An unlisted index gets an empty text, so a host that did not clear its
@@ -77,9 +81,7 @@ void ZOVOridureri::getParameterDisplay(VstInt32 index, char* text) {
 void ZOVOridureri::getParameterName(VstInt32 index, char* text) {
     if (!text) return;
     const auto* info = sarnovellite::effect::findParameter(table::kTable, index);
-    const std::string_view name = info ? info->name : table::kUnlistedName;
-    std::memcpy(text, name.data(), name.size());
-    text[name.size()] = '\0';
+    writeText(text, info ? info->name : table::kUnlistedName);
 }
 
 void ZOVOridureri::setSampleRate(float rate) { AudioEffectX::setSampleRate(rate); }
