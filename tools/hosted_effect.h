@@ -14,7 +14,7 @@
 #include <memory>
 #include <string>
 
-#include "host/aeffect.h"
+#include "vst2/record/aeffect.h"
 #include "tools/plugin_library.h"
 
 class HostedEffect {

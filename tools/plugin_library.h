@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "host/aeffect.h"
+#include "vst2/record/aeffect.h"
 
 class PluginLibrary {
 public:

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "host/aeffect.h"
+#include "vst2/record/aeffect.h"
 
 class PluginModule {
 public:

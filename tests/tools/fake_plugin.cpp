@@ -18,7 +18,7 @@
 #include <cstdlib>
 #include <vector>
 
-#include "host/aeffect.h"
+#include "vst2/record/aeffect.h"
 
 namespace {
 
