@@ -157,6 +157,14 @@ void writeText(const std::string& path, const std::string& text) {
     std::ofstream(path, std::ios::binary) << text;
 }
 
+std::vector<float> noise(long long frames, int channels, unsigned seed) {
+    std::mt19937 random(seed);
+    std::uniform_real_distribution<float> unit(-0.45f, 0.45f);
+    std::vector<float> samples(static_cast<std::size_t>(frames * channels));
+    for (float& x : samples) x = unit(random);
+    return samples;
+}
+
 std::vector<float> smoothSignal(std::int64_t frames, int channels, int rate, unsigned seed) {
     std::mt19937 random(seed);
     std::uniform_real_distribution<double> unit(0.0, 1.0);

@@ -62,6 +62,9 @@ void writeText(const std::string& path, const std::string& text);
 // frequencies, phases and amplitudes, peak below 0.6, faded in and out.
 std::vector<float> smoothSignal(std::int64_t frames, int channels, int rate, unsigned seed);
 
+// Seeded uniform noise in [-0.45, 0.45], interleaved.
+std::vector<float> noise(long long frames, int channels, unsigned seed);
+
 // Paths of the executable and the plug-ins the tests use.
 std::string cliPath();
 std::string realPluginPath();  // empty when the tree has no Sarnovellite target
