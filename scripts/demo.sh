@@ -5,7 +5,7 @@ cd "$(dirname "$0")/.."
 scripts/deps.sh build
 cmake --preset default >/dev/null
 cmake --build --preset default -j "$(nproc)"
-tool=build/default/tools/sarnovellite
+tool=build/default/cli/sarnovellite
 if [ ! -x "$tool" ]; then
   echo "demo.sh: $tool was not built (the build has SARNOVELLITE_BUILD_TOOLS off?)" >&2
   exit 1

@@ -8,7 +8,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${1:-build/default}
-tool=$build/tools/sarnovellite
+tool=$build/cli/sarnovellite
 out=$build/report-check
 [ -x "$tool" ] || { echo "report-check: $tool is not built" >&2; exit 1; }
 browser=$(command -v chromium || true)

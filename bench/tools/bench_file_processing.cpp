@@ -8,10 +8,9 @@
 
 #include <string>
 
-#include "tools/demo_material.h"
-#include "tools/file_processor.h"
-#include "tools/plugin_library.h"
-#include "tools/progress_display.h"
+#include "demo/demo_material.h"
+#include "hosting/plugin_library.h"
+#include "pipeline/file_processor.h"
 
 namespace {
 
@@ -48,9 +47,8 @@ void BM_ProcessFile(benchmark::State& state) {
     ProcessSettings settings;
     settings.plugin = PluginLibrary::open(SARNOVELLITE_PLUGIN_PATH);
     settings.blockSize = static_cast<int>(state.range(0));
-    ProgressDisplay silent(false, false, 0.0);
     for (auto _ : state) {
-        benchmark::DoNotOptimize(processFile(file.input, file.output, settings, silent));
+        benchmark::DoNotOptimize(processFile(file.input, file.output, settings, [](double) {}));
     }
     const double audioSeconds = static_cast<double>(file.frames) / DemoMaterial::kSampleRate;
     state.counters["x_real_time"] =

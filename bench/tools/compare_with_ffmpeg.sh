@@ -7,7 +7,7 @@
 #
 #   bench/tools/compare_with_ffmpeg.sh [SARNOVELLITE] [RUNS]
 #
-# SARNOVELLITE defaults to build/default/tools/sarnovellite; RUNS (default 10)
+# SARNOVELLITE defaults to build/default/cli/sarnovellite; RUNS (default 10)
 # is how often each program runs after a warm-up run. Wall times come from
 # hyperfine (mean and fastest, to the millisecond; both programs overwrite
 # their previous output each run), peak memory from GNU time. The click
@@ -16,7 +16,7 @@
 # on them.
 set -euo pipefail
 
-cli="${1:-build/default/tools/sarnovellite}"
+cli="${1:-build/default/cli/sarnovellite}"
 runs="${2:-10}"
 source "$(dirname "$0")/click_material.sh"
 ffmpeg -nostdin -hide_banner -loglevel error -stream_loop 9 -i "$work/clicks-60s.wav" \

@@ -5,7 +5,7 @@
 #
 #   bench/tools/jobs_scaling.sh [SARNOVELLITE] [RUNS] [FILES] [JOBS]
 #
-# Defaults: build/default/tools/sarnovellite, 3 runs, 8 files, -j up to the
+# Defaults: build/default/cli/sarnovellite, 3 runs, 8 files, -j up to the
 # number of cores. Each file's effect runs on a thread of its own, so even
 # -j 1 keeps more than one core busy; the script prints how many cores each
 # setting kept busy on average (CPU time over wall time) beside the speed-up.
@@ -13,7 +13,7 @@
 # on them.
 set -euo pipefail
 
-cli="${1:-build/default/tools/sarnovellite}"
+cli="${1:-build/default/cli/sarnovellite}"
 runs="${2:-3}"
 files="${3:-8}"
 jobs="${4:-$(nproc)}"

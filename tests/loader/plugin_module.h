@@ -1,24 +1,24 @@
 // A plug-in library loaded the way a host loads it, for the tests and the file
-// runner: dlopen (every symbol resolved at once) on Linux, LoadLibrary on
-// Windows, where an absolute Unix path is reached through Wine's Z: drive.
-// Instances are made only through an exported entry point; nothing of the
-// plug-in's own code is linked in. Single-threaded loading and unloading.
+// runner: through the command-line host's loader (loader/shared_library.h:
+// dlopen on Linux, LoadLibrary under Wine), so the tests load plug-ins exactly
+// as the host does. Instances are made only through an exported entry point;
+// nothing of the plug-in's own code is linked in. Single-threaded loading and
+// unloading.
 #pragma once
 
 #include <string>
+#include <utility>
 
 #include "vst2/record/aeffect.h"
+#include "loader/shared_library.h"
 
 class PluginModule {
 public:
-    explicit PluginModule(std::string path);
-    ~PluginModule();
-    PluginModule(const PluginModule&) = delete;
-    PluginModule& operator=(const PluginModule&) = delete;
+    explicit PluginModule(std::string path) : modulePath(std::move(path)), library(modulePath) {}
 
-    bool loaded() const { return handle != nullptr; }
+    bool loaded() const { return library.loaded(); }
     const std::string& path() const { return modulePath; }
-    const std::string& error() const { return loadError; }  // why loading failed
+    const std::string& error() const { return library.error(); }  // why loading failed
 
     // The exported function of that name; null when absent or not loaded.
     VstPluginMainProc entry(const char* name) const;
@@ -27,8 +27,7 @@ public:
 
 private:
     std::string modulePath;
-    std::string loadError;
-    void* handle = nullptr;
+    sarnovellite::cli::SharedLibrary library;
 };
 
 // A host callback that answers audioMasterVersion with 2400 and 0 to the rest.

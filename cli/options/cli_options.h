@@ -1,0 +1,40 @@
+// Command-line options of `sarnovellite` and their parsing.
+//
+// parseCommandLine never touches the file system; it only checks syntax and
+// ranges and throws ToolError(ExitStatus::usage) with a one-line message.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "audio_io/raw_input_format.h"
+
+enum class CliMode { process, batch, demo, help, version };
+
+struct CliOptions {
+    CliMode mode = CliMode::help;
+    std::vector<std::string> inputs;  // one for process, one or more for batch
+    std::string output;               // process mode
+    std::string outputDir;            // batch mode (-o)
+    std::string demoDir = ".";        // demo mode
+    std::string pluginPath;           // empty: the bundled Sarnovellite.so
+    std::string reportPath;           // empty: no report
+    std::string labelsPath;           // process mode; empty: no label track
+    std::string removedPath;          // process mode; empty: no removed signal
+    int sensitivity = 1;              // 1..5, as the plug-in displays it
+    int clickGap = 32;                // 8..64 samples
+    bool sensitivityGiven = false;
+    bool clickGapGiven = false;
+    int blockSize = 512;  // host block, 1..kMaxBlockSize frames
+    int jobs = 1;         // files processed in parallel, 1..kMaxJobs
+    bool quiet = false;
+    bool keepLatency = false;
+    bool acceptDamaged = false;  // process what can be read of damaged inputs
+    int quality = -1;            // lossy outputs 0..10; -1: follow the input
+    RawInputFormat rawInput;     // header-less inputs
+};
+
+inline constexpr int kMaxBlockSize = 1 << 20;
+inline constexpr int kMaxJobs = 64;
+
+CliOptions parseCommandLine(int argc, const char* const* argv);

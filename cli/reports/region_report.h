@@ -1,0 +1,35 @@
+// The --report file: repaired regions per file and channel, as CSV or JSON
+// (chosen by the extension of the report path), covering every file of the
+// run, with the version and settings that produced it.
+//
+// CSV: a "# sarnovellite VERSION; settings" line, a header line, then one
+// line per region, and one with empty region fields for a file without any:
+//   file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples
+// status is "ok", "damaged: read N of M frames ..." or "failed: reason".
+// JSON: {"version","settings":{...},"files":[{"input","output","status",
+//   ["damage"|"error",] "sample_rate","channels","frames","clipped_samples",
+//   "regions":[{"channel","start_sample","end_sample","start_seconds","end_seconds"}]}]}
+// Channels count from 0; end_sample is exclusive; seconds are sample / rate.
+// Written through a temporary file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "capture/file_regions.h"
+
+// Settings of the run that made the report.
+struct ReportSettings {
+    std::string version;
+    std::string plugin;
+    int sensitivity = 1;
+    int clickGap = 32;
+    int blockSize = 512;
+    bool keepLatency = false;
+    bool acceptDamaged = false;
+};
+
+// Throws ToolError(ExitStatus::badOutput) when the file cannot be written.
+void writeRegionReport(const std::string& path, const ReportSettings& settings,
+                       const std::vector<FileRegions>& files);
