@@ -33,7 +33,7 @@ and on the clean files, and prints one table. Never pass/fail.
                         orchestra, drums, percussion, tones, quiet, mix;
                         "none" for real material only (default: all eight)
   --material DIR        also excerpts of every audio file under DIR
-  --seconds S           length of each clip or excerpt (default 12)
+  --seconds S           length of each clip or excerpt (default 10)
   --seed N              material and damage seed (default 1)
   --density X           damage events per second, times X (default 1)
   --keep DIR            keep the clean, damaged and output files in DIR
@@ -46,7 +46,7 @@ struct Options {
     std::vector<Contender> contenders;
     bool defaults = false, byClip = false;
     std::string cli, clips, material, keep, csv;
-    double seconds = 12, density = 1;
+    double seconds = 10, density = 1;
     std::uint64_t seed = 1;
 };
 
@@ -121,8 +121,7 @@ std::vector<Item> makeCorpus(const Options& o, const fs::path& work) {
         roundToFloat(item.clip.clean);
         item.damaged = damage(item.clip.clean, o.seed * 104729 + i, o.density);
         roundToFloat(item.damaged.audio);
-        const std::string file =
-            std::to_string(i + 1) + "-" + fs::path(item.clip.name).stem().string() + ".wav";
+        const std::string file = std::to_string(i + 1) + "-" + item.clip.name + ".wav";
         item.cleanPath = (work / "clean" / file).string();
         item.damagedPath = (work / "damaged" / file).string();
         writeAudio(item.cleanPath, item.clip.clean);

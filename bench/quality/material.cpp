@@ -115,7 +115,7 @@ const std::vector<std::string>& syntheticKinds() {
 
 std::vector<ClipRequest> defaultClips() {
     return {{"speech", 44100},     {"piano", 48000}, {"orchestra", 44100}, {"drums", 44100},
-            {"percussion", 96000}, {"tones", 96000}, {"quiet", 48000},     {"mix", 44100}};
+            {"percussion", 48000}, {"tones", 96000}, {"quiet", 48000},     {"mix", 44100}};
 }
 
 std::vector<ClipRequest> parseClips(const std::string& list) {
@@ -173,7 +173,7 @@ std::vector<Clip> realExcerpts(const std::string& folder, double seconds) {
         const std::size_t want = std::min(a.frames(), static_cast<std::size_t>(seconds * a.rate));
         const std::size_t start = std::min(a.frames() / 3, a.frames() - want);
         for (auto& c : a.channels) c = std::vector<double>(c.begin() + start, c.begin() + start + want);
-        clips.push_back({path.filename().string(), std::move(a)});
+        clips.push_back({path.stem().string(), std::move(a)});
     }
     return clips;
 }

@@ -38,7 +38,9 @@ Columns columns(const Row& r) {
                                        : "-");
     c.cells.push_back(t.cleanSamples ? format("%.4f", percent(t.cleanChanged, t.cleanSamples)) : "-");
     c.cells.push_back(t.cleanSeconds > 0 ? format("%.1f", t.cleanRegions / (t.cleanSeconds / 60)) : "-");
-    c.cells.push_back(r.wallSeconds > 0 ? format("%.0fx", r.audioSeconds / r.wallSeconds) : "-");
+    c.cells.push_back(r.wallSeconds > 0 ? format(r.audioSeconds < 10 * r.wallSeconds ? "%.1fx" : "%.0fx",
+                                                 r.audioSeconds / r.wallSeconds)
+                                        : "-");
     return c;
 }
 
