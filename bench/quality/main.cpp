@@ -32,7 +32,8 @@ and on the clean files, and prints one table. Never pass/fail.
   --clips LIST          synthetic clips, KIND[:RATE],... of speech, piano,
                         orchestra, drums, percussion, tones, quiet, mix;
                         "none" for real material only (default: all eight)
-  --material DIR        also excerpts of every audio file under DIR
+  --material DIR        also clips cut from the audio files under DIR
+                        (repeatable; see README.md)
   --seconds S           length of each clip or excerpt (default 10)
   --seed N              material and damage seed (default 1)
   --density X           damage events per second, times X (default 1)
@@ -45,7 +46,8 @@ and on the clean files, and prints one table. Never pass/fail.
 struct Options {
     std::vector<Contender> contenders;
     bool defaults = false, byClip = false;
-    std::string cli, clips, material, keep, csv;
+    std::string cli, clips, keep, csv;
+    std::vector<std::string> material;
     double seconds = 10, density = 1;
     std::uint64_t seed = 1;
 };
@@ -72,7 +74,7 @@ Options parse(int argc, char** argv) {
         else if (a == "--clips")
             o.clips = value();
         else if (a == "--material")
-            o.material = value();
+            o.material.push_back(value());
         else if (a == "--keep")
             o.keep = value();
         else if (a == "--csv")
@@ -110,8 +112,8 @@ std::vector<Item> makeCorpus(const Options& o, const fs::path& work) {
                                             : parseClips(o.clips);
     for (std::size_t i = 0; i < requests.size(); ++i)
         clips.push_back(synthesise(requests[i], o.seconds, o.seed * 7919 + i));
-    if (!o.material.empty())
-        for (Clip& c : realExcerpts(o.material, o.seconds)) clips.push_back(std::move(c));
+    for (const std::string& folder : o.material)
+        for (Clip& c : realExcerpts(folder, o.seconds)) clips.push_back(std::move(c));
     if (clips.empty()) throw std::invalid_argument("no material");
     fs::create_directories(work / "clean");
     fs::create_directories(work / "damaged");

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <iostream>
 #include <stdexcept>
 
 #include "bench/quality/voices.h"
@@ -154,26 +153,54 @@ Clip synthesise(const ClipRequest& request, double seconds, std::uint64_t seed) 
     return clip;
 }
 
+namespace {
+// Stereo, so short files of mono and stereo can be joined; more than two
+// channels are cut to the first two.
+Audio asStereo(Audio a) {
+    if (a.channels.size() == 1) a.channels.push_back(a.channels[0]);
+    a.channels.resize(2);
+    return a;
+}
+
+void append(Audio& to, const Audio& from, std::size_t start, std::size_t count) {
+    for (std::size_t c = 0; c < 2; ++c)
+        to.channels[c].insert(to.channels[c].end(), from.channels[c].begin() + start,
+                              from.channels[c].begin() + start + count);
+}
+}  // namespace
+
 std::vector<Clip> realExcerpts(const std::string& folder, double seconds) {
     std::vector<std::filesystem::path> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
         if (entry.is_regular_file()) files.push_back(entry.path());
     std::sort(files.begin(), files.end());
     std::vector<Clip> clips;
+    bool joining = false;  // the last clip is short files joined, still open
     for (const auto& path : files) {
         Audio a;
         try {
-            a = readAudio(path.string());
-        } catch (const std::exception& e) {
-            std::cerr << "skipped " << e.what() << '\n';
+            a = asStereo(readAudio(path.string()));
+        } catch (const std::exception&) {
+            continue;  // not audio libsndfile reads (texts, pictures, ...)
+        }
+        const std::size_t want = static_cast<std::size_t>(seconds * a.rate);
+        if (a.frames() == 0) continue;
+        if (a.frames() >= want / 2) {  // long enough: an excerpt from a third of the way in
+            const std::size_t count = std::min(a.frames(), want),
+                              start = std::min(a.frames() / 3, a.frames() - count);
+            clips.push_back({path.stem().string(), silence(a.rate, 2, 0)});
+            append(clips.back().clean, a, start, count);
+            joining = false;
             continue;
         }
-        if (a.frames() == 0) continue;
-        if (a.channels.size() > 2) a.channels.resize(2);
-        const std::size_t want = std::min(a.frames(), static_cast<std::size_t>(seconds * a.rate));
-        const std::size_t start = std::min(a.frames() / 3, a.frames() - want);
-        for (auto& c : a.channels) c = std::vector<double>(c.begin() + start, c.begin() + start + want);
-        clips.push_back({path.stem().string(), std::move(a)});
+        Clip* open = joining ? &clips.back() : nullptr;
+        if (!open || open->clean.rate != a.rate || open->clean.frames() + a.frames() > want) {
+            clips.push_back({path.parent_path().filename().string() + "-" + path.stem().string() + "-etc",
+                             silence(a.rate, 2, 0)});
+            open = &clips.back();
+        }
+        append(open->clean, a, 0, a.frames());
+        joining = true;
     }
     return clips;
 }

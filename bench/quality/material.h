@@ -35,7 +35,9 @@ std::vector<ClipRequest> parseClips(const std::string& list);
 // -20 dBFS RMS, "quiet" near -30 dBFS, "mix" loud (-11 dBFS RMS, soft-limited).
 Clip synthesise(const ClipRequest& request, double seconds, std::uint64_t seed);
 
-// Every file in `folder` libsndfile reads (sorted by name), cut to an excerpt
-// of at most `seconds` from a third of the way in; more than two channels are
-// cut to the first two. Files it cannot read are skipped with a note on stderr.
+// Clips from every file under `folder` that libsndfile reads (sorted by path),
+// as stereo (mono doubled, beyond two channels cut): a file of at least half
+// of `seconds` gives an excerpt of at most `seconds` from a third of the way
+// in; shorter ones (single drum hits, notes, words) are joined back to back,
+// in order, into clips of up to `seconds` at one rate. Other files are skipped.
 std::vector<Clip> realExcerpts(const std::string& folder, double seconds);
