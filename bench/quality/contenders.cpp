@@ -1,5 +1,6 @@
 #include "bench/quality/contenders.h"
 
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -89,7 +90,8 @@ RunResult run(const Contender& contender, const std::string& in, const std::stri
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     if (status == 0) return {true, seconds, {}};
     std::ifstream text(log);
-    std::string line, last = "exit status " + std::to_string(status);
+    std::string line,
+        last = "exit status " + std::to_string(WIFEXITED(status) ? WEXITSTATUS(status) : status);
     while (std::getline(text, line))
         if (!line.empty()) last = line;
     return {false, seconds, last};

@@ -173,7 +173,8 @@ bool process(const Contender& c, const std::string& in, const Audio& input, cons
         if (const long lag = detectLag(input, output, input.rate / 4))
             problem = "output lags its input by " + std::to_string(lag) + " frames";
     if (problem.empty()) return true;
-    std::cout << c.name << " on " << fs::path(in).filename().string() << ": " << problem << " (not scored)\n";
+    std::cout << c.name << " -> " << fs::path(out).filename().string() << ": " << problem
+              << " (not scored)\n";
     ++row.clipsSkipped;
     return false;
 }
