@@ -16,8 +16,10 @@ packages_for() {
     # and GNU parallel for the documented recipe that spreads an archive over machines.
     plugins) echo "dpf-plugins-vst parallel" ;;
     # The peer and the timer of the command-line host's comparison benchmark,
-    # and the instruction-count profiler the performance notes were made with.
-    bench)   echo "ffmpeg time valgrind hyperfine" ;;
+    # and the instruction-count profiler the performance notes were made with;
+    # real recordings for the repair quality benchmark (bench/quality/README.md):
+    # Hydrogen's recorded drum kits and ALSA's spoken test words.
+    bench)   echo "ffmpeg time valgrind hyperfine hydrogen-data alsa-utils" ;;
     # A real browser that renders the HTML repair report in CI (scripts/report-check.sh).
     browser) echo "chromium" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
