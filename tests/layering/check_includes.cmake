@@ -31,6 +31,7 @@ set(rules
   "cli/demo: demo jobs pipeline reports terminal options audio_io base"
   "bench/dsp: dsp"
   "bench/engine: engine dsp"
+  "bench/quality: bench/quality"
   "bench/tools: loader base audio_io hosting capture pipeline options reports terminal jobs demo"
   "tests/signals: tests/signals"
   "tests/dsp: tests/dsp dsp platform"
