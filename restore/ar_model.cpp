@@ -47,6 +47,10 @@ void forwardError(const float* x, int32_t from, int32_t to, const float* a, int3
     }
 }
 
+void backwardError(const float* x, int32_t from, int32_t to, const float* a, int32_t p, float* b) {
+    matchedFilter(x, from, to, a, p, b);  // the same anti-causal filter
+}
+
 void matchedFilter(const float* e, int32_t from, int32_t to, const float* a, int32_t p, float* d) {
     for (int32_t n = from; n < to; ++n) d[n] = e[n];
     for (int32_t k = 1; k <= p; ++k) {

@@ -29,6 +29,10 @@ double levinsonDurbin(const double* r, int32_t p, double* a, double* work);
 // readable from from - p. Writes e[from..to-1] only.
 void forwardError(const float* x, int32_t from, int32_t to, const float* a, int32_t p, float* e);
 
+// Backward error b[n] = x[n] - sum a[k-1] x[n+k] for n in [from, to): the
+// same model run from the future; x must be readable up to to - 1 + p.
+void backwardError(const float* x, int32_t from, int32_t to, const float* a, int32_t p, float* b);
+
 // Matched filter of a forward error: d[n] = e[n] - sum a[k-1] e[n+k] for n in
 // [from, to); e must be readable up to to - 1 + p. d = A(1/z) A(z) x, which
 // puts an isolated impulse's evidence at its own position.

@@ -29,10 +29,12 @@ ChannelRestorer::ChannelRestorer(const RestoreGeometry& geometry)
       original(static_cast<size_t>(g.window)),
       cleaned(static_cast<size_t>(g.window)),
       error(static_cast<size_t>(g.window)),
+      backward(static_cast<size_t>(g.window)),
       statistic(static_cast<size_t>(g.window)),
       referenceError(static_cast<size_t>(g.window)),
       reference(static_cast<size_t>(g.window)),
       scratch(static_cast<size_t>(g.window)),
+      segmentScale(static_cast<size_t>(g.window / g.segment + 1)),
       observed(static_cast<size_t>(g.longestGap)),
       estimate(static_cast<size_t>(g.longestGap)),
       firstRegions(static_cast<size_t>(g.hop / 2 + 1)),
@@ -50,17 +52,24 @@ bool ChannelRestorer::fitModel(const float* x, float* coefficients) {
     return true;
 }
 
-// Forward error on [p, W), matched filter on [p, W - p); returns the
-// statistic's robust scale over its span.
+// Forward error on [p, W), matched filter on [p, W - p), the statistic's
+// segment scales from position p; returns its window scale (the median of
+// the segment scales).
 float ChannelRestorer::analyse(const float* x, const float* coefficients, float* e, float* d) {
     const int32_t p = g.order;
     forwardError(x, p, g.window, coefficients, p, e);
     matchedFilter(e, p, g.window - p, coefficients, p, d);
-    return std::max(kScaleFloor, robustScale(d + p, g.window - 2 * p, scratch.data()));
+    segmentCount = segmentScales(d + p, g.window - 2 * p, g.segment, segmentScale.data(), scratch.data());
+    std::copy(segmentScale.begin(), segmentScale.begin() + segmentCount, scratch.begin());
+    return std::max(kScaleFloor, medianInPlace(scratch.data(), segmentCount));
 }
 
-int32_t ChannelRestorer::detect(const float* d, const float* ref, float scale, const HopSettings& s,
+// Finds the clicks of the original in statistic/error/backward against the
+// scales and local backgrounds of reference.
+int32_t ChannelRestorer::detect(const float* ref, float scale, float errorScale, const HopSettings& s,
                                 std::vector<RepairRegion>& regions) {
+    DetectionInput input{statistic.data(), ref,           error.data(), backward.data(), errorScale,
+                         errorScale,       segmentScale.data(), g.order, segmentCount};
     DetectionLimits limits{};
     limits.firstStart = g.context;
     limits.lastStart = g.context + g.hop;
@@ -71,7 +80,7 @@ int32_t ChannelRestorer::detect(const float* d, const float* ref, float scale, c
     limits.threshold = s.threshold;
     limits.crackleFactor = s.crackle ? 1.0f : 2.0f;
     ClickDetector detector(g, scratch.data());
-    return detector.find(d, ref, limits, regions.data(), static_cast<int32_t>(regions.size()));
+    return detector.find(input, limits, regions.data(), static_cast<int32_t>(regions.size()));
 }
 
 bool ChannelRestorer::writeBack(float* x, const RepairRegion& r, const double* values) {
@@ -137,7 +146,10 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     if (!fitModel(x, model.data())) return 0;
     std::memcpy(original.data(), x, sizeof(float) * static_cast<size_t>(g.window));
     const float firstScale = analyse(original.data(), model.data(), error.data(), statistic.data());
-    const int32_t first = detect(statistic.data(), statistic.data(), firstScale, s, firstRegions);
+    backwardError(original.data(), 0, g.window - g.order, model.data(), g.order, backward.data());
+    const float firstErrorScale =
+        std::max(kScaleFloor, robustScaleStrided(error.data() + g.order, g.window - g.order, 4, scratch.data()));
+    const int32_t first = detect(statistic.data(), firstScale, firstErrorScale, s, firstRegions);
     if (first == 0) return 0;
 
     std::memcpy(cleaned.data(), original.data(), sizeof(float) * static_cast<size_t>(g.window));
@@ -145,9 +157,10 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     if (!fitModel(cleaned.data(), model.data())) return 0;
     const float scale = analyse(cleaned.data(), model.data(), referenceError.data(), reference.data());
     const float errorScale =
-        std::max(kScaleFloor, robustScale(referenceError.data() + g.order, g.window - g.order, scratch.data()));
+        std::max(kScaleFloor, robustScaleStrided(referenceError.data() + g.order, g.window - g.order, 4, scratch.data()));
     analyse(original.data(), model.data(), error.data(), statistic.data());
-    finalCount = detect(statistic.data(), reference.data(), scale, s, finalRegions);
+    backwardError(original.data(), 0, g.window - g.order, model.data(), g.order, backward.data());
+    finalCount = detect(reference.data(), scale, errorScale, s, finalRegions);
 
     // Later regions start from their first-pass repair, so that each repair's
     // right-hand context is already free of the clicks after it.

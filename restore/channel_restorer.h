@@ -49,7 +49,7 @@ public:
 private:
     bool fitModel(const float* x, float* coefficients);
     float analyse(const float* x, const float* coefficients, float* error, float* statistic);
-    int32_t detect(const float* statistic, const float* reference, float scale, const HopSettings& settings,
+    int32_t detect(const float* reference, float scale, float errorScale, const HopSettings& settings,
                    std::vector<RepairRegion>& regions);
     void replaceRegions(float* x, const float* coefficients, const RepairRegion* regions, int32_t count);
     void repairShort(float* x, const RepairRegion& region, const float* coefficients, float errorScale);
@@ -67,10 +67,13 @@ private:
     std::vector<float> original;
     std::vector<float> cleaned;
     std::vector<float> error;
+    std::vector<float> backward;
     std::vector<float> statistic;
     std::vector<float> referenceError;
     std::vector<float> reference;
     std::vector<float> scratch;
+    std::vector<float> segmentScale;  // of the reference statistic
+    int32_t segmentCount = 0;
     std::vector<float> observed;
     std::vector<double> estimate;
     std::vector<RepairRegion> firstRegions;

@@ -22,9 +22,33 @@ struct RepairRegion {
 //     the window's, and the local backgrounds just before and just after the
 //     run (read from `reference`, the same statistic on a copy with the
 //     clicks already found taken out). A drum hit or a plosive leaves the
-//     signal less predictable after it, and is weighed against that.
-// Accepted runs are widened (more for longer runs: repairs that are too
-// narrow leave a residual tick) and merged when closer than the model order.
+//     signal less predictable after it, and is weighed against that;
+//   - it is not one of a pulse train: voiced speech and many instruments put
+//     an impulse into the model error every pitch period; a peak with peaks
+//     of comparable size one period before and one period after is music;
+//   - when it is longer than a short click, the signal after it is about as
+//     predictable as before it (a scratch returns to the music it
+//     interrupted; an onset does not).
+// An accepted run's edges are then refined: the click starts where the
+// forward error first alarms inside it and ends where the backward error last
+// does (the matched filter spreads evidence over the model's span both ways).
+// Regions are then widened (more for longer ones: repairs that are too narrow
+// leave a residual tick) and merged when closer than the model order.
+// The whitened views of one window, all defined on [validBegin, validEnd).
+struct DetectionInput {
+    const float* statistic;     // matched filter d
+    const float* reference;     // d on a copy with the clicks found so far taken out
+    const float* forward;       // forward error
+    const float* backward;      // backward error
+    float forwardScale;         // robust scales of the two errors
+    float backwardScale;
+    // Robust scales of reference over whole segments of geometry.segment
+    // samples, segment j starting at segmentOrigin + j * geometry.segment.
+    const float* segmentScale;
+    int32_t segmentOrigin;
+    int32_t segmentCount;
+};
+
 struct DetectionLimits {
     int32_t firstStart;   // a region must start in [firstStart, lastStart)
     int32_t lastStart;
@@ -38,15 +62,16 @@ struct DetectionLimits {
 
 class ClickDetector {
 public:
-    // scratch: at least 2 * geometry.background floats, owned by the caller.
+    // scratch: at least geometry.background / geometry.segment + 1 floats, owned by the caller.
     ClickDetector(const RestoreGeometry& geometry, float* scratch) : g(geometry), scratch(scratch) {}
 
     // Writes at most capacity regions, in order, not overlapping; returns how many.
-    int32_t find(const float* d, const float* reference, const DetectionLimits& limits, RepairRegion* out,
+    int32_t find(const DetectionInput& input, const DetectionLimits& limits, RepairRegion* out,
                  int32_t capacity) const;
 
 private:
-    float background(const float* reference, int32_t from, int32_t to) const;
+    float background(const DetectionInput& input, int32_t from, int32_t to) const;
+    bool periodic(const float* d, int32_t at, float peak, int32_t begin, int32_t end) const;
     RestoreGeometry g;
     float* scratch;
 };

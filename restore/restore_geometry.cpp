@@ -16,16 +16,19 @@ RestoreGeometry RestoreGeometry::forRate(double sampleRate) {
     g.longGapOrder = 3 * g.order;
     g.hop = g.samples(50.0);
     g.lookahead = g.samples(32.0);
-    g.context = g.samples(12.0);
+    g.context = g.samples(16.0);
     g.window = g.context + g.hop + g.lookahead;
     g.latency = g.hop + g.lookahead;
     g.longestRun = g.samples(20.0);
-    g.widen = g.samples(0.05);
+    g.widen = g.samples(0.025);
     // Widening adds at most widen + 0.5 ms before and widen + 1 ms after.
     g.longestGap = g.longestRun + 2 * g.widen + g.samples(1.5);
     g.shortGap = g.samples(2.0);
     g.background = g.samples(5.0);
     g.neighbourhood = g.samples(10.0);
     g.crackleRun = g.samples(0.25);
+    g.segment = std::max<int32_t>(8, g.samples(1.0));
+    g.shortestPeriod = g.samples(2.5);
+    g.longestPeriod = g.samples(14.0);
     return g;
 }

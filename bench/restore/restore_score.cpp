@@ -155,7 +155,13 @@ struct Tally {
 int main(int argc, char** argv) {
     RestoreSettings settings;
     std::vector<std::string> files;
+    bool list = false;
     for (int at = 1; at < argc;) {
+        if (std::string(argv[at]) == "--list") {
+            list = true;
+            ++at;
+            continue;
+        }
         if (argv[at][0] != '-') {
             files.push_back(argv[at++]);
             continue;
@@ -203,7 +209,15 @@ int main(int argc, char** argv) {
             for (int64_t i = 0; i < clean.frames; ++i)
                 if (cleanOut.data[c][i] != clean.data[c][i]) {
                     ++changed;
-                    if (i - last > clean.rate / 100) ++regions;
+                    if (i - last > clean.rate / 100) {
+                        ++regions;
+                        if (list) {
+                            int64_t e = i;
+                            while (e < clean.frames && cleanOut.data[c][e] != clean.data[c][e]) ++e;
+                            std::printf("  changed ch%d at %.4f s, %lld samples\n", c, double(i) / clean.rate,
+                                        static_cast<long long>(e - i));
+                        }
+                    }
                     last = i;
                 }
         }
