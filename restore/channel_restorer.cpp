@@ -11,6 +11,12 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // Below this the scales are taken as this: digital silence still whitens.
 constexpr float kScaleFloor = 1e-9f;
+// Float rounding leaves a model error of about 1e-7 of the signal, and more
+// through the filters; no scale is taken as finer than this share of the
+// window's level (nor than -120 dBFS), or a pure tone's rounding would read
+// as clicks.
+constexpr float kRelativeScaleFloor = 1e-5f;
+constexpr float kAbsoluteScaleFloor = 1e-6f;
 
 void hann(float* w, int32_t n) {
     for (int32_t i = 0; i < n; ++i) w[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * kPi * (i + 0.5) / n));
@@ -48,6 +54,9 @@ bool ChannelRestorer::fitModel(const float* x, float* coefficients) {
     autocorrelation(tapered.data(), g.window, g.order, correlation.data());
     const double power = levinsonDurbin(correlation.data(), g.order, coefficientsDouble.data(), levinsonWork.data());
     if (!(power >= 0.0)) return false;
+    // The Hann taper's mean square is 3/8.
+    const double level = std::sqrt(correlation[0] / (0.375 * g.window));
+    levelFloor = kAbsoluteScaleFloor + kRelativeScaleFloor * static_cast<float>(level);
     for (int32_t k = 0; k < g.order; ++k) coefficients[k] = static_cast<float>(coefficientsDouble[k]);
     return true;
 }
@@ -61,7 +70,7 @@ float ChannelRestorer::analyse(const float* x, const float* coefficients, float*
     matchedFilter(e, p, g.window - p, coefficients, p, d);
     segmentCount = segmentScales(d + p, g.window - 2 * p, g.segment, segmentScale.data(), scratch.data());
     std::copy(segmentScale.begin(), segmentScale.begin() + segmentCount, scratch.begin());
-    return std::max(kScaleFloor, medianInPlace(scratch.data(), segmentCount));
+    return std::max(levelFloor, medianInPlace(scratch.data(), segmentCount));
 }
 
 // Finds the clicks of the original in statistic/error/backward against the

@@ -74,6 +74,7 @@ private:
     std::vector<float> scratch;
     std::vector<float> segmentScale;  // of the reference statistic
     int32_t segmentCount = 0;
+    float levelFloor = 0.0f;  // smallest scale of the statistic for this window
     std::vector<float> observed;
     std::vector<double> estimate;
     std::vector<RepairRegion> firstRegions;

@@ -70,7 +70,9 @@ int32_t ClickDetector::find(const DetectionInput& in, const DetectionLimits& lim
         const float local = std::max(lim.scale, std::max(before, after));
         const float factor = run <= g.crackleRun ? lim.crackleFactor : 1.0f;
         if (!(peak > lim.threshold * factor * local)) continue;
-        if (run > g.shortGap && after > 2.0f * std::max(before, lim.scale)) continue;
+        // Onsets and cuts: out of or into digital silence, or into a less
+        // predictable sound.
+        if (before == 0.0f || after == 0.0f || after > 2.0f * std::max(before, lim.scale)) continue;
         if (periodic(d, peakAt, peak, lim.validBegin, lim.validEnd)) continue;
         int32_t first = start, last = end - 1;
         const float forwardAlarm = 0.5f * lim.threshold * in.forwardScale;

@@ -26,9 +26,9 @@ struct RepairRegion {
 //   - it is not one of a pulse train: voiced speech and many instruments put
 //     an impulse into the model error every pitch period; a peak with peaks
 //     of comparable size one period before and one period after is music;
-//   - when it is longer than a short click, the signal after it is about as
-//     predictable as before it (a scratch returns to the music it
-//     interrupted; an onset does not).
+//   - the signal after it is about as predictable as before it (a click or a
+//     scratch returns to the music it interrupted; an onset does not), and
+//     neither side is digital silence (the start or the cut of a sound).
 // An accepted run's edges are then refined: the click starts where the
 // forward error first alarms inside it and ends where the backward error last
 // does (the matched filter spreads evidence over the model's span both ways).
