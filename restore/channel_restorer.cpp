@@ -19,7 +19,8 @@ constexpr float kRelativeScaleFloor = 1e-5f;
 constexpr float kAbsoluteScaleFloor = 1e-6f;
 
 void hann(float* w, int32_t n) {
-    for (int32_t i = 0; i < n; ++i) w[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * kPi * (i + 0.5) / n));
+    for (int32_t i = 0; i < n; ++i)
+        w[i] = static_cast<float>(0.5 - 0.5 * std::cos(2.0 * kPi * (i + 0.5) / n));
 }
 }  // namespace
 
@@ -52,7 +53,8 @@ ChannelRestorer::ChannelRestorer(const RestoreGeometry& geometry)
 bool ChannelRestorer::fitModel(const float* x, float* coefficients) {
     for (int32_t n = 0; n < g.window; ++n) tapered[n] = x[n] * taper[n];
     autocorrelation(tapered.data(), g.window, g.order, correlation.data());
-    const double power = levinsonDurbin(correlation.data(), g.order, coefficientsDouble.data(), levinsonWork.data());
+    const double power =
+        levinsonDurbin(correlation.data(), g.order, coefficientsDouble.data(), levinsonWork.data());
     if (!(power >= 0.0)) return false;
     // The Hann taper's mean square is 3/8.
     const double level = std::sqrt(correlation[0] / (0.375 * g.window));
@@ -77,8 +79,8 @@ float ChannelRestorer::analyse(const float* x, const float* coefficients, float*
 // scales and local backgrounds of reference.
 int32_t ChannelRestorer::detect(const float* ref, float scale, float errorScale, const HopSettings& s,
                                 std::vector<RepairRegion>& regions) {
-    DetectionInput input{statistic.data(), ref,           error.data(), backward.data(), errorScale,
-                         errorScale,       segmentScale.data(), g.order, segmentCount};
+    DetectionInput input{statistic.data(),    ref,     error.data(), backward.data(), errorScale, errorScale,
+                         segmentScale.data(), g.order, segmentCount};
     DetectionLimits limits{};
     limits.firstStart = g.context;
     limits.lastStart = g.context + g.hop;
@@ -111,7 +113,8 @@ void ChannelRestorer::replaceRegions(float* x, const float* coefficients, const 
 // Block model, additive click: first as a replacement, whose residual against
 // the observed samples sizes the click; a click no larger than the
 // interpolation error is then estimated and subtracted instead.
-void ChannelRestorer::repairShort(float* x, const RepairRegion& r, const float* coefficients, float errorScale) {
+void ChannelRestorer::repairShort(float* x, const RepairRegion& r, const float* coefficients,
+                                  float errorScale) {
     const int32_t m = r.end - r.start;
     if (!solver.solve(x, r.start, m, coefficients, g.order, 0.0, nullptr, estimate.data())) return;
     double clickPower = 0.0;
@@ -121,7 +124,8 @@ void ChannelRestorer::repairShort(float* x, const RepairRegion& r, const float* 
     }
     clickPower /= m;
     const double loading = static_cast<double>(errorScale) * errorScale / std::max(clickPower, 1e-30);
-    if (loading > 1e-3) solver.solve(x, r.start, m, coefficients, g.order, loading, observed.data(), estimate.data());
+    if (loading > 1e-3)
+        solver.solve(x, r.start, m, coefficients, g.order, loading, observed.data(), estimate.data());
     writeBack(x, r, estimate.data());
 }
 
@@ -140,14 +144,18 @@ void ChannelRestorer::repairLong(float* x, const RepairRegion& r) {
     for (int part = 0; part < 2; ++part) {
         const int32_t n = lengths[part];
         for (int32_t i = 0; i < n; ++i)
-            tapered[i] = x[froms[part] + i] * static_cast<float>(0.5 - 0.5 * std::cos(2.0 * kPi * (i + 0.5) / n));
+            tapered[i] =
+                x[froms[part] + i] * static_cast<float>(0.5 - 0.5 * std::cos(2.0 * kPi * (i + 0.5) / n));
         for (int32_t k = 0; k <= order; ++k)
-            correlation[k] += k < n ? static_cast<double>(dotProduct(tapered.data() + k, tapered.data(), n - k)) : 0.0;
+            correlation[k] +=
+                k < n ? static_cast<double>(dotProduct(tapered.data() + k, tapered.data(), n - k)) : 0.0;
     }
-    const double power = levinsonDurbin(correlation.data(), order, coefficientsDouble.data(), levinsonWork.data());
+    const double power =
+        levinsonDurbin(correlation.data(), order, coefficientsDouble.data(), levinsonWork.data());
     if (!(power >= 0.0) || order < 1) return;
     for (int32_t k = 0; k < order; ++k) longModel[k] = static_cast<float>(coefficientsDouble[k]);
-    if (solver.solve(x, r.start, m, longModel.data(), order, 0.0, nullptr, estimate.data())) writeBack(x, r, estimate.data());
+    if (solver.solve(x, r.start, m, longModel.data(), order, 0.0, nullptr, estimate.data()))
+        writeBack(x, r, estimate.data());
 }
 
 int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
@@ -156,8 +164,8 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     std::memcpy(original.data(), x, sizeof(float) * static_cast<size_t>(g.window));
     const float firstScale = analyse(original.data(), model.data(), error.data(), statistic.data());
     backwardError(original.data(), 0, g.window - g.order, model.data(), g.order, backward.data());
-    const float firstErrorScale =
-        std::max(kScaleFloor, robustScaleStrided(error.data() + g.order, g.window - g.order, 4, scratch.data()));
+    const float firstErrorScale = std::max(
+        kScaleFloor, robustScaleStrided(error.data() + g.order, g.window - g.order, 4, scratch.data()));
     const int32_t first = detect(statistic.data(), firstScale, firstErrorScale, s, firstRegions);
     if (first == 0) return 0;
 
@@ -165,8 +173,8 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     replaceRegions(cleaned.data(), model.data(), firstRegions.data(), first);
     if (!fitModel(cleaned.data(), model.data())) return 0;
     const float scale = analyse(cleaned.data(), model.data(), referenceError.data(), reference.data());
-    const float errorScale =
-        std::max(kScaleFloor, robustScaleStrided(referenceError.data() + g.order, g.window - g.order, 4, scratch.data()));
+    const float errorScale = std::max(kScaleFloor, robustScaleStrided(referenceError.data() + g.order,
+                                                                      g.window - g.order, 4, scratch.data()));
     analyse(original.data(), model.data(), error.data(), statistic.data());
     backwardError(original.data(), 0, g.window - g.order, model.data(), g.order, backward.data());
     finalCount = detect(reference.data(), scale, errorScale, s, finalRegions);
@@ -175,12 +183,14 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     // right-hand context is already free of the clicks after it.
     for (int32_t i = 0; i < finalCount; ++i) {
         const RepairRegion& r = finalRegions[i];
-        std::memcpy(x + r.start, cleaned.data() + r.start, sizeof(float) * static_cast<size_t>(r.end - r.start));
+        std::memcpy(x + r.start, cleaned.data() + r.start,
+                    sizeof(float) * static_cast<size_t>(r.end - r.start));
     }
     for (int32_t i = 0; i < finalCount; ++i) {
         const RepairRegion& r = finalRegions[i];
         if (r.end - r.start <= g.shortGap) {
-            std::memcpy(observed.data(), original.data() + r.start, sizeof(float) * static_cast<size_t>(r.end - r.start));
+            std::memcpy(observed.data(), original.data() + r.start,
+                        sizeof(float) * static_cast<size_t>(r.end - r.start));
             repairShort(x, r, model.data(), errorScale);
         } else {
             repairLong(x, r);

@@ -62,8 +62,8 @@ private:
     std::vector<double> correlation;
     std::vector<double> levinsonWork;
     std::vector<double> coefficientsDouble;
-    std::vector<float> model;         // block model of the pass in progress
-    std::vector<float> longModel;     // a long gap's own model
+    std::vector<float> model;      // block model of the pass in progress
+    std::vector<float> longModel;  // a long gap's own model
     std::vector<float> original;
     std::vector<float> cleaned;
     std::vector<float> error;

@@ -19,7 +19,8 @@ float ClickDetector::background(const DetectionInput& in, int32_t from, int32_t 
 bool ClickDetector::periodic(const float* d, int32_t at, float peak, int32_t begin, int32_t end) const {
     const float level = 0.35f * peak;
     const auto near = [&](int32_t centre) {
-        return std::max(std::fabs(d[centre - 1]), std::max(std::fabs(d[centre]), std::fabs(d[centre + 1]))) >= level;
+        return std::max(std::fabs(d[centre - 1]), std::max(std::fabs(d[centre]), std::fabs(d[centre + 1]))) >=
+               level;
     };
     for (int32_t period = g.shortestPeriod; period <= g.longestPeriod; ++period) {
         if (at - period - 1 < begin || at + period + 1 >= end) break;
@@ -39,7 +40,7 @@ int32_t ClickDetector::find(const DetectionInput& in, const DetectionLimits& lim
     // Runs that began before firstStart belong to the previous hop; start the
     // scan early enough to see where they end.
     int32_t n = std::max(lim.validBegin, lim.firstStart - lim.longestRun);
-    const int32_t scanEnd = std::min(lim.lastStart, lim.validEnd);
+    const int32_t scanEnd = std::min(lim.lastStart + g.order, lim.validEnd);
     while (n < scanEnd) {
         if (!(std::fabs(d[n]) > enter)) {
             ++n;
@@ -64,26 +65,33 @@ int32_t ClickDetector::find(const DetectionInput& in, const DetectionLimits& lim
         }
         n = end;
         const int32_t run = end - start;
-        if (start < lim.firstStart || run > lim.longestRun) continue;
+        if (run > lim.longestRun) continue;
+        // The click starts at the first forward-error alarm and ends at the
+        // last backward-error alarm. A run without both is a side lobe of
+        // the matched filter beside a click, not a click.
+        int32_t first = start, last = end - 1;
+        const float forwardAlarm = 0.5f * lim.threshold * in.forwardScale;
+        const float backwardAlarm = 0.5f * lim.threshold * in.backwardScale;
+        while (first <= last && !(std::fabs(in.forward[first]) > forwardAlarm)) ++first;
+        while (last >= first && !(std::fabs(in.backward[last]) > backwardAlarm)) --last;
+        if (last < first) continue;
+        // The hop whose core holds the click's first sample repairs it.
+        if (first < lim.firstStart || first >= lim.lastStart) continue;
         const float before = background(in, start - guard - g.background, start - guard);
         const float after = background(in, end + guard, end + guard + g.background);
         const float local = std::max(lim.scale, std::max(before, after));
-        const float factor = run <= g.crackleRun ? lim.crackleFactor : 1.0f;
+        const float factor = last + 1 - first <= g.crackleRun ? lim.crackleFactor : 1.0f;
         if (!(peak > lim.threshold * factor * local)) continue;
         // Onsets and cuts: out of or into digital silence, or into a less
         // predictable sound.
         if (before == 0.0f || after == 0.0f || after > 2.0f * std::max(before, lim.scale)) continue;
         if (periodic(d, peakAt, peak, lim.validBegin, lim.validEnd)) continue;
-        int32_t first = start, last = end - 1;
-        const float forwardAlarm = 0.5f * lim.threshold * in.forwardScale;
-        const float backwardAlarm = 0.5f * lim.threshold * in.backwardScale;
-        while (first < last && !(std::fabs(in.forward[first]) > forwardAlarm)) ++first;
-        while (last > first && !(std::fabs(in.backward[last]) > backwardAlarm)) --last;
         const int32_t core = last + 1 - first;
         // Widen: a ringing click outlasts its detected core.
         const int32_t left = std::max(lim.firstStart, first - g.widen - std::min(core / 8, g.samples(0.5)));
         const int32_t right = std::min(lim.validEnd, last + 1 + g.widen + std::min(core / 4, g.samples(1.0)));
-        if (count > 0 && left - out[count - 1].end < g.order && right - out[count - 1].start <= g.longestGap) {
+        if (count > 0 && left - out[count - 1].end < g.order &&
+            right - out[count - 1].start <= g.longestGap) {
             out[count - 1].end = std::max(out[count - 1].end, right);
             out[count - 1].peak = std::max(out[count - 1].peak, peak / lim.scale);
             continue;

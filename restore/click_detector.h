@@ -29,18 +29,20 @@ struct RepairRegion {
 //   - the signal after it is about as predictable as before it (a click or a
 //     scratch returns to the music it interrupted; an onset does not), and
 //     neither side is digital silence (the start or the cut of a sound).
-// An accepted run's edges are then refined: the click starts where the
-// forward error first alarms inside it and ends where the backward error last
-// does (the matched filter spreads evidence over the model's span both ways).
+// A run's edges are refined first: the click starts where the forward error
+// first alarms inside it and ends where the backward error last does (the
+// matched filter spreads evidence over the model's span both ways); a run
+// with no such pair is a side lobe and is dropped. The hop whose core holds
+// the refined start owns the click.
 // Regions are then widened (more for longer ones: repairs that are too narrow
 // leave a residual tick) and merged when closer than the model order.
 // The whitened views of one window, all defined on [validBegin, validEnd).
 struct DetectionInput {
-    const float* statistic;     // matched filter d
-    const float* reference;     // d on a copy with the clicks found so far taken out
-    const float* forward;       // forward error
-    const float* backward;      // backward error
-    float forwardScale;         // robust scales of the two errors
+    const float* statistic;  // matched filter d
+    const float* reference;  // d on a copy with the clicks found so far taken out
+    const float* forward;    // forward error
+    const float* backward;   // backward error
+    float forwardScale;      // robust scales of the two errors
     float backwardScale;
     // Robust scales of reference over whole segments of geometry.segment
     // samples, segment j starting at segmentOrigin + j * geometry.segment.
@@ -50,9 +52,9 @@ struct DetectionInput {
 };
 
 struct DetectionLimits {
-    int32_t firstStart;   // a region must start in [firstStart, lastStart)
+    int32_t firstStart;  // a click must start in [firstStart, lastStart)
     int32_t lastStart;
-    int32_t validBegin;   // d and reference are defined on [validBegin, validEnd)
+    int32_t validBegin;  // d and reference are defined on [validBegin, validEnd)
     int32_t validEnd;
     int32_t longestRun;   // runs longer than this are left alone
     float scale;          // the window's robust scale of d

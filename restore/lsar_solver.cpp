@@ -61,7 +61,8 @@ bool LsarSolver::solve(const float* x, int32_t start, int32_t length, const floa
         double sum = 0.0;
         for (int32_t j = 0; j <= order; ++j)
             sum += taps[static_cast<size_t>(j)] * knownError[static_cast<size_t>(i + j)];
-        rhs[static_cast<size_t>(i)] = -sum + (loading > 0.0 ? loading * static_cast<double>(observed[i]) : 0.0);
+        rhs[static_cast<size_t>(i)] =
+            -sum + (loading > 0.0 ? loading * static_cast<double>(observed[i]) : 0.0);
     }
     // Rounding can make a strongly resonant model's system semidefinite; a
     // ridge far below any audible level then makes it factorisable.

@@ -39,9 +39,9 @@ private:
     bool factorise(int32_t length, int32_t order, double loading);
     int32_t lengthCapacity;
     int32_t orderCapacity;
-    std::vector<double> taps;        // 1, -a[0], ..., -a[order-1]
+    std::vector<double> taps;            // 1, -a[0], ..., -a[order-1]
     std::vector<double> tapCorrelation;  // sum_k taps[k] taps[k + lag]
-    std::vector<double> knownError;  // error with the gap zeroed, over [start, start + length + order)
-    std::vector<double> band;        // row i: L(i, i - order .. i), diagonal last
+    std::vector<double> knownError;      // error with the gap zeroed, over [start, start + length + order)
+    std::vector<double> band;            // row i: L(i, i - order .. i), diagonal last
     std::vector<double> rhs;
 };

@@ -32,7 +32,8 @@ struct RestoreEngine::Channel {
 
 RestoreEngine::RestoreEngine(double sampleRate, int32_t channels, const RestoreSettings& settings)
     : geometry(RestoreGeometry::forRate(sampleRate)), channelCount(channels) {
-    if (channels < 1 || channels > kMaxChannels) throw std::invalid_argument("RestoreEngine: 1 to 8 channels");
+    if (channels < 1 || channels > kMaxChannels)
+        throw std::invalid_argument("RestoreEngine: 1 to 8 channels");
     for (int32_t c = 0; c < channels; ++c) channelState.push_back(std::make_unique<Channel>(geometry));
     setSettings(settings);
     reset();
@@ -73,8 +74,10 @@ void RestoreEngine::runHop() {
     const size_t kept = static_cast<size_t>(g.window - g.hop);
     for (auto& ch : channelState) {
         repairedCount += ch->restorer.processHop(ch->window.data(), hs);
-        std::memcpy(ch->outRepaired.data(), ch->window.data() + g.context, sizeof(float) * static_cast<size_t>(g.hop));
-        std::memcpy(ch->outRaw.data(), ch->raw.data() + g.context, sizeof(float) * static_cast<size_t>(g.hop));
+        std::memcpy(ch->outRepaired.data(), ch->window.data() + g.context,
+                    sizeof(float) * static_cast<size_t>(g.hop));
+        std::memcpy(ch->outRaw.data(), ch->raw.data() + g.context,
+                    sizeof(float) * static_cast<size_t>(g.hop));
         std::memmove(ch->window.data(), ch->window.data() + g.hop, sizeof(float) * kept);
         std::memmove(ch->raw.data(), ch->raw.data() + g.hop, sizeof(float) * kept);
     }

@@ -68,12 +68,14 @@ void addEvent(Sound& s, std::vector<Event>& events, std::mt19937& r, Kind kind, 
             len = std::max<int64_t>(2, std::lround(logUniform(r, 0.1, 2.0) * fs / 1000));
             const double a = (u(r) < 0.5 ? -1 : 1) * logUniform(r, 0.03, 0.5), f = logUniform(r, 1500, 9000);
             for (int64_t i = 0; i < len && at + i < s.frames; ++i)
-                x[at + i] += static_cast<float>(a * std::exp(-4.0 * i / len) * std::cos(2 * M_PI * f * i / fs));
+                x[at + i] +=
+                    static_cast<float>(a * std::exp(-4.0 * i / len) * std::cos(2 * M_PI * f * i / fs));
         } else if (kind == kCrackle) {
             len = 2 + r() % 7;
             const double a = logUniform(r, 0.004, 0.06);
             for (int64_t i = 0; i < len && at + i < s.frames; ++i)
-                x[at + i] += static_cast<float>(a * std::sin(M_PI * (i + 0.5) / len) * (u(r) * 2 - 1 + (i == 0)));
+                x[at + i] +=
+                    static_cast<float>(a * std::sin(M_PI * (i + 0.5) / len) * (u(r) * 2 - 1 + (i == 0)));
         } else {
             len = std::lround(logUniform(r, 3.0, 20.0) * fs / 1000);
             const double a = logUniform(r, 0.05, 0.4);
@@ -83,10 +85,12 @@ void addEvent(Sound& s, std::vector<Event>& events, std::mt19937& r, Kind kind, 
                 x[at + i] += static_cast<float>(a * lp * std::sin(M_PI * (i + 0.5) / len));
             }
             if (len > 0.008 * fs) {
-                const double ta = logUniform(r, 0.03, 0.2), tf = logUniform(r, 25, 90), tau = logUniform(r, 0.01, 0.04);
+                const double ta = logUniform(r, 0.03, 0.2), tf = logUniform(r, 25, 90),
+                             tau = logUniform(r, 0.01, 0.04);
                 const int64_t tl = std::lround(3 * tau * fs), t0 = at + len;
                 for (int64_t i = 0; i < tl && t0 + i < s.frames; ++i)
-                    x[t0 + i] += static_cast<float>(ta * std::exp(-i / (tau * fs)) * std::sin(2 * M_PI * tf * i / fs));
+                    x[t0 + i] +=
+                        static_cast<float>(ta * std::exp(-i / (tau * fs)) * std::sin(2 * M_PI * tf * i / fs));
                 events.push_back({kThump, c, t0, std::min(s.frames, t0 + tl)});
             }
         }
@@ -104,7 +108,10 @@ std::vector<Event> damage(Sound& s, uint32_t seed) {
         if (pick < 5) {  // a crackle burst
             const double rate = logUniform(r, 20, 200);
             const int64_t burstEnd = std::min(s.frames - s.rate / 2, at + s.rate / 2);
-            for (; at < burstEnd; at += std::max<int64_t>(16, std::lround(s.rate / rate * (0.5 + std::uniform_real_distribution<double>(0, 1)(r)))))
+            for (; at < burstEnd;
+                 at += std::max<int64_t>(
+                     16,
+                     std::lround(s.rate / rate * (0.5 + std::uniform_real_distribution<double>(0, 1)(r)))))
                 addEvent(s, events, r, kCrackle, at, both);
         } else {
             addEvent(s, events, r, pick < 7 ? kImpulse : pick < 9 ? kClick : kScratch, at, both);
@@ -174,8 +181,8 @@ int main(int argc, char** argv) {
     }
     Tally total[kKinds];
     double audioSeconds = 0, cpuSeconds = 0;
-    std::printf("%-28s %7s %7s %7s %7s %7s %7s | %8s %7s\n", "file", "fixed", "worse", "imp", "click", "crackle",
-                "scratch", "clean %", "reg/min");
+    std::printf("%-28s %7s %7s %7s %7s %7s %7s | %8s %7s\n", "file", "fixed", "worse", "imp", "click",
+                "crackle", "scratch", "clean %", "reg/min");
     for (size_t f = 0; f < files.size(); ++f) {
         Sound clean;
         if (!load(files[f], clean)) {
@@ -227,8 +234,10 @@ int main(int argc, char** argv) {
         const double minutes = clean.frames / (60.0 * clean.rate);
         std::printf("%-28s %6.1f%% %6.1f%% %6.1f%% %6.1f%% %6.1f%% %6.1f%% | %7.4f%% %7.1f\n",
                     files[f].substr(files[f].rfind('/') + 1).c_str(), pct(fx, ev), pct(wo, ev),
-                    pct(file[kImpulse].fixed, file[kImpulse].events), pct(file[kClick].fixed, file[kClick].events),
-                    pct(file[kCrackle].fixed, file[kCrackle].events), pct(file[kScratch].fixed, file[kScratch].events),
+                    pct(file[kImpulse].fixed, file[kImpulse].events),
+                    pct(file[kClick].fixed, file[kClick].events),
+                    pct(file[kCrackle].fixed, file[kCrackle].events),
+                    pct(file[kScratch].fixed, file[kScratch].events),
                     100.0 * changed / (clean.frames * clean.channels), regions / minutes / clean.channels);
     }
     long ev = 0, fx = 0, wo = 0;

@@ -52,9 +52,11 @@ std::vector<double> denseSolve(const std::vector<float>& x, int start, int m, co
     const int p = static_cast<int>(a.size());
     std::vector<double> c(static_cast<size_t>(p + 1));
     c[0] = 1.0;
-    for (int k = 1; k <= p; ++k) c[static_cast<size_t>(k)] = -static_cast<double>(a[static_cast<size_t>(k - 1)]);
+    for (int k = 1; k <= p; ++k)
+        c[static_cast<size_t>(k)] = -static_cast<double>(a[static_cast<size_t>(k - 1)]);
     const int rows = m + p;
-    std::vector<std::vector<double>> M(static_cast<size_t>(rows), std::vector<double>(static_cast<size_t>(m), 0.0));
+    std::vector<std::vector<double>> M(static_cast<size_t>(rows),
+                                       std::vector<double>(static_cast<size_t>(m), 0.0));
     std::vector<double> b(static_cast<size_t>(rows), 0.0);
     for (int r = 0; r < rows; ++r) {
         const int n = start + r;
@@ -66,7 +68,8 @@ std::vector<double> denseSolve(const std::vector<float>& x, int start, int m, co
                 b[static_cast<size_t>(r)] += c[static_cast<size_t>(k)] * x[static_cast<size_t>(at)];
         }
     }
-    std::vector<std::vector<double>> A(static_cast<size_t>(m), std::vector<double>(static_cast<size_t>(m + 1), 0.0));
+    std::vector<std::vector<double>> A(static_cast<size_t>(m),
+                                       std::vector<double>(static_cast<size_t>(m + 1), 0.0));
     for (int i = 0; i < m; ++i) {
         for (int j = 0; j < m; ++j)
             for (int r = 0; r < rows; ++r) A[i][j] += M[r][i] * M[r][j];
@@ -95,11 +98,12 @@ std::vector<double> denseSolve(const std::vector<float>& x, int start, int m, co
 
 // Prediction-error energy over [start, start + m + p) with u in the gap, plus
 // the loading term: what both solvers minimise.
-double objective(const std::vector<float>& x, int start, const std::vector<double>& u, const std::vector<float>& a,
-                 double loading, const std::vector<float>& y) {
+double objective(const std::vector<float>& x, int start, const std::vector<double>& u,
+                 const std::vector<float>& a, double loading, const std::vector<float>& y) {
     const int p = static_cast<int>(a.size()), m = static_cast<int>(u.size());
     auto value = [&](int at) {
-        return at >= start && at < start + m ? u[static_cast<size_t>(at - start)] : static_cast<double>(x[static_cast<size_t>(at)]);
+        return at >= start && at < start + m ? u[static_cast<size_t>(at - start)]
+                                             : static_cast<double>(x[static_cast<size_t>(at)]);
     };
     double energy = 0.0;
     for (int n = start; n < start + m + p; ++n) {
@@ -130,10 +134,12 @@ TEST(Lsar, MatchesTheDenseLeastSquaresSolveOnRandomArData) {
                 for (float& v : x) v /= peak;  // high orders have a large gain
                 const int start = order + 20;
                 std::vector<float> observed(static_cast<size_t>(m));
-                for (int i = 0; i < m; ++i) observed[static_cast<size_t>(i)] = x[static_cast<size_t>(start + i)] + 0.05f;
+                for (int i = 0; i < m; ++i)
+                    observed[static_cast<size_t>(i)] = x[static_cast<size_t>(start + i)] + 0.05f;
                 for (int i = 0; i < m; ++i) x[static_cast<size_t>(start + i)] = 1e3f;  // must be ignored
                 std::vector<double> banded(static_cast<size_t>(m));
-                ASSERT_TRUE(solver.solve(x.data(), start, m, a.data(), order, loading, observed.data(), banded.data()))
+                ASSERT_TRUE(solver.solve(x.data(), start, m, a.data(), order, loading, observed.data(),
+                                         banded.data()))
                     << "order " << order << " gap " << m << " loading " << loading;
                 const auto dense = denseSolve(x, start, m, a, loading, observed);
                 // Both minimise the same energy. On resonant high-order models
@@ -144,14 +150,17 @@ TEST(Lsar, MatchesTheDenseLeastSquaresSolveOnRandomArData) {
                 const double banded_energy = objective(x, start, banded, a, loading, observed);
                 const double dense_energy = objective(x, start, dense, a, loading, observed);
                 EXPECT_LE(banded_energy, dense_energy * (1.0 + 1e-6))
-                    << banded_energy << " " << dense_energy << " order " << order << " gap " << m << " loading " << loading;
+                    << banded_energy << " " << dense_energy << " order " << order << " gap " << m
+                    << " loading " << loading;
                 if (order <= 26) {
                     double scale = 1e-12, worst = 0.0;
                     for (int i = 0; i < m; ++i) {
                         scale = std::max(scale, std::fabs(dense[static_cast<size_t>(i)]));
-                        worst = std::max(worst, std::fabs(dense[static_cast<size_t>(i)] - banded[static_cast<size_t>(i)]));
+                        worst = std::max(
+                            worst, std::fabs(dense[static_cast<size_t>(i)] - banded[static_cast<size_t>(i)]));
                     }
-                    EXPECT_LT(worst, 1e-6 * scale) << "order " << order << " gap " << m << " loading " << loading;
+                    EXPECT_LT(worst, 1e-6 * scale)
+                        << "order " << order << " gap " << m << " loading " << loading;
                 }
                 ++cases;
             }

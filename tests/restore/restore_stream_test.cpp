@@ -77,7 +77,8 @@ TEST(RestoreStream, LatencyIsFixedAndExactAtEveryRate) {
         // A quiet held tone has nothing to repair: the output is the input,
         // delayed by exactly the latency.
         std::vector<float> tone(static_cast<size_t>(0.6 * rate));
-        for (size_t i = 0; i < tone.size(); ++i) tone[i] = static_cast<float>(0.2 * std::sin(0.05 * static_cast<double>(i)));
+        for (size_t i = 0; i < tone.size(); ++i)
+            tone[i] = static_cast<float>(0.2 * std::sin(0.05 * static_cast<double>(i)));
         const auto out = run(engine, {tone}, {480});
         EXPECT_TRUE(sameBits(out, {tone})) << rate;
         RestoreSettings changed;
