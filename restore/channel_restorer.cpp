@@ -158,6 +158,47 @@ void ChannelRestorer::repairLong(float* x, const RepairRegion& r) {
         writeBack(x, r, estimate.data());
 }
 
+// A click's sharp edge is what the whitened signal shows; its decay (a
+// stylus's ring, a de-emphasis tail) is smooth and nearly predictable, so
+// detection sees only its start. Probe past the detected end: interpolate
+// over the longer span and keep the samples where the observed signal still
+// stands clearly off the interpolation (a share of the click's own peak and
+// well above the model's error), so the repair covers the tail too.
+int32_t ChannelRestorer::tailEnd(const float* x, const RepairRegion& r, int32_t limit, float errorScale) {
+    const int32_t core = r.end - r.start;
+    const int32_t probeEnd =
+        std::min({limit, r.start + g.longestGap, r.end + std::max(g.samples(1.0), 3 * core)});
+    if (probeEnd <= r.end) return r.end;
+    const int32_t m = probeEnd - r.start;
+    if (!solver.solve(x, r.start, m, model.data(), g.order, 0.0, nullptr, estimate.data())) return r.end;
+    // Running mean square of the residual over a short span, centred.
+    const int32_t half = std::max<int32_t>(1, g.samples(0.05));
+    float peak = 0.0f;
+    for (int32_t i = 0; i < m; ++i) {
+        scratch[i] = static_cast<float>(original[r.start + i] - estimate[i]);
+        scratch[i] *= scratch[i];
+    }
+    for (int32_t i = 0; i < core; ++i) peak = std::max(peak, scratch[i]);
+    // An interpolation over the probe may miss the music by up to its own
+    // level; the tail must stand above the music just before the click.
+    double music = 0.0;
+    const int32_t from = std::max(0, r.start - m);
+    for (int32_t i = from; i < r.start; ++i) music += static_cast<double>(x[i]) * x[i];
+    music /= std::max(1, r.start - from);
+    const float floor = std::max(9.0f * errorScale * errorScale, 4.0f * static_cast<float>(music));
+    // Only a click well above the music has a tail worth replacing.
+    if (!(peak > 16.0f * floor)) return r.end;
+    const float level = std::max(0.02f * peak, floor);  // 0.14 of the peak amplitude
+    int32_t end = r.end;
+    for (int32_t i = core; i < m; ++i) {
+        float sum = 0.0f;
+        int32_t n = 0;
+        for (int32_t k = std::max(0, i - half); k <= std::min(m - 1, i + half); ++k) sum += scratch[k], ++n;
+        if (sum / n > level) end = r.start + i + 1;
+    }
+    return std::min(probeEnd, end + (end > r.end ? g.widen : 0));
+}
+
 int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     finalCount = 0;
     if (!fitModel(x, model.data())) return 0;
@@ -187,7 +228,13 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
                     sizeof(float) * static_cast<size_t>(r.end - r.start));
     }
     for (int32_t i = 0; i < finalCount; ++i) {
-        const RepairRegion& r = finalRegions[i];
+        RepairRegion& r = finalRegions[i];
+        const int32_t limit = i + 1 < finalCount ? finalRegions[i + 1].start : g.window - g.longGapOrder;
+        const int32_t end = tailEnd(x, r, limit, errorScale);
+        if (end > r.end) {
+            std::memcpy(x + r.end, original.data() + r.end, sizeof(float) * static_cast<size_t>(end - r.end));
+            r.end = end;
+        }
         if (r.end - r.start <= g.shortGap) {
             std::memcpy(observed.data(), original.data() + r.start,
                         sizeof(float) * static_cast<size_t>(r.end - r.start));

@@ -54,6 +54,7 @@ private:
     void replaceRegions(float* x, const float* coefficients, const RepairRegion* regions, int32_t count);
     void repairShort(float* x, const RepairRegion& region, const float* coefficients, float errorScale);
     void repairLong(float* x, const RepairRegion& region);
+    int32_t tailEnd(const float* x, const RepairRegion& region, int32_t limit, float errorScale);
     bool writeBack(float* x, const RepairRegion& region, const double* values);
 
     RestoreGeometry g;
