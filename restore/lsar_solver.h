@@ -1,0 +1,47 @@
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// Least-squares AR interpolation of one gap (Janssen, Veldhuis and Vries).
+//
+// Given x around a gap [start, start + length) and a model a[0..order-1], the
+// gap's samples u minimise
+//     sum over n in [start, start + length + order) of e[n]^2  +  loading * |u - y|^2,
+// where e is the prediction error of the signal with u in the gap and y is
+// what was observed there. loading = 0 is plain replacement (the damaged
+// samples carry no information); loading > 0 is the additive click model,
+// observed = music + click with a click variance of (error variance / loading),
+// so a small click is estimated and subtracted rather than the samples
+// replaced. The normal equations are banded (bandwidth order), symmetric
+// positive definite and Toeplitz plus the loading: banded Cholesky in double
+// costs about length * order^2 / 2.
+//
+// x must be readable on [start - order, start + length + order); the samples
+// inside the gap are ignored (observed holds what the loading pulls towards).
+// Sizes are fixed at construction (maxLength, maxOrder); solve() allocates
+// nothing. One solver per thread; it keeps no state between calls.
+class LsarSolver {
+public:
+    // Throws std::bad_alloc.
+    LsarSolver(int32_t maxLength, int32_t maxOrder);
+
+    // Writes the estimate into out[0..length-1]. Returns false (out undefined)
+    // when length or order are outside the constructed range or the system is
+    // not numerically positive definite.
+    bool solve(const float* x, int32_t start, int32_t length, const float* a, int32_t order, double loading,
+               const float* observed, double* out);
+
+    int32_t maxLength() const { return lengthCapacity; }
+    int32_t maxOrder() const { return orderCapacity; }
+
+private:
+    bool factorise(int32_t length, int32_t order, double loading);
+    int32_t lengthCapacity;
+    int32_t orderCapacity;
+    std::vector<double> taps;            // 1, -a[0], ..., -a[order-1]
+    std::vector<double> tapCorrelation;  // sum_k taps[k] taps[k + lag]
+    std::vector<double> knownError;      // error with the gap zeroed, over [start, start + length + order)
+    std::vector<double> band;            // row i: L(i, i - order .. i), diagonal last
+    std::vector<double> rhs;
+};
