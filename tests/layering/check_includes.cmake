@@ -13,6 +13,7 @@ set(rules
   "engine: engine dsp"
   "effect: effect engine dsp"
   "effect/parameters: effect/parameters"
+  "restore: restore"
   "vst2/record: vst2/record"
   "vst2: vst2"
   "vst2/effects: vst2 effect"
@@ -32,6 +33,7 @@ set(rules
   "bench/dsp: dsp"
   "bench/engine: engine dsp"
   "bench/quality: bench/quality"
+  "bench/restore: bench/restore restore"
   "bench/tools: loader base audio_io hosting capture pipeline options reports terminal jobs demo"
   "tests/signals: tests/signals"
   "tests/dsp: tests/dsp dsp platform"
@@ -43,6 +45,7 @@ set(rules
   "tests/windows: tests/windows tests/loader vst2/record"
   "tests/cli: tests/cli loader base audio_io hosting capture pipeline options reports terminal jobs demo vst2/record effect/parameters"
   "tests/layering: tests/layering"
+  "tests/restore: tests/restore restore"
 )
 
 set(folders)
