@@ -51,7 +51,7 @@ std::string findBundledPlugin() {
 #ifdef SARNOVELLITE_BUILD_TREE_PLUGIN
     candidates.push_back(SARNOVELLITE_BUILD_TREE_PLUGIN);
 #endif
-    if (!here.empty()) candidates.push_back(here / ".." / "lib" / "vst" / "Sarnovellite.so");
+    if (!here.empty()) candidates.push_back(here / SARNOVELLITE_INSTALLED_PLUGIN_DIR / "Sarnovellite.so");
     for (const fs::path& candidate : candidates) {
         std::error_code ec;
         if (fs::is_regular_file(candidate, ec)) return candidate.lexically_normal().string();
