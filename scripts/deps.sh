@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a task needs are present.
-#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, browser
+#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, browser, package
 # As root it installs what is missing; otherwise it prints the exact
 # apt-get line to run and exits with status 1.
 set -euo pipefail
@@ -22,6 +22,10 @@ packages_for() {
     bench)   echo "ffmpeg time valgrind hyperfine hydrogen-data alsa-utils" ;;
     # A real browser that renders the HTML repair report in CI (scripts/report-check.sh).
     browser) echo "chromium" ;;
+    # The Debian package and its check (scripts/package-check.sh): the manual
+    # page generator, CPack's helpers (dpkg-shlibdeps, file), lintian, and
+    # debootstrap for the clean root it is installed in.
+    package) echo "dpkg-dev lintian debootstrap help2man fakeroot file" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }
