@@ -139,7 +139,7 @@ help=$(in_root sarnovellite --help)
 methods=()
 if grep -q -- '--method' <<<"$help"; then
   for m in classic restore; do
-    grep -A2 -- '--method' <<<"$help" | grep -qw "$m" && methods+=("-m $m")
+    grep -A2 -- '--method' <<<"$help" | grep -w "$m" >/dev/null && methods+=("-m $m")
   done
 else
   methods=("")
@@ -149,7 +149,7 @@ for m in "${methods[@]}"; do
   run sarnovellite $m demo-damaged.wav "repaired${m// /}.wav"
 done
 run man -w sarnovellite
-if in_root dpkg -L sarnovellite | grep -q '^/usr/lib/lv2/.*\.ttl$'; then
+if in_root dpkg -L sarnovellite | grep '^/usr/lib/lv2/.*\.ttl$' >/dev/null; then
   in_root apt-get install -y -qq --no-install-recommends lilv-utils >/dev/null
   run lv2ls
   found=$(in_root lv2ls | grep -ci sarnovellite || true)

@@ -25,12 +25,19 @@ complete_line() {
   COMP_CWORD=$((${#COMP_WORDS[@]} - 1))
   _sarnovellite
 }
+# offered WORD: WORD is one of COMPREPLY (no pipe: grep -q stopping early
+# would fail the writer with SIGPIPE under pipefail).
+offered() {
+  local reply
+  for reply in "${COMPREPLY[@]}"; do [[ $reply == "$1" ]] && return 0; done
+  return 1
+}
 expect() {  # expect LINE WORD...: each WORD is among the completions of LINE
   local line=$1 word
   shift
   complete_line "$line"
   for word in "$@"; do
-    printf '%s\n' "${COMPREPLY[@]}" | grep -qxF -- "$word" ||
+    offered "$word" ||
       { echo "FAIL: '$line' does not offer '$word' (offers: ${COMPREPLY[*]})"; failures=$((failures + 1)); }
   done
 }
@@ -39,8 +46,7 @@ refuse() {  # refuse LINE WORD...: no WORD is among the completions of LINE
   shift
   complete_line "$line"
   for word in "$@"; do
-    printf '%s\n' "${COMPREPLY[@]}" | grep -qxF -- "$word" &&
-      { echo "FAIL: '$line' offers '$word'"; failures=$((failures + 1)); }
+    if offered "$word"; then echo "FAIL: '$line' offers '$word'"; failures=$((failures + 1)); fi
   done
 }
 
