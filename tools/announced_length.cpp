@@ -177,6 +177,10 @@ AnnouncedLength cafLength(ByteReader& in) {
             hasData = true;
             const std::uint64_t start = at + 12;
             dataBytes = toEnd ? in.size() - std::min(in.size(), start) : size;
+            if (!toEnd && size > in.size() - std::min(in.size(), start)) {
+                length.damage = "its data chunk is cut short (" + std::to_string(size) + " bytes claimed, " +
+                                std::to_string(in.size() - std::min(in.size(), start)) + " present)";
+            }
             dataBytes -= std::min<std::uint64_t>(dataBytes, 4);  // the edit count
         }
         if (toEnd || size > in.size()) break;

@@ -96,6 +96,11 @@ InputFile openInput(const std::string& path, const RawInputFormat& raw) {
     } else {
         input.file.reset(sf_open(path.c_str(), SFM_READ, &input.info));
     }
+    if (!input.file && !input.length.damage.empty()) {
+        // A stream libsndfile will not even open, whose pages show why.
+        throw ToolError(ExitStatus::processingFailed,
+                        "input " + path + ": damaged: " + input.length.damage + "; it cannot be read");
+    }
     if (!input.file) throw ToolError(ExitStatus::badInput, inputError(path));
     if (input.info.channels < 1 || input.info.samplerate < 1) {
         throw ToolError(ExitStatus::badInput, "input " + path + ": has no channels or no sample rate");
@@ -270,6 +275,11 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                          {removed ? &*removed : nullptr, pictures ? &*pictures : nullptr});
     streamThrough(reader, pairs, writer, pending ? &*pending : nullptr, channels, chunk,
                   1.0 / input.info.samplerate, progress);
+    if (pairs.nonFiniteSamples() > 0) {
+        progress.printError("sarnovellite: warning: output " + outputPath + ": plug-in " +
+                            settings.plugin->path() + " wrote " + std::to_string(pairs.nonFiniteSamples()) +
+                            " non-finite samples (NaN or infinity) for " + inputPath);
+    }
     if (removed) removed->commit();
     finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead());
 

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "tools/plugin_guard.h"
 #include "tools/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -68,8 +69,33 @@ void onTerminatingSignal(int signal) {
     (void)signal;
 }
 
+const char* signalName(int signal) {
+    switch (signal) {
+        case SIGSEGV:
+            return "SIGSEGV";
+        case SIGBUS:
+            return "SIGBUS";
+        case SIGFPE:
+            return "SIGFPE";
+        case SIGILL:
+            return "SIGILL";
+        case SIGABRT:
+            return "SIGABRT";
+        default:
+            return "a signal";
+    }
+}
+
 void onCrash(int signal) {
     removeRegisteredFiles();
+    if (insidePluginCall()) {
+        if (stderrIsTerminal) writeToStderr("\r\033[K");
+        writeToStderr("sarnovellite: plug-in ");
+        writeToStderr(guardedPluginPath());
+        writeToStderr(" crashed (");
+        writeToStderr(signalName(signal));
+        writeToStderr("); unfinished output removed\n");
+    }
     // The handler was reset on entry (SA_RESETHAND): raising again takes the
     // default action, so the crash is reported as the crash it is.
     raise(signal);
@@ -97,9 +123,23 @@ long ownerOfPartial(const std::string& name) {
     return std::strtol(rest.c_str(), nullptr, 10);
 }
 
+// exit() called from inside the plug-in: this tool itself only ever returns
+// from main. A success status would report a run that never finished.
+void onExit() {
+    if (!insidePluginCall()) return;
+    removeRegisteredFiles();
+    if (stderrIsTerminal) writeToStderr("\r\033[K");
+    writeToStderr("sarnovellite: plug-in ");
+    writeToStderr(guardedPluginPath());
+    writeToStderr(" ended the process (it called exit); unfinished output removed\n");
+    _exit(static_cast<int>(ExitStatus::badPlugin));
+}
+
 }  // namespace
 
 void installInterruptCleanup() {
+    std::atexit(onExit);
+    std::at_quick_exit(onExit);
     // A closed pipe on stdout (| head) must not kill a run mid-file; the
     // summary lines are simply lost.
     std::signal(SIGPIPE, SIG_IGN);

@@ -48,6 +48,8 @@ private:
 // (this host's process ids), sorted.
 std::vector<std::string> abandonedOutputs(const std::string& folder);
 
-// Installs the signal handlers (and ignores SIGPIPE); call once from main
-// before any output exists.
+// Installs the signal handlers (and ignores SIGPIPE) and an exit handler;
+// call once from main before any output exists. A crash or an exit() inside
+// the hosted plug-in (plugin_guard.h) is reported in one line naming it; an
+// exit() there ends the run with ExitStatus::badPlugin.
 void installInterruptCleanup();

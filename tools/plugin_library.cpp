@@ -8,6 +8,7 @@
 #include <vector>
 #include <system_error>
 
+#include "tools/plugin_guard.h"
 #include "tools/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -42,7 +43,12 @@ std::shared_ptr<PluginLibrary> PluginLibrary::open(const std::string& path) {
 
     // dlopen only searches the library path for names without a slash.
     const std::string loadName = path.find('/') == std::string::npos ? "./" + path : path;
-    void* handle = dlopen(loadName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    guardPlugin(path);
+    void* handle = [&] {
+        // A library's constructors run inside dlopen.
+        const PluginCall call;
+        return dlopen(loadName.c_str(), RTLD_NOW | RTLD_LOCAL);
+    }();
     if (handle == nullptr) {
         const char* why = dlerror();
         throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": cannot be loaded: " +
