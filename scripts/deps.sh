@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a task needs are present.
-#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, browser
+#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, fuzz, browser
 # As root it installs what is missing; otherwise it prints the exact
 # apt-get line to run and exits with status 1.
 set -euo pipefail
@@ -18,6 +18,8 @@ packages_for() {
     # The peer and the timer of the command-line host's comparison benchmark,
     # and the instruction-count profiler the performance notes were made with.
     bench)   echo "ffmpeg time valgrind hyperfine" ;;
+    # The fuzz targets of scripts/fuzz-check.sh: clang with libFuzzer.
+    fuzz)    echo "clang libclang-rt-dev" ;;
     # A real browser that renders the HTML repair report in CI (scripts/report-check.sh).
     browser) echo "chromium" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
