@@ -86,20 +86,25 @@ void ChannelPairs::processBlock(Pair& pair, const float* input, float* output) {
         ins[1][f] = stereo ? input[2 * f + 1] : input[f * channels_ + pair.right];
     }
     pair.effect->process(ins, outs, block_);
-    // NaN and infinity fail the comparison; counted without a branch, so the
-    // loop stays on vectors.
-    std::int64_t nonFinite = 0;
-    for (int k = 0; k < (pair.right != pair.left ? 2 : 1); ++k) {
-        for (int f = 0; f < block_; ++f) nonFinite += !(std::fabs(outs[k][f]) <= 3.4028234663852886e38f);
-    }
-    nonFinite_ += nonFinite;
+    // NaN and infinity fail the comparison; counted in the copy, without a
+    // branch, so the loops stay on vectors.
+    constexpr float kLargest = 3.4028234663852886e38f;
+    int nonFinite = 0;
     if (stereo) {
         for (int f = 0; f < block_; ++f) {
             output[2 * f] = outs[0][f];
             output[2 * f + 1] = outs[1][f];
+            nonFinite += !(std::fabs(outs[0][f]) <= kLargest);
+            nonFinite += !(std::fabs(outs[1][f]) <= kLargest);
         }
+        nonFinite_ += nonFinite;
         return;
     }
+    for (int f = 0; f < block_; ++f) {
+        nonFinite += !(std::fabs(outs[0][f]) <= kLargest);
+        if (pair.right != pair.left) nonFinite += !(std::fabs(outs[1][f]) <= kLargest);
+    }
+    nonFinite_ += nonFinite;
     for (int f = 0; f < block_; ++f) {
         output[f * channels_ + pair.left] = outs[0][f];
         if (pair.right != pair.left) output[f * channels_ + pair.right] = outs[1][f];
