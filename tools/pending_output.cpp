@@ -160,6 +160,15 @@ void installInterruptCleanup() {
 }
 
 PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPath) {
+    // A device, FIFO or socket (or a link to one) is written into: renaming
+    // a file over it would replace it.
+    struct stat present {};
+    if (stat(finalPath.c_str(), &present) == 0 &&
+        (S_ISCHR(present.st_mode) || S_ISFIFO(present.st_mode) || S_ISSOCK(present.st_mode))) {
+        temporaryPath_ = finalPath;
+        direct_ = true;
+        return;
+    }
     const fs::path target(finalPath);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     // The temporary name adds at most 36 bytes to the final one; a final name near the
@@ -193,12 +202,14 @@ PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPat
 }
 
 PendingOutput::~PendingOutput() {
+    if (direct_) return;
     if (fd_ >= 0) close(fd_);
     if (!committed_) unlink(temporaryPath_.c_str());
     releaseSlot(slot_);
 }
 
 void PendingOutput::startWriteback() {
+    if (direct_) return;
 #ifdef SYNC_FILE_RANGE_WRITE
     // Only starts the disk writes of what is written so far; commit() still
     // waits for all of it. A failure here shows again in commit()'s fsync.
@@ -207,6 +218,7 @@ void PendingOutput::startWriteback() {
 }
 
 void PendingOutput::commit() {
+    if (direct_) return;
     // A file that cannot reach the disk is not finished: the error a delayed
     // write hit (no space on a network share, an I/O error) shows here.
     if (fsync(fd_) != 0) {

@@ -481,6 +481,12 @@ TEST_F(BadInput, AnOutputThatIsNotARegularFileIsWrittenNotReplaced) {
     EXPECT_EQ(toNull.exitStatus, 0) << toNull.err;
     EXPECT_TRUE(std::filesystem::is_symlink(folder.path("null.wav")));
     EXPECT_TRUE(std::filesystem::is_character_file("/dev/null"));
+    // Side files too: the report goes into the device.
+    std::filesystem::create_symlink("/dev/null", folder.path("null.csv"));
+    const CliRun report = runCli({"-q", "--report", folder.path("null.csv"), "--plugin", kSwapDelayPlugin,
+                                  folder.path("in.wav"), folder.path("b.wav")});
+    EXPECT_EQ(report.exitStatus, 0) << report.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(folder.path("null.csv")));
 
     ASSERT_EQ(mkfifo(folder.path("fifo").c_str(), 0600), 0);
     std::filesystem::create_symlink(folder.path("fifo"), folder.path("fifo.wav"));
