@@ -80,7 +80,7 @@ std::string inputError(const std::string& path) {
     return "input " + path + ": " + sf_strerror(nullptr);
 }
 
-InputFile openInput(const std::string& path, const RawInputFormat& raw) {
+InputFile openInput(const std::string& path, const RawInputFormat& raw, bool acceptDamaged) {
     InputFile input;
     if (raw.sampleRate > 0) {
         input.info.samplerate = raw.sampleRate;
@@ -90,6 +90,13 @@ InputFile openInput(const std::string& path, const RawInputFormat& raw) {
     std::error_code ec;
     if (fs::is_directory(path, ec)) throw ToolError(ExitStatus::badInput, inputError(path));
     if (raw.sampleRate <= 0) input.length = readAnnouncedLength(path);
+    // Damage the structure shows (an Ogg page that fails its checksum) needs
+    // no decoding to be known; decoders are not asked to open what they may
+    // choke on.
+    if (!input.length.damage.empty() && !acceptDamaged) {
+        throw ToolError(ExitStatus::processingFailed, "input " + path + ": damaged: " + input.length.damage +
+                                                          "; --accept-damaged processes what can be read");
+    }
     if (input.length.emptySizeFieldAt >= 0) {
         input.patched = std::make_unique<SizePatchedInput>(path, input.length.emptySizeFieldAt);
         input.file.reset(input.patched->open(&input.info));
@@ -244,7 +251,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                         const ProcessSettings& settings, ProgressDisplay& progress) {
     const auto started = std::chrono::steady_clock::now();
     checkOutputPath(inputPath, outputPath);
-    InputFile input = openInput(inputPath, settings.rawInput);
+    InputFile input = openInput(inputPath, settings.rawInput, settings.acceptDamaged);
     if (!input.length.note.empty())
         progress.printError("sarnovellite: note: input " + inputPath + ": " + input.length.note);
     const int channels = input.info.channels;
