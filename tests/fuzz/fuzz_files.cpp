@@ -67,6 +67,7 @@ int check(const std::string& path) {
     SNDFILE* file = sf_open(path.c_str(), SFM_READ, &info);
     if (file == nullptr) {
         std::printf("-1 -1 0\n");
+        std::fflush(stdout);
         return 0;
     }
     std::vector<float> buffer(static_cast<std::size_t>(4096 * info.channels));

@@ -100,6 +100,9 @@ def run_one(args, data, name, work):
 
 
 def main():
+    # Under the sanitizers: leaks the libraries are known for are not the tool's.
+    suppressions = os.path.join(os.path.dirname(os.path.abspath(__file__)), "lsan.supp")
+    os.environ["LSAN_OPTIONS"] = "suppressions=%s:%s" % (suppressions, os.environ.get("LSAN_OPTIONS", ""))
     parser = argparse.ArgumentParser()
     parser.add_argument("--cli", required=True)
     parser.add_argument("--files", required=True)
