@@ -6,6 +6,7 @@
 #include <vector>
 #include <system_error>
 
+#include "base/plugin_guard.h"
 #include "base/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -26,7 +27,12 @@ std::shared_ptr<PluginLibrary> PluginLibrary::open(const std::string& path) {
     if (fs::is_directory(path, ec))
         throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": is a folder");
 
-    sarnovellite::cli::SharedLibrary library(path);
+    guardPlugin(path);
+    sarnovellite::cli::SharedLibrary library = [&] {
+        // A library's constructors run inside dlopen.
+        const PluginCall call;
+        return sarnovellite::cli::SharedLibrary(path);
+    }();
     if (!library.loaded())
         throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": cannot be loaded: " + library.error());
     void* symbol = nullptr;

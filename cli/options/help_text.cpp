@@ -103,7 +103,8 @@ Exit status:
        report, labels or removed signal cannot be written there, or would
        overwrite an audio file or each other
   5    plug-in cannot be loaded, has no entry point 'main', returns no effect,
-       or is not a 2-in/2-out effect
+       is not (or stops being) a 2-in/2-out effect, reports a latency memory
+       cannot hold, or called exit() mid-run
   130  interrupted (SIGINT, SIGTERM, SIGHUP)
 In batch mode the other files are still processed; the status is that of the
 first file (in command-line order) that failed.
