@@ -46,7 +46,8 @@ ChannelRestorer::ChannelRestorer(const RestoreGeometry& geometry)
       estimate(static_cast<size_t>(g.longestGap)),
       firstRegions(static_cast<size_t>(g.hop / 2 + 1)),
       finalRegions(static_cast<size_t>(g.hop / 2 + 1)),
-      solver(g.longestGap, g.longGapOrder) {
+      solver(g.longestGap, g.longGapOrder),
+      additive(g.longestGap, g.longGapOrder) {
     hann(taper.data(), g.window);
 }
 
@@ -110,23 +111,15 @@ void ChannelRestorer::replaceRegions(float* x, const float* coefficients, const 
     }
 }
 
-// Block model, additive click: first as a replacement, whose residual against
-// the observed samples sizes the click; a click no larger than the
-// interpolation error is then estimated and subtracted instead.
+// Block model, additive click (the music's error variance from the robust
+// scale of the cleaned window's model error).
 void ChannelRestorer::repairShort(float* x, const RepairRegion& r, const float* coefficients,
                                   float errorScale) {
     const int32_t m = r.end - r.start;
-    if (!solver.solve(x, r.start, m, coefficients, g.order, 0.0, nullptr, estimate.data())) return;
-    double clickPower = 0.0;
-    for (int32_t i = 0; i < m; ++i) {
-        const double residual = observed[i] - estimate[i];
-        clickPower += residual * residual;
-    }
-    clickPower /= m;
-    const double loading = static_cast<double>(errorScale) * errorScale / std::max(clickPower, 1e-30);
-    if (loading > 1e-3)
-        solver.solve(x, r.start, m, coefficients, g.order, loading, observed.data(), estimate.data());
-    writeBack(x, r, estimate.data());
+    const double variance = static_cast<double>(errorScale) * errorScale;
+    if (additive.repair(x, r.start, m, coefficients, g.order, variance, observed.data(), g.clickSpread,
+                        estimate.data()))
+        writeBack(x, r, estimate.data());
 }
 
 // A long gap gets a model of its own, of higher order, fitted on the signal
@@ -154,7 +147,10 @@ void ChannelRestorer::repairLong(float* x, const RepairRegion& r) {
         levinsonDurbin(correlation.data(), order, coefficientsDouble.data(), levinsonWork.data());
     if (!(power >= 0.0) || order < 1) return;
     for (int32_t k = 0; k < order; ++k) longModel[k] = static_cast<float>(coefficientsDouble[k]);
-    if (solver.solve(x, r.start, m, longModel.data(), order, 0.0, nullptr, estimate.data()))
+    // Each Hann-tapered segment keeps 3/8 of its power.
+    const double variance = power / (0.375 * (before + after));
+    if (additive.repair(x, r.start, m, longModel.data(), order, variance, observed.data(), g.clickSpread,
+                        estimate.data()))
         writeBack(x, r, estimate.data());
 }
 
@@ -235,9 +231,9 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
             std::memcpy(x + r.end, original.data() + r.end, sizeof(float) * static_cast<size_t>(end - r.end));
             r.end = end;
         }
+        std::memcpy(observed.data(), original.data() + r.start,
+                    sizeof(float) * static_cast<size_t>(r.end - r.start));
         if (r.end - r.start <= g.shortGap) {
-            std::memcpy(observed.data(), original.data() + r.start,
-                        sizeof(float) * static_cast<size_t>(r.end - r.start));
             repairShort(x, r, model.data(), errorScale);
         } else {
             repairLong(x, r);

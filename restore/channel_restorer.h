@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <vector>
 
+#include "restore/additive_repair.h"
 #include "restore/click_detector.h"
 #include "restore/lsar_solver.h"
 #include "restore/restore_geometry.h"
@@ -27,9 +28,9 @@ struct HopSettings {
 //      median-based scale;
 //   3. if any: repair them in a copy by LSAR, refit the model on the copy,
 //      and find the clicks again with the cleaner model and scale;
-//   4. repair those in the window: short ones with the block model and the
-//      additive click model, long ones with a higher-order model fitted on
-//      their own neighbourhood.
+//   4. repair those in the window by the additive click model (see
+//      AdditiveRepair): short ones with the block model, long ones with a
+//      higher-order model fitted on their own neighbourhood.
 //
 // All buffers are sized at construction; processHop allocates nothing and
 // keeps no signal state between calls (the window itself is the history).
@@ -82,4 +83,5 @@ private:
     std::vector<RepairRegion> finalRegions;
     int32_t finalCount = 0;
     LsarSolver solver;
+    AdditiveRepair additive;
 };
