@@ -9,18 +9,21 @@ AdditiveRepair::AdditiveRepair(int32_t maxLength, int32_t maxOrder)
       variance(static_cast<size_t>(maxLength)),
       expected(static_cast<size_t>(maxLength)) {}
 
-bool AdditiveRepair::repair(const float* x, int32_t start, int32_t length, const float* a, int32_t order,
-                            double errorVariance, const float* observed, int32_t spread, double* out) {
-    if (!solver.solve(x, start, length, a, order, 0.0, nullptr, out)) return false;
+bool AdditiveRepair::repair(const float* x, int32_t from, int32_t length, const float* a, int32_t order,
+                            double errorVariance, const float* observed, int32_t spread, Start start,
+                            double* out) {
+    if (!solver.solve(x, from, length, a, order, 0.0, nullptr, out)) return false;
     if (!(errorVariance > 0.0)) return true;
     // The smallest click variance considered: far below the music's error,
     // where the sample is simply kept.
     const double floor = 1e-6 * errorVariance;
     for (int iteration = 0; iteration < kIterations; ++iteration) {
         solver.inverseDiagonal(length, order, variance.data());
+        const bool moment = start == Start::moments && iteration == 0;
         for (int32_t i = 0; i < length; ++i) {
             const double click = observed[i] - out[i];
-            expected[static_cast<size_t>(i)] = click * click + errorVariance * variance[static_cast<size_t>(i)];
+            const double v = errorVariance * variance[static_cast<size_t>(i)];
+            expected[static_cast<size_t>(i)] = moment ? click * click - v : click * click + v;
         }
         for (int32_t i = 0; i < length; ++i) {
             const int32_t from = std::max(0, i - spread), to = std::min(length - 1, i + spread);
@@ -29,7 +32,7 @@ bool AdditiveRepair::repair(const float* x, int32_t start, int32_t length, const
             const double clickVariance = std::max(floor, sum / (to - from + 1));
             loadings[static_cast<size_t>(i)] = errorVariance / clickVariance;
         }
-        if (!solver.solveLoaded(x, start, length, a, order, loadings.data(), observed, out)) return false;
+        if (!solver.solveLoaded(x, from, length, a, order, loadings.data(), observed, out)) return false;
     }
     return true;
 }

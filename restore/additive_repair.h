@@ -25,12 +25,24 @@ public:
     // Throws std::bad_alloc.
     AdditiveRepair(int32_t maxLength, int32_t maxOrder);
 
-    // x, start, length, a, order as LsarSolver::solve; observed[0..length-1]
+    // How the first click variances are guessed from the replacement's
+    // residual r = y - x_replaced:
+    //   expected: r^2 plus the replacement's posterior variance (plain EM);
+    //   moments:  r^2 minus the interpolation's own error variance, that is
+    //             what of the residual the music cannot explain. A click
+    //             smaller than the music's unpredictability then starts near
+    //             zero and is left in place: on dense music most crackle is
+    //             that small, and replacing it would add more error than it
+    //             removes. Long gaps, whose interpolation error grows to the
+    //             music's level in the middle, start from `expected`.
+    enum class Start { expected, moments };
+
+    // x, from, length, a, order as LsarSolver::solve; observed[0..length-1]
     // is y. spread: half-width, in samples, of the span the click variance is
     // averaged over. Writes the music estimate into out[0..length-1]; returns
     // false (out undefined) when a solve fails.
-    bool repair(const float* x, int32_t start, int32_t length, const float* a, int32_t order,
-                double errorVariance, const float* observed, int32_t spread, double* out);
+    bool repair(const float* x, int32_t from, int32_t length, const float* a, int32_t order,
+                double errorVariance, const float* observed, int32_t spread, Start start, double* out);
 
     static constexpr int kIterations = 3;
 

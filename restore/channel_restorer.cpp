@@ -118,7 +118,7 @@ void ChannelRestorer::repairShort(float* x, const RepairRegion& r, const float* 
     const int32_t m = r.end - r.start;
     const double variance = static_cast<double>(errorScale) * errorScale;
     if (additive.repair(x, r.start, m, coefficients, g.order, variance, observed.data(), g.clickSpread,
-                        estimate.data()))
+                        AdditiveRepair::Start::moments, estimate.data()))
         writeBack(x, r, estimate.data());
 }
 
@@ -150,7 +150,7 @@ void ChannelRestorer::repairLong(float* x, const RepairRegion& r) {
     // Each Hann-tapered segment keeps 3/8 of its power.
     const double variance = power / (0.375 * (before + after));
     if (additive.repair(x, r.start, m, longModel.data(), order, variance, observed.data(), g.clickSpread,
-                        estimate.data()))
+                        AdditiveRepair::Start::expected, estimate.data()))
         writeBack(x, r, estimate.data());
 }
 
