@@ -17,6 +17,9 @@ constexpr float kScaleFloor = 1e-9f;
 // as clicks.
 constexpr float kRelativeScaleFloor = 1e-5f;
 constexpr float kAbsoluteScaleFloor = 1e-6f;
+// A click peaking at this many times the music's RMS before it is looked at
+// for a thump.
+constexpr float kThumpClickRatio = 3.0f;
 
 void hann(float* w, int32_t n) {
     for (int32_t i = 0; i < n; ++i)
@@ -47,7 +50,8 @@ ChannelRestorer::ChannelRestorer(const RestoreGeometry& geometry)
       firstRegions(static_cast<size_t>(g.hop / 2 + 1)),
       finalRegions(static_cast<size_t>(g.hop / 2 + 1)),
       solver(g.longestGap, g.longGapOrder),
-      additive(g.longestGap, g.longGapOrder) {
+      additive(g.longestGap, g.longGapOrder),
+      thump(g) {
     hann(taper.data(), g.window);
 }
 
@@ -195,8 +199,26 @@ int32_t ChannelRestorer::tailEnd(const float* x, const RepairRegion& r, int32_t 
     return std::min(probeEnd, end + (end > r.end ? g.widen : 0));
 }
 
+// Only a click well above the music around it can have shaken the arm: its
+// removed part must peak at several times the music's RMS just before it.
+void ChannelRestorer::removeThumps(float* x) {
+    const int32_t span = g.samples(10.0);
+    for (int32_t i = 0; i < finalCount; ++i) {
+        const RepairRegion& r = finalRegions[i];
+        float clickPeak = 0.0f;
+        for (int32_t n = r.start; n < r.end; ++n)
+            clickPeak = std::max(clickPeak, std::fabs(original[n] - x[n]));
+        const int32_t from = std::max(0, r.start - span);
+        double music = 0.0;
+        for (int32_t n = from; n < r.start; ++n) music += static_cast<double>(x[n]) * x[n];
+        music = std::sqrt(music / std::max(1, r.start - from));
+        if (clickPeak > kThumpClickRatio * music) thump.remove(x, r.start, r.end);
+    }
+}
+
 int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     finalCount = 0;
+    thump.advance(x);
     if (!fitModel(x, model.data())) return 0;
     std::memcpy(original.data(), x, sizeof(float) * static_cast<size_t>(g.window));
     const float firstScale = analyse(original.data(), model.data(), error.data(), statistic.data());
@@ -239,5 +261,6 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
             repairLong(x, r);
         }
     }
+    if (s.thump) removeThumps(x);
     return finalCount;
 }

@@ -22,7 +22,8 @@ bool LsarSolver::factorise(int32_t length, int32_t order, double loading, const 
         for (int32_t k = i - order; k < first; ++k) rowI[k - i + order] = 0.0;
         for (int32_t j = first; j <= i; ++j) {
             const double* rowJ = band.data() + static_cast<size_t>(j) * width;
-            double sum = tapCorrelation[static_cast<size_t>(i - j)] + (i == j ? loading + (loadings ? loadings[i] : 0.0) : 0.0);
+            double sum = tapCorrelation[static_cast<size_t>(i - j)] +
+                         (i == j ? loading + (loadings ? loadings[i] : 0.0) : 0.0);
             const double* li = rowI + (first - i + order);
             const double* lj = rowJ + (first - j + order);
             for (int32_t k = 0; k < j - first; ++k) sum -= li[k] * lj[k];

@@ -55,5 +55,5 @@ private:
     std::vector<double> knownError;      // error with the gap zeroed, over [start, start + length + order)
     std::vector<double> band;            // row i: L(i, i - order .. i), diagonal last
     std::vector<double> rhs;
-    std::vector<double> inverseBand;     // row i: Z(i, i .. i + order) of the inverse
+    std::vector<double> inverseBand;  // row i: Z(i, i .. i + order) of the inverse
 };

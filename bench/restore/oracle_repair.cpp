@@ -44,12 +44,13 @@ void oracleRepair(const std::vector<float>& clean, std::vector<float>& x, double
                 errorPower += e * e;
             }
             errorPower /= static_cast<double>(to - from - order);
-            for (int32_t i = 0; i < m; ++i) observed[static_cast<size_t>(i)] = x[static_cast<size_t>(reg.start + i)];
-            if (!additiveRepair.repair(x.data(), static_cast<int32_t>(reg.start), m, a.data(), order, errorPower,
-                                       observed.data(), spread,
-                                       m <= g.shortGap ? AdditiveRepair::Start::moments
-                                                       : AdditiveRepair::Start::expected,
-                                       out.data()))
+            for (int32_t i = 0; i < m; ++i)
+                observed[static_cast<size_t>(i)] = x[static_cast<size_t>(reg.start + i)];
+            if (!additiveRepair.repair(
+                    x.data(), static_cast<int32_t>(reg.start), m, a.data(), order, errorPower,
+                    observed.data(), spread,
+                    m <= g.shortGap ? AdditiveRepair::Start::moments : AdditiveRepair::Start::expected,
+                    out.data()))
                 continue;
         } else if (!solver.solve(x.data(), static_cast<int32_t>(reg.start), m, a.data(), order, 0.0, nullptr,
                                  out.data())) {

@@ -296,8 +296,8 @@ int main(int argc, char** argv) {
     double b = 0, a = 0;
     std::printf("\n%-8s %7s %7s %7s %12s", "kind", "events", "fixed", "worse", "SNR in dmg");
     if (diagnose)
-        std::printf(" | %7s %8s %8s %10s | %8s %8s %10s", "found", "oracle", "o.worse", "oracle SNR", "additive",
-                    "a.worse", "add. SNR");
+        std::printf(" | %7s %8s %8s %10s | %8s %8s %10s", "found", "oracle", "o.worse", "oracle SNR",
+                    "additive", "a.worse", "add. SNR");
     std::printf("\n");
     for (int k = 0; k < kKinds; ++k) {
         const Tally& t = total[k];
@@ -310,8 +310,8 @@ int main(int argc, char** argv) {
                         100.0 * t.oracleFixed / n, 100.0 * t.oracleWorse / n,
                         gainDb(t.before, t.oracleAfter));
         if (diagnose)
-            std::printf(" | %7.1f%% %7.1f%% %+7.1f dB", 100.0 * t.additiveFixed / n, 100.0 * t.additiveWorse / n,
-                        gainDb(t.before, t.additiveAfter));
+            std::printf(" | %7.1f%% %7.1f%% %+7.1f dB", 100.0 * t.additiveFixed / n,
+                        100.0 * t.additiveWorse / n, gainDb(t.before, t.additiveAfter));
         std::printf("\n");
     }
     std::printf("%-8s %7ld %6.1f%% %6.1f%% %+6.1f dB   engine %.0fx real time (damaged pass)\n", "all", ev,

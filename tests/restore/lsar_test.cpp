@@ -197,7 +197,8 @@ TEST(Lsar, PerSampleLoadingsAndPosteriorVariancesMatchTheDenseSystem) {
             // Dense H = M^T M + diag(loadings) and g = H u - (M^T (-b) + loadings y).
             std::vector<double> c(static_cast<size_t>(order + 1));
             c[0] = 1.0;
-            for (int k = 1; k <= order; ++k) c[static_cast<size_t>(k)] = -static_cast<double>(a[static_cast<size_t>(k - 1)]);
+            for (int k = 1; k <= order; ++k)
+                c[static_cast<size_t>(k)] = -static_cast<double>(a[static_cast<size_t>(k - 1)]);
             const int rows = m + order;
             std::vector<std::vector<double>> M(static_cast<size_t>(rows), std::vector<double>(m, 0.0));
             std::vector<double> b(static_cast<size_t>(rows), 0.0);
