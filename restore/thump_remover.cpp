@@ -89,7 +89,11 @@ void ThumpRemover::subtract(float* x, const Pending& t, int32_t from, int32_t to
     for (int32_t n = from; n < to; ++n) {
         const double i = n - t.start;
         const double envelope = std::exp(-i * t.decay);
-        x[n] -= static_cast<float>(envelope * (t.a * std::sin(t.omega * i) + t.b * std::cos(t.omega * i)));
+        // Faded in over the span the fit left out: the click's repaired end
+        // is there, and the pulse may have begun anywhere inside it.
+        const double fade = i < t.fade ? 0.5 - 0.5 * std::cos(kPi * (i + 0.5) / t.fade) : 1.0;
+        x[n] -=
+            static_cast<float>(fade * envelope * (t.a * std::sin(t.omega * i) + t.b * std::cos(t.omega * i)));
     }
 }
 
@@ -140,7 +144,7 @@ bool ThumpRemover::remove(float* x, int32_t clickStart, int32_t from) {
         return false;
     fit(n, bestOmega, bestDecay, a, b);
     if (!std::isfinite(a) || !std::isfinite(b)) return false;
-    Pending t{true, from, 0, a, b, bestOmega, bestDecay};
+    Pending t{true, from, 0, a, b, bestOmega, bestDecay, skip};
     // Until its envelope is below a thousandth of its start.
     t.length = static_cast<int32_t>(std::ceil(std::log(1000.0) / bestDecay));
     subtract(x, t, from, g.window);

@@ -12,7 +12,8 @@
 // a least-squares fit, linear in a and b, over a grid of frequencies and
 // decay times, refined around the best, on the low band from 2 ms after the
 // click's end (what is left of the click's own edge is there; the free phase
-// absorbs where exactly the pulse began) (a second-order
+// absorbs where exactly the pulse began; the subtraction fades in over those
+// 2 ms) (a second-order
 // low-pass at 150 Hz; the basis goes through the same filter, so the fit sees
 // no phase error). It is accepted only when it explains most of the low-band
 // energy after the click and stands well above the low band the music had
@@ -47,6 +48,7 @@ private:
         int32_t start;  // window position of the thump's first sample (may be negative)
         int32_t length;
         double a, b, omega, decay;
+        int32_t fade;  // samples of raised-cosine fade-in
     };
     double lowPassInto(const float* in, int32_t n, float* out) const;  // returns energy
     double fit(int32_t n, double omega, double decay, double& a, double& b);
