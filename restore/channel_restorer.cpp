@@ -19,7 +19,7 @@ constexpr float kRelativeScaleFloor = 1e-5f;
 constexpr float kAbsoluteScaleFloor = 1e-6f;
 // A click peaking at this many times the music's RMS before it is looked at
 // for a thump.
-constexpr float kThumpClickRatio = 3.0f;
+constexpr float kThumpClickRatio = 1.5f;
 
 void hann(float* w, int32_t n) {
     for (int32_t i = 0; i < n; ++i)
@@ -200,7 +200,8 @@ int32_t ChannelRestorer::tailEnd(const float* x, const RepairRegion& r, int32_t 
 }
 
 // Only a click well above the music around it can have shaken the arm: its
-// removed part must peak at several times the music's RMS just before it.
+// removed part must peak above the music's RMS just before it (the fit's own
+// tests decide the rest).
 void ChannelRestorer::removeThumps(float* x) {
     const int32_t span = g.samples(10.0);
     for (int32_t i = 0; i < finalCount; ++i) {
