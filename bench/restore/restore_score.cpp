@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "restore/restore_engine.h"
+#include "restore/restore_geometry.h"
 #include "oracle_repair.h"
 #include "restore_options.h"
 
@@ -233,7 +234,11 @@ int main(int argc, char** argv) {
         audioSeconds += static_cast<double>(clean.frames) / clean.rate;
         Tally file[kKinds];
         const Sound oracleOut = diagnose ? oracle(clean, damaged, events, false, 0) : Sound{};
-        const int32_t spread = std::getenv("ORACLE_SPREAD") ? std::atoi(std::getenv("ORACLE_SPREAD")) : 2;
+        // The engine's own span for the click variances (ORACLE_SPREAD
+        // overrides it, in samples, for experiments).
+        const int32_t spread = std::getenv("ORACLE_SPREAD")
+                                   ? std::atoi(std::getenv("ORACLE_SPREAD"))
+                                   : RestoreGeometry::forRate(clean.rate).clickSpread;
         const Sound additiveOut = diagnose ? oracle(clean, damaged, events, true, spread) : Sound{};
         for (const Event& e : events) {
             const auto& cl = clean.data[e.channel];
