@@ -44,6 +44,7 @@ public:
     bool repair(const float* x, int32_t from, int32_t length, const float* a, int32_t order,
                 double errorVariance, const float* observed, int32_t spread, Start start, double* out);
 
+    // EM steps from the `moments` start; the `expected` start (long gaps) takes one.
     static constexpr int kIterations = 3;
 
 private:
