@@ -17,6 +17,9 @@ constexpr float kScaleFloor = 1e-9f;
 // as clicks.
 constexpr float kRelativeScaleFloor = 1e-5f;
 constexpr float kAbsoluteScaleFloor = 1e-6f;
+// A click peaking at this many times the music's RMS before it is looked at
+// for a thump.
+constexpr float kThumpClickRatio = 1.5f;
 
 void hann(float* w, int32_t n) {
     for (int32_t i = 0; i < n; ++i)
@@ -46,7 +49,9 @@ ChannelRestorer::ChannelRestorer(const RestoreGeometry& geometry)
       estimate(static_cast<size_t>(g.longestGap)),
       firstRegions(static_cast<size_t>(g.hop / 2 + 1)),
       finalRegions(static_cast<size_t>(g.hop / 2 + 1)),
-      solver(g.longestGap, g.longGapOrder) {
+      solver(g.longestGap, g.longGapOrder),
+      additive(g.longestGap, g.longGapOrder),
+      thump(g) {
     hann(taper.data(), g.window);
 }
 
@@ -110,23 +115,15 @@ void ChannelRestorer::replaceRegions(float* x, const float* coefficients, const 
     }
 }
 
-// Block model, additive click: first as a replacement, whose residual against
-// the observed samples sizes the click; a click no larger than the
-// interpolation error is then estimated and subtracted instead.
+// Block model, additive click (the music's error variance from the robust
+// scale of the cleaned window's model error).
 void ChannelRestorer::repairShort(float* x, const RepairRegion& r, const float* coefficients,
                                   float errorScale) {
     const int32_t m = r.end - r.start;
-    if (!solver.solve(x, r.start, m, coefficients, g.order, 0.0, nullptr, estimate.data())) return;
-    double clickPower = 0.0;
-    for (int32_t i = 0; i < m; ++i) {
-        const double residual = observed[i] - estimate[i];
-        clickPower += residual * residual;
-    }
-    clickPower /= m;
-    const double loading = static_cast<double>(errorScale) * errorScale / std::max(clickPower, 1e-30);
-    if (loading > 1e-3)
-        solver.solve(x, r.start, m, coefficients, g.order, loading, observed.data(), estimate.data());
-    writeBack(x, r, estimate.data());
+    const double variance = static_cast<double>(errorScale) * errorScale;
+    if (additive.repair(x, r.start, m, coefficients, g.order, variance, observed.data(), g.clickSpread,
+                        AdditiveRepair::Start::moments, estimate.data()))
+        writeBack(x, r, estimate.data());
 }
 
 // A long gap gets a model of its own, of higher order, fitted on the signal
@@ -154,7 +151,10 @@ void ChannelRestorer::repairLong(float* x, const RepairRegion& r) {
         levinsonDurbin(correlation.data(), order, coefficientsDouble.data(), levinsonWork.data());
     if (!(power >= 0.0) || order < 1) return;
     for (int32_t k = 0; k < order; ++k) longModel[k] = static_cast<float>(coefficientsDouble[k]);
-    if (solver.solve(x, r.start, m, longModel.data(), order, 0.0, nullptr, estimate.data()))
+    // Each Hann-tapered segment keeps 3/8 of its power.
+    const double variance = power / (0.375 * (before + after));
+    if (additive.repair(x, r.start, m, longModel.data(), order, variance, observed.data(), g.clickSpread,
+                        AdditiveRepair::Start::expected, estimate.data()))
         writeBack(x, r, estimate.data());
 }
 
@@ -199,8 +199,27 @@ int32_t ChannelRestorer::tailEnd(const float* x, const RepairRegion& r, int32_t 
     return std::min(probeEnd, end + (end > r.end ? g.widen : 0));
 }
 
+// Only a click well above the music around it can have shaken the arm: its
+// removed part must peak above the music's RMS just before it (the fit's own
+// tests decide the rest).
+void ChannelRestorer::removeThumps(float* x) {
+    const int32_t span = g.samples(10.0);
+    for (int32_t i = 0; i < finalCount; ++i) {
+        const RepairRegion& r = finalRegions[i];
+        float clickPeak = 0.0f;
+        for (int32_t n = r.start; n < r.end; ++n)
+            clickPeak = std::max(clickPeak, std::fabs(original[n] - x[n]));
+        const int32_t from = std::max(0, r.start - span);
+        double music = 0.0;
+        for (int32_t n = from; n < r.start; ++n) music += static_cast<double>(x[n]) * x[n];
+        music = std::sqrt(music / std::max(1, r.start - from));
+        if (clickPeak > kThumpClickRatio * music) thump.remove(x, r.start, r.end);
+    }
+}
+
 int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     finalCount = 0;
+    thump.advance(x);
     if (!fitModel(x, model.data())) return 0;
     std::memcpy(original.data(), x, sizeof(float) * static_cast<size_t>(g.window));
     const float firstScale = analyse(original.data(), model.data(), error.data(), statistic.data());
@@ -235,13 +254,14 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
             std::memcpy(x + r.end, original.data() + r.end, sizeof(float) * static_cast<size_t>(end - r.end));
             r.end = end;
         }
+        std::memcpy(observed.data(), original.data() + r.start,
+                    sizeof(float) * static_cast<size_t>(r.end - r.start));
         if (r.end - r.start <= g.shortGap) {
-            std::memcpy(observed.data(), original.data() + r.start,
-                        sizeof(float) * static_cast<size_t>(r.end - r.start));
             repairShort(x, r, model.data(), errorScale);
         } else {
             repairLong(x, r);
         }
     }
+    if (s.thump) removeThumps(x);
     return finalCount;
 }

@@ -3,15 +3,18 @@
 #include <cstdint>
 #include <vector>
 
+#include "restore/additive_repair.h"
 #include "restore/click_detector.h"
 #include "restore/lsar_solver.h"
 #include "restore/restore_geometry.h"
+#include "restore/thump_remover.h"
 
 // What one hop of one channel is asked to do (from RestoreSettings, clamped).
 struct HopSettings {
     float threshold;
     int32_t longestRun;  // samples
     bool crackle;
+    bool thump;
 };
 
 // Detects and repairs the clicks of one channel, one analysis window at a
@@ -27,18 +30,24 @@ struct HopSettings {
 //      median-based scale;
 //   3. if any: repair them in a copy by LSAR, refit the model on the copy,
 //      and find the clicks again with the cleaner model and scale;
-//   4. repair those in the window: short ones with the block model and the
-//      additive click model, long ones with a higher-order model fitted on
-//      their own neighbourhood.
+//   4. repair those in the window by the additive click model (see
+//      AdditiveRepair): short ones with the block model, long ones with a
+//      higher-order model fitted on their own neighbourhood.
 //
-// All buffers are sized at construction; processHop allocates nothing and
-// keeps no signal state between calls (the window itself is the history).
+//   5. after a large click, fit and subtract the low-frequency thump it
+//      left (see ThumpRemover), also from later windows as they arrive.
+//
+// All buffers are sized at construction; processHop allocates nothing. The
+// only signal state kept between calls is the rest of a thump still to be
+// subtracted (the window itself is the history); reset() forgets it.
 class ChannelRestorer {
 public:
     // Throws std::bad_alloc.
     explicit ChannelRestorer(const RestoreGeometry& geometry);
     ChannelRestorer(const ChannelRestorer&) = delete;
     ChannelRestorer& operator=(const ChannelRestorer&) = delete;
+
+    void reset() { thump.reset(); }
 
     // Returns the number of regions repaired.
     int32_t processHop(float* window, const HopSettings& settings);
@@ -54,6 +63,7 @@ private:
     void replaceRegions(float* x, const float* coefficients, const RepairRegion* regions, int32_t count);
     void repairShort(float* x, const RepairRegion& region, const float* coefficients, float errorScale);
     void repairLong(float* x, const RepairRegion& region);
+    void removeThumps(float* x);
     int32_t tailEnd(const float* x, const RepairRegion& region, int32_t limit, float errorScale);
     bool writeBack(float* x, const RepairRegion& region, const double* values);
 
@@ -82,4 +92,6 @@ private:
     std::vector<RepairRegion> finalRegions;
     int32_t finalCount = 0;
     LsarSolver solver;
+    AdditiveRepair additive;
+    ThumpRemover thump;
 };

@@ -31,12 +31,23 @@ public:
     // not numerically positive definite.
     bool solve(const float* x, int32_t start, int32_t length, const float* a, int32_t order, double loading,
                const float* observed, double* out);
+    // The same with a loading of its own per sample (loadings[0..length-1],
+    // each >= 0): a click whose size varies along the region (a decaying
+    // ring) pulls each sample as hard as its own variance says.
+    bool solveLoaded(const float* x, int32_t start, int32_t length, const float* a, int32_t order,
+                     const double* loadings, const float* observed, double* out);
+    // After a successful solve: the diagonal of the inverse of the system
+    // matrix (times the prediction-error variance, each sample's posterior
+    // variance), in out[0..length-1]. Costs about length * order^2.
+    void inverseDiagonal(int32_t length, int32_t order, double* out);
 
     int32_t maxLength() const { return lengthCapacity; }
     int32_t maxOrder() const { return orderCapacity; }
 
 private:
-    bool factorise(int32_t length, int32_t order, double loading);
+    bool factorise(int32_t length, int32_t order, double loading, const double* loadings);
+    bool solveWith(const float* x, int32_t start, int32_t length, const float* a, int32_t order,
+                   double loading, const double* loadings, const float* observed, double* out);
     int32_t lengthCapacity;
     int32_t orderCapacity;
     std::vector<double> taps;            // 1, -a[0], ..., -a[order-1]
@@ -44,4 +55,5 @@ private:
     std::vector<double> knownError;      // error with the gap zeroed, over [start, start + length + order)
     std::vector<double> band;            // row i: L(i, i - order .. i), diagonal last
     std::vector<double> rhs;
+    std::vector<double> inverseBand;  // row i: Z(i, i .. i + order) of the inverse
 };

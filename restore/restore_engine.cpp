@@ -60,6 +60,7 @@ void RestoreEngine::reset() {
         std::fill(ch->raw.begin(), ch->raw.end(), 0.0f);
         std::fill(ch->outRepaired.begin(), ch->outRepaired.end(), 0.0f);
         std::fill(ch->outRaw.begin(), ch->outRaw.end(), 0.0f);
+        ch->restorer.reset();
     }
     phase = 0;
     repairedCount = 0;
@@ -71,6 +72,7 @@ void RestoreEngine::runHop() {
     hs.threshold = current.threshold;
     hs.longestRun = std::clamp<int32_t>(g.samples(current.longestClickMs), 1, g.longestRun);
     hs.crackle = current.crackle;
+    hs.thump = current.thump;
     const size_t kept = static_cast<size_t>(g.window - g.hop);
     for (auto& ch : channelState) {
         repairedCount += ch->restorer.processHop(ch->window.data(), hs);

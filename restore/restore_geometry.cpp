@@ -27,6 +27,7 @@ RestoreGeometry RestoreGeometry::forRate(double sampleRate) {
     g.background = g.samples(5.0);
     g.neighbourhood = g.samples(10.0);
     g.crackleRun = g.samples(0.25);
+    g.clickSpread = g.samples(0.15);
     g.segment = std::max<int32_t>(8, g.samples(1.0));
     g.shortestPeriod = g.samples(2.5);
     g.longestPeriod = g.samples(14.0);

@@ -29,6 +29,7 @@ struct RestoreGeometry {
     int32_t neighbourhood;  // samples each side that fit a long gap's own model (10 ms)
     int32_t segment;        // local scales are taken over segments of this (1 ms)
     int32_t crackleRun;
+    int32_t clickSpread;  // half-span a click's variance is averaged over (0.15 ms)
     // Pitch periods searched for pulse trains (voiced speech, bowed and
     // reed tones): 2.5 to 14 ms, that is 400 Hz down to 71 Hz.
     int32_t shortestPeriod;

@@ -3,16 +3,19 @@
 #include <algorithm>
 #include <cmath>
 
+#include "restore/additive_repair.h"
 #include "restore/ar_model.h"
 #include "restore/lsar_solver.h"
 #include "restore/restore_geometry.h"
 
 void oracleRepair(const std::vector<float>& clean, std::vector<float>& x, double rate,
-                  const std::vector<OracleRegion>& regions) {
+                  const std::vector<OracleRegion>& regions, bool additive, int32_t spread) {
     const RestoreGeometry g = RestoreGeometry::forRate(rate);
     const int64_t frames = static_cast<int64_t>(x.size());
     const int64_t span = g.samples(25.0);
     LsarSolver solver(g.longestGap * 2, g.longGapOrder);
+    AdditiveRepair additiveRepair(g.longestGap * 2, g.longGapOrder);
+    std::vector<float> observed(static_cast<size_t>(2 * g.longestGap));
     std::vector<float> tapered, a(static_cast<size_t>(g.longGapOrder));
     std::vector<double> r(static_cast<size_t>(g.longGapOrder + 1)), ad(a.size()), work(2 * r.size()),
         out(static_cast<size_t>(2 * g.longestGap));
@@ -32,9 +35,27 @@ void oracleRepair(const std::vector<float>& clean, std::vector<float>& x, double
         if (levinsonDurbin(r.data(), order, ad.data(), work.data()) < 0) continue;
         for (int32_t k = 0; k < order; ++k)
             a[static_cast<size_t>(k)] = static_cast<float>(ad[static_cast<size_t>(k)]);
-        if (!solver.solve(x.data(), static_cast<int32_t>(reg.start), m, a.data(), order, 0.0, nullptr,
-                          out.data()))
+        if (additive) {
+            double errorPower = 0.0;
+            for (int64_t n = from + order; n < to; ++n) {
+                double e = clean[static_cast<size_t>(n)];
+                for (int32_t k = 0; k < order; ++k)
+                    e -= a[static_cast<size_t>(k)] * clean[static_cast<size_t>(n - k - 1)];
+                errorPower += e * e;
+            }
+            errorPower /= static_cast<double>(to - from - order);
+            for (int32_t i = 0; i < m; ++i)
+                observed[static_cast<size_t>(i)] = x[static_cast<size_t>(reg.start + i)];
+            if (!additiveRepair.repair(
+                    x.data(), static_cast<int32_t>(reg.start), m, a.data(), order, errorPower,
+                    observed.data(), spread,
+                    m <= g.shortGap ? AdditiveRepair::Start::moments : AdditiveRepair::Start::expected,
+                    out.data()))
+                continue;
+        } else if (!solver.solve(x.data(), static_cast<int32_t>(reg.start), m, a.data(), order, 0.0, nullptr,
+                                 out.data())) {
             continue;
+        }
         for (int32_t i = 0; i < m; ++i)
             x[static_cast<size_t>(reg.start + i)] = static_cast<float>(out[static_cast<size_t>(i)]);
     }

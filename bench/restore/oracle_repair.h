@@ -13,5 +13,8 @@ struct OracleRegion {
     int64_t start, end;
 };
 
+// additive: the engine's additive click model (see additive_repair.h) with
+// the clean model's prediction-error variance, click variances averaged over
+// spread samples each side, instead of replacement.
 void oracleRepair(const std::vector<float>& clean, std::vector<float>& damaged, double rate,
-                  const std::vector<OracleRegion>& regions);
+                  const std::vector<OracleRegion>& regions, bool additive = false, int32_t spread = 0);

@@ -15,11 +15,13 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <random>
 #include <string>
 #include <vector>
 
 #include "restore/restore_engine.h"
+#include "restore/restore_geometry.h"
 #include "oracle_repair.h"
 #include "restore_options.h"
 
@@ -171,13 +173,16 @@ struct Tally {
     double before = 0, after = 0;
     long found = 0, oracleFixed = 0, oracleWorse = 0;
     double oracleAfter = 0;
+    long additiveFixed = 0, additiveWorse = 0;
+    double additiveAfter = 0;
 };
 
 double gainDb(double before, double after) { return 10 * std::log10((before + 1e-30) / (after + 1e-30)); }
 
 // The exact masks (thumps left out: a replacement cannot repair them) through
 // the oracle repair, channel by channel.
-Sound oracle(const Sound& clean, const Sound& damaged, const std::vector<Event>& events) {
+Sound oracle(const Sound& clean, const Sound& damaged, const std::vector<Event>& events, bool additive,
+             int32_t spread) {
     Sound out = damaged;
     for (int c = 0; c < clean.channels; ++c) {
         std::vector<OracleRegion> regions;
@@ -185,7 +190,7 @@ Sound oracle(const Sound& clean, const Sound& damaged, const std::vector<Event>&
             if (e.channel == c && e.kind != kThump) regions.push_back({e.start, e.end});
         std::sort(regions.begin(), regions.end(),
                   [](const OracleRegion& a, const OracleRegion& b) { return a.start < b.start; });
-        oracleRepair(clean.data[c], out.data[c], clean.rate, regions);
+        oracleRepair(clean.data[c], out.data[c], clean.rate, regions, additive, spread);
     }
     return out;
 }
@@ -228,7 +233,13 @@ int main(int argc, char** argv) {
         cpuSeconds += t;
         audioSeconds += static_cast<double>(clean.frames) / clean.rate;
         Tally file[kKinds];
-        const Sound oracleOut = diagnose ? oracle(clean, damaged, events) : Sound{};
+        const Sound oracleOut = diagnose ? oracle(clean, damaged, events, false, 0) : Sound{};
+        // The engine's own span for the click variances (ORACLE_SPREAD
+        // overrides it, in samples, for experiments).
+        const int32_t spread = std::getenv("ORACLE_SPREAD")
+                                   ? std::atoi(std::getenv("ORACLE_SPREAD"))
+                                   : RestoreGeometry::forRate(clean.rate).clickSpread;
+        const Sound additiveOut = diagnose ? oracle(clean, damaged, events, true, spread) : Sound{};
         for (const Event& e : events) {
             const auto& cl = clean.data[e.channel];
             const double b = energy(damaged.data[e.channel], cl, e.start - 4, e.end + 4);
@@ -238,7 +249,11 @@ int main(int argc, char** argv) {
             for (int64_t i = e.start; i < e.end; ++i)
                 changed += out.data[e.channel][i] != damaged.data[e.channel][i];
             const double oa = diagnose ? energy(oracleOut.data[e.channel], cl, e.start - 4, e.end + 4) : 0;
+            const double aa = diagnose ? energy(additiveOut.data[e.channel], cl, e.start - 4, e.end + 4) : 0;
             for (Tally* t2 : {&file[e.kind], &total[e.kind]}) {
+                t2->additiveFixed += gainDb(b, aa) >= 10;
+                t2->additiveWorse += gainDb(b, aa) < -1;
+                t2->additiveAfter += aa;
                 t2->events++;
                 t2->fixed += gain >= 10;
                 t2->worse += gain < -1;
@@ -285,7 +300,9 @@ int main(int argc, char** argv) {
     long ev = 0, fx = 0, wo = 0;
     double b = 0, a = 0;
     std::printf("\n%-8s %7s %7s %7s %12s", "kind", "events", "fixed", "worse", "SNR in dmg");
-    if (diagnose) std::printf(" | %7s %8s %8s %10s", "found", "oracle", "o.worse", "oracle SNR");
+    if (diagnose)
+        std::printf(" | %7s %8s %8s %10s | %8s %8s %10s", "found", "oracle", "o.worse", "oracle SNR",
+                    "additive", "a.worse", "add. SNR");
     std::printf("\n");
     for (int k = 0; k < kKinds; ++k) {
         const Tally& t = total[k];
@@ -297,6 +314,9 @@ int main(int argc, char** argv) {
             std::printf("   | %6.1f%% %7.1f%% %7.1f%% %+7.1f dB", 100.0 * t.found / n,
                         100.0 * t.oracleFixed / n, 100.0 * t.oracleWorse / n,
                         gainDb(t.before, t.oracleAfter));
+        if (diagnose)
+            std::printf(" | %7.1f%% %7.1f%% %+7.1f dB", 100.0 * t.additiveFixed / n,
+                        100.0 * t.additiveWorse / n, gainDb(t.before, t.additiveAfter));
         std::printf("\n");
     }
     std::printf("%-8s %7ld %6.1f%% %6.1f%% %+6.1f dB   engine %.0fx real time (damaged pass)\n", "all", ev,
