@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/interrupt_tail.h"
 #include "base/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -61,6 +62,7 @@ void writeToStderr(const char* text) {
 
 void onTerminatingSignal(int signal) {
     removeRegisteredFiles();
+    sarnovellite::cli::finishInterruptedTail();
     // Clears a progress bar that would otherwise run into the shell prompt.
     if (stderrIsTerminal) writeToStderr("\r\033[K");
     writeToStderr("sarnovellite: interrupted; unfinished output removed\n");

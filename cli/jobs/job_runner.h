@@ -11,12 +11,18 @@
 
 namespace sarnovellite::cli {
 
-// Called with each file that was processed, on the thread that processed it.
+// Called with each file that was processed, that failed or whose output
+// was there already, on the thread that ran it. Must not throw.
 using FileDone = std::function<void(FileJob&)>;
 
-// Runs every job on up to threadLimit threads (the caller's among them); a
-// failed file records its status and reason in its job and the run goes on.
-void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, int threadLimit,
+struct RunOptions {
+    int threads = 1;            // files at a time (the caller's thread among them)
+    bool skipExisting = false;  // an output that exists is left alone (SkipReason::outputExists)
+};
+
+// Runs every job; a failed file records its status and reason in its job and
+// the run goes on. Output folders under the -o folder are made as needed.
+void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, const RunOptions& run,
                 ProgressDisplay& progress, const FileDone& done);
 
 }  // namespace sarnovellite::cli

@@ -10,7 +10,10 @@
 
 #include "audio_io/announced_length.h"
 #include "audio_io/extra_metadata.h"
+#include "audio_io/hashing_reader.h"
 #include "audio_io/lossy_quality.h"
+#include "audio_io/reproducible_output.h"
+#include "audio_io/sha256.h"
 #include "audio_io/sound_file.h"
 #include "audio_io/standard_output.h"
 #include "base/pending_output.h"
@@ -34,6 +37,7 @@ constexpr int kReadFrames = 8192;
 constexpr int kChunksPerWriteback = 8;
 
 struct InputFile {
+    std::unique_ptr<sarnovellite::cli::HashingReader> hasher;  // with checksums; outlives `file`
     SoundFile file;
     SF_INFO info{};
 };
@@ -45,7 +49,7 @@ std::string inputError(const std::string& path) {
     return "input " + path + ": " + sf_strerror(nullptr);
 }
 
-InputFile openInput(const std::string& path, const RawInputFormat& raw) {
+InputFile openInput(const std::string& path, const RawInputFormat& raw, bool checksums) {
     InputFile input;
     if (raw.sampleRate > 0) {
         input.info.samplerate = raw.sampleRate;
@@ -54,7 +58,12 @@ InputFile openInput(const std::string& path, const RawInputFormat& raw) {
     }
     std::error_code ec;
     if (fs::is_directory(path, ec)) throw ToolError(ExitStatus::badInput, inputError(path));
-    input.file.reset(sf_open(path.c_str(), SFM_READ, &input.info));
+    if (checksums && fs::is_regular_file(path, ec)) {
+        input.hasher = std::make_unique<sarnovellite::cli::HashingReader>(path);
+        input.file.reset(input.hasher->open(&input.info));
+    } else {
+        input.file.reset(sf_open(path.c_str(), SFM_READ, &input.info));
+    }
     if (!input.file) throw ToolError(ExitStatus::badInput, inputError(path));
     if (input.info.channels < 1 || input.info.samplerate < 1) {
         throw ToolError(ExitStatus::badInput, "input " + path + ": has no channels or no sample rate");
@@ -91,8 +100,10 @@ SoundFile createOutput(const PendingOutput* pending, SF_INFO& outInfo, const std
     return out;
 }
 
+// Closes the output, makes it reproducible, takes its checksum (when asked:
+// `checksum` non-null) and renames it into place.
 void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& outputPath,
-                  const SF_INFO& outInfo, std::int64_t frames) {
+                  const SF_INFO& outInfo, std::int64_t frames, std::string* checksum) {
     bool finished = sf_close(out.release()) == 0;
     if (pending && finished && frames == 0 && (outInfo.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
         finished =
@@ -102,7 +113,17 @@ void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& out
         throw ToolError(ExitStatus::processingFailed,
                         "output " + outputPath + ": could not be finished: " + sf_strerror(nullptr));
     }
-    if (pending) pending->commit();
+    if (!pending) return;
+    if (!sarnovellite::cli::clearPeakTimestamp(pending->temporaryPath())) {
+        throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": could not be finished");
+    }
+    // libsndfile rewrites the header at sf_close, so the finished file is
+    // hashed here, from the page cache it was just written to.
+    if (checksum) *checksum = sarnovellite::cli::sha256OfFile(pending->temporaryPath());
+    if (checksum && checksum->empty()) {
+        throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": cannot be read back");
+    }
+    pending->commit();
 }
 
 // Copies what the input holds beside its samples, adds this run to a
@@ -179,7 +200,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                         const ProcessSettings& settings, const sarnovellite::cli::AudioProgress& progress) {
     const auto started = std::chrono::steady_clock::now();
     checkOutputPath(inputPath, outputPath);
-    InputFile input = openInput(inputPath, settings.rawInput);
+    InputFile input = openInput(inputPath, settings.rawInput, settings.checksums);
     const int channels = input.info.channels;
     SF_INFO outInfo = outputInfoFor(input.info, inputPath, outputPath);
 
@@ -207,11 +228,15 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     streamThrough(reader, pairs, writer, pending ? &*pending : nullptr, channels, chunk,
                   1.0 / input.info.samplerate, progress);
     if (removed) removed->commit();
-    finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead());
+    std::string outputChecksum;
+    finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead(),
+                 settings.checksums && pending ? &outputChecksum : nullptr);
 
     FileOutcome outcome = outcomeOf(inputPath, outputPath, input.info, reader.framesRead(), writer.tracker(),
                                     pairs.latencyFrames());
     outcome.damage = reader.damage();
+    if (input.hasher) outcome.regions.inputSha256 = input.hasher->finish();
+    outcome.regions.outputSha256 = std::move(outputChecksum);
     outcome.clippedSamples = writer.clippedSamples();
     outcome.reencoded = isLossyEncoding(outInfo.format);
     outcome.metadataNotCarried = std::move(notCarried);
