@@ -33,7 +33,26 @@ void endTailWrite(std::int64_t rowsEnd);
 // The report is finished or closed: an interrupt leaves it alone.
 void disarmInterruptTail();
 
-// For the signal handler only.
+// A finished output and its report entry go together: a file's thread
+// enters the window just before its output is renamed into place and leaves
+// it once the entry is written, and an interrupt waits for the windows open
+// (the handler runs on a thread that is in none; see job_runner.h), so every
+// output in place has its entry. False when the run is being interrupted:
+// the output is then not put in place. Only on threads that called
+// pairCommitsWithReport(); elsewhere always true and nothing is held.
+void pairCommitsWithReport();
+bool enterCommitWindow();
+// Around the making and registering of a temporary output (pending_output.h):
+// an interrupt waits for those under way, so none is left unregistered.
+// False when the run is being interrupted: no output may be started.
+bool beginOutputCreation();
+void endOutputCreation();
+// Leaves the window this thread entered, if any.
+void leaveCommitWindow();
+
+// For the signal handler only, in this order: wait for the commit windows,
+// (remove the temporary files,) close the report.
+void awaitCommitsOnInterrupt();
 void finishInterruptedTail();
 
 }  // namespace sarnovellite::cli

@@ -134,6 +134,11 @@ std::string HostedEffect::effectName() {
     return text;
 }
 
+int HostedEffect::vendorVersion() {
+    const auto reported = effect_->dispatcher(effect_, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+    return reported != 0 ? static_cast<int>(reported) : effect_->version;
+}
+
 void HostedEffect::process(float* const inputs[2], float* const outputs[2], int frames) {
     if (useReplacing_) {
         effect_->processReplacing(effect_, const_cast<float**>(inputs), const_cast<float**>(outputs), frames);

@@ -13,13 +13,12 @@ ReportedFile reportedFileOf(FileJob& job) {
     ReportedFile file;
     if (job.outcome) {
         FileOutcome& o = *job.outcome;
-        file.regions = std::move(o.regions);
+        file.regions = o.regions;  // the label track of a single pair still needs them
         file.regions.clippedSamples = o.clippedSamples;
         file.regions.damage = o.damage;
         file.pictures = std::move(o.pictures);
         file.changedSamples = o.changedSamples;
         file.latencyFrames = o.latencyFrames;
-        o.regions = {};
         o.pictures = {};
         return file;
     }

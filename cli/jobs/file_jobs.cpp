@@ -130,7 +130,7 @@ int runFileJobs(const CliOptions& options) {
         // label track of a single pair needs its regions still.
         if (batch) job.outcome.reset();
     };
-    processAll(jobs, settings, RunOptions{options.jobs, options.skipExisting}, progress, done);
+    processAll(jobs, settings, RunOptions{options.jobs, options.skipExisting, batch}, progress, done);
     if (!options.quiet && std::any_of(jobs.begin(), jobs.end(), [](const FileJob& job) {
             return job.totals && job.totals->reencoded;
         })) {

@@ -1,9 +1,14 @@
 #include "jobs/job_runner.h"
 
+#include <pthread.h>
+
+#include <algorithm>
 #include <atomic>
+#include <csignal>
 #include <filesystem>
 #include <thread>
 
+#include "base/interrupt_tail.h"
 #include "base/tool_error.h"
 #include "jobs/run_summary.h"
 
@@ -63,7 +68,7 @@ void processJob(FileJob& job, const ProcessSettings& settings, const RunOptions&
         return done(job);
     }
     try {
-        prepareOutputFolder(job);
+        if (run.makeOutputFolders) prepareOutputFolder(job);
         job.outcome = processFile(job.input, job.output, settings,
                                   [&progress](double seconds) { progress.addAudio(seconds); });
         job.totals = totalsOf(*job.outcome);
@@ -78,23 +83,34 @@ void processJob(FileJob& job, const ProcessSettings& settings, const RunOptions&
         job.failureReason = job.input + ": " + error.what();
         progress.printError("sarnovellite: " + job.failureReason);
     }
-    done(job);
+    // A file whose output the interrupt kept from its place is no entry.
+    if (job.failure != ExitStatus::interrupted) done(job);
+    leaveCommitWindow();
 }
 
 }  // namespace
 
 void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, const RunOptions& run,
                 ProgressDisplay& progress, const FileDone& done) {
-    const int threadLimit = run.threads;
     std::atomic<std::size_t> next{0};
     auto worker = [&] {
+        pairCommitsWithReport();
         for (std::size_t i = next.fetch_add(1); i < jobs.size(); i = next.fetch_add(1))
             processJob(jobs[i], settings, run, progress, done);
     };
-    const std::size_t threadCount = std::min<std::size_t>(static_cast<std::size_t>(threadLimit), jobs.size());
+    // Interrupts go to this thread, which only waits: the handler then never
+    // runs in the middle of an output's rename and its report entry (see
+    // base/interrupt_tail.h). Threads inherit the mask, so it is set for them
+    // while they are started.
+    sigset_t interrupts, previous;
+    sigemptyset(&interrupts);
+    for (int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&interrupts, signal);
+    pthread_sigmask(SIG_BLOCK, &interrupts, &previous);
+    const std::size_t threadCount =
+        std::max<std::size_t>(1, std::min<std::size_t>(static_cast<std::size_t>(run.threads), jobs.size()));
     std::vector<std::thread> threads;
-    for (std::size_t t = 1; t < threadCount; ++t) threads.emplace_back(worker);
-    worker();
+    for (std::size_t t = 0; t < threadCount; ++t) threads.emplace_back(worker);
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
     for (std::thread& thread : threads) thread.join();
 }
 

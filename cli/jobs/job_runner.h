@@ -16,12 +16,15 @@ namespace sarnovellite::cli {
 using FileDone = std::function<void(FileJob&)>;
 
 struct RunOptions {
-    int threads = 1;            // files at a time (the caller's thread among them)
-    bool skipExisting = false;  // an output that exists is left alone (SkipReason::outputExists)
+    int threads = 1;                 // files at a time
+    bool skipExisting = false;       // an output that exists is left alone (SkipReason::outputExists)
+    bool makeOutputFolders = false;  // batch: folders under the -o folder are made as needed
 };
 
-// Runs every job; a failed file records its status and reason in its job and
-// the run goes on. Output folders under the -o folder are made as needed.
+// Runs every job on run.threads threads of its own (the caller's thread only
+// waits, and takes the interrupts); a failed file records its status and
+// reason in its job and the run goes on. An output is put in place and its
+// report entry written (`done`) with no interrupt in between.
 void processAll(std::vector<FileJob>& jobs, const ProcessSettings& settings, const RunOptions& run,
                 ProgressDisplay& progress, const FileDone& done);
 

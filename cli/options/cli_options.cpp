@@ -268,8 +268,8 @@ CliOptions fileOptions(const ParseState& state) {
     CliOptions options = state.options;
     const std::vector<std::string>& positional = state.positional;
     checkArchiveOptions(state);
-    if (!state.jobsGiven) options.jobs = defaultJobCount();
     if (!options.outputDir.empty()) {
+        if (!state.jobsGiven) options.jobs = defaultJobCount();
         if (positional.empty() && options.filesFrom.empty()) usageError("no input files given");
         if (!options.labelsPath.empty() || !options.removedPath.empty()) {
             usageError(

@@ -1,6 +1,7 @@
 #include "pipeline/file_processor.h"
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -90,7 +91,7 @@ SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const
 // A file is written under its temporary name; standard output directly,
 // since there is nothing to rename in a pipe.
 SoundFile createOutput(const PendingOutput* pending, SF_INFO& outInfo, const std::string& outputPath) {
-    SoundFile out(pending ? sf_open(pending->temporaryPath().c_str(), SFM_WRITE, &outInfo)
+    SoundFile out(pending ? sf_open_fd(dup(pending->descriptor()), SFM_WRITE, &outInfo, SF_TRUE)
                           : openStandardOutput(outInfo));
     if (!out) {
         throw ToolError(ExitStatus::badOutput,
