@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -34,8 +35,8 @@ struct FileJob {
     std::string output;
     std::string relative;  // the output's path under the -o folder
     SkipReason skip = SkipReason::none;
-    std::optional<FileOutcome> outcome;  // batch mode: let go once reported
-    std::optional<FileTotals> totals;    // set when the file was processed
+    std::unique_ptr<FileOutcome> outcome;  // batch mode: let go once reported
+    std::optional<FileTotals> totals;      // set when the file was processed
     std::optional<ExitStatus> failure;
     std::string failureReason;
 };

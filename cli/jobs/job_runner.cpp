@@ -69,8 +69,8 @@ void processJob(FileJob& job, const ProcessSettings& settings, const RunOptions&
     }
     try {
         if (run.makeOutputFolders) prepareOutputFolder(job);
-        job.outcome = processFile(job.input, job.output, settings,
-                                  [&progress](double seconds) { progress.addAudio(seconds); });
+        job.outcome = std::make_unique<FileOutcome>(processFile(
+            job.input, job.output, settings, [&progress](double seconds) { progress.addAudio(seconds); }));
         job.totals = totalsOf(*job.outcome);
         printWarnings(job, progress);
         progress.printLine(summaryLine(job));
