@@ -7,6 +7,7 @@
 #include "base/tool_error.h"
 #include "demo/demo_command.h"
 #include "jobs/file_jobs.h"
+#include "jobs/version_report.h"
 #include "options/cli_options.h"
 #include "options/help_text.h"
 
@@ -19,7 +20,7 @@ int main(int argc, char** argv) {
                 std::fputs(helpText().c_str(), stdout);
                 return 0;
             case CliMode::version:
-                std::fputs(versionText().c_str(), stdout);
+                std::fputs(sarnovellite::cli::versionReport(options).c_str(), stdout);
                 return 0;
             case CliMode::demo:
                 return runDemo(options);

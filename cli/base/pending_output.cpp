@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/interrupt_tail.h"
 #include "base/plugin_guard.h"
 #include "base/tool_error.h"
 
@@ -61,7 +62,9 @@ void writeToStderr(const char* text) {
 }
 
 void onTerminatingSignal(int signal) {
+    sarnovellite::cli::awaitCommitsOnInterrupt();
     removeRegisteredFiles();
+    sarnovellite::cli::finishInterruptedTail();
     // Clears a progress bar that would otherwise run into the shell prompt.
     if (stderrIsTerminal) writeToStderr("\r\033[K");
     writeToStderr("sarnovellite: interrupted; unfinished output removed\n");
@@ -185,8 +188,13 @@ PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPat
     std::string pattern = (folder / (name + marker)).string();
     std::vector<char> buffer(pattern.begin(), pattern.end());
     buffer.push_back('\0');
+    // Made and registered with no interrupt in between (interrupt_tail.h).
+    if (!sarnovellite::cli::beginOutputCreation()) {
+        throw ToolError(ExitStatus::interrupted, "output " + finalPath + ": not started, interrupted");
+    }
     const int fd = mkstemp(buffer.data());
     if (fd < 0) {
+        sarnovellite::cli::endOutputCreation();
         throw ToolError(ExitStatus::badOutput,
                         "cannot write into folder " + folder.string() + ": " + systemReason());
     }
@@ -199,6 +207,7 @@ PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPat
     fd_ = fd;
     temporaryPath_ = buffer.data();
     slot_ = claimSlot(temporaryPath_);
+    sarnovellite::cli::endOutputCreation();
 }
 
 PendingOutput::~PendingOutput() {
@@ -224,6 +233,9 @@ void PendingOutput::commit() {
     if (fsync(fd_) != 0) {
         throw ToolError(ExitStatus::badOutput,
                         "output " + finalPath_ + ": cannot be flushed to disk: " + systemReason());
+    }
+    if (!sarnovellite::cli::enterCommitWindow()) {
+        throw ToolError(ExitStatus::interrupted, "output " + finalPath_ + ": not finished, interrupted");
     }
     if (rename(temporaryPath_.c_str(), finalPath_.c_str()) != 0) {
         throw ToolError(ExitStatus::badOutput,

@@ -30,6 +30,10 @@ public:
     PendingOutput& operator=(const PendingOutput&) = delete;
 
     const std::string& temporaryPath() const { return temporaryPath_; }
+    // The open temporary file. Writers should use it (or a dup of it) rather
+    // than open temporaryPath() again: an interrupt removes that name, and
+    // opening it anew would make a file nothing removes.
+    int descriptor() const { return fd_; }
 
     // Starts writing what the temporary file holds so far to disk, without
     // waiting, so that commit() has little left to wait for. Cheap enough to

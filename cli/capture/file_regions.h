@@ -17,6 +17,9 @@ struct FileRegions {
     std::int64_t frames = 0;
     std::vector<ChangedRegion> regions;  // sorted by channel, then start
     std::int64_t clippedSamples = 0;
-    std::string damage;   // non-empty: the input was damaged and read in part
-    std::string failure;  // non-empty: the file failed, for this reason
+    std::string damage;        // non-empty: the input was damaged and read in part
+    std::string failure;       // non-empty: the file failed, for this reason
+    std::string skipped;       // non-empty: the file was left alone, for this reason
+    std::string inputSha256;   // hex; empty unless checksums were asked for
+    std::string outputSha256;  // hex; empty unless checksums were asked for
 };

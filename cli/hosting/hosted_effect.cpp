@@ -162,6 +162,11 @@ std::string HostedEffect::effectName() {
     return text;
 }
 
+int HostedEffect::vendorVersion() {
+    const auto reported = effect_->dispatcher(effect_, effGetVendorVersion, 0, 0, nullptr, 0.0f);
+    return reported != 0 ? static_cast<int>(reported) : effect_->version;
+}
+
 void HostedEffect::process(float* const inputs[2], float* const outputs[2], int frames) {
     {
         const PluginCall call;

@@ -37,6 +37,8 @@ public:
     float getParameter(int index);
     std::string parameterDisplay(int index);
     std::string effectName();
+    // effGetVendorVersion, or the record's version field when that says 0.
+    int vendorVersion();
 
     // Two input and two output arrays of `frames` samples, frames <= maxBlockFrames;
     // inputs and outputs must not overlap. Overwrites the outputs.

@@ -3,6 +3,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -10,6 +11,7 @@
 #include "base/tool_error.h"
 #include "base/tool_version.h"
 #include "hosting/hosted_effect.h"
+#include "jobs/batch_report.h"
 #include "jobs/file_job.h"
 #include "jobs/job_plan.h"
 #include "jobs/job_runner.h"
@@ -30,16 +32,6 @@ bool endsWith(const std::string& text, const std::string& suffix) {
            text.compare(text.size() - suffix.size(), suffix.size(), suffix) == 0;
 }
 
-// A finished file's section of the HTML page; its pictures are let go.
-void addToPage(HtmlReportWriter& page, FileJob& job) {
-    FileOutcome& o = *job.outcome;
-    ReportedFile file{o.regions, std::move(o.pictures), o.changedSamples, o.latencyFrames};
-    file.regions.clippedSamples = o.clippedSamples;
-    file.regions.damage = o.damage;
-    page.add(file);
-    o.pictures = {};
-}
-
 }  // namespace
 
 ReportSettings reportSettingsFor(const CliOptions& options, const PluginLibrary& plugin) {
@@ -51,6 +43,7 @@ ReportSettings reportSettingsFor(const CliOptions& options, const PluginLibrary&
     settings.blockSize = options.blockSize;
     settings.keepLatency = options.keepLatency;
     settings.acceptDamaged = options.acceptDamaged;
+    settings.checksums = options.checksums;
     return settings;
 }
 
@@ -70,50 +63,16 @@ std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
 
 namespace {
 
-// One entry per file named, in command-line order: failed ones with the reason.
-std::vector<FileRegions> reportRows(std::vector<FileJob>& jobs) {
-    std::vector<FileRegions> rows;
-    for (FileJob& job : jobs) {
-        if (job.skipped) continue;
-        FileRegions row;
-        if (job.outcome) {
-            row = std::move(job.outcome->regions);
-            row.clippedSamples = job.outcome->clippedSamples;
-            row.damage = job.outcome->damage;
-        } else {
-            row.input = job.input;
-            row.output = job.output;
-            row.failure = job.failureReason;
-        }
-        rows.push_back(std::move(row));
-    }
-    return rows;
-}
-
-void writeReport(const CliOptions& options, const ReportSettings& settings, HtmlReportWriter* page,
-                 std::vector<FileJob>& jobs) {
-    if (!page) return writeRegionReport(options.reportPath, settings, reportRows(jobs));
-    for (const FileJob& job : jobs) {
-        if (!job.failure) continue;
-        ReportedFile failed;
-        failed.regions.input = job.input;
-        failed.regions.output = job.output;
-        failed.regions.failure = job.failureReason;
-        page->add(failed);
-    }
-    page->finish();
-}
-
-// The label track and the report, after every file; a failure to write them
-// is reported and decides the status when the files themselves went well.
-int writeSideFiles(const CliOptions& options, const ReportSettings& settings, HtmlReportWriter* page,
-                   std::vector<FileJob>& jobs, ProgressDisplay& progress, int status) {
+// The label track (one INPUT OUTPUT pair only) and the report's end, after
+// every file; a failure to write them is reported and decides the status when
+// the files themselves went well.
+int finishSideFiles(const CliOptions& options, BatchReport& report, std::vector<FileJob>& jobs,
+                    ProgressDisplay& progress, int status) {
     try {
-        // --labels comes with one INPUT OUTPUT pair only.
         if (!options.labelsPath.empty() && jobs.front().outcome) {
             writeLabelTrack(options.labelsPath, jobs.front().outcome->regions);
         }
-        if (!options.reportPath.empty()) writeReport(options, settings, page, jobs);
+        report.finish();
     } catch (const ToolError& error) {
         progress.printError(std::string("sarnovellite: ") + error.what());
         if (status == 0) status = static_cast<int>(error.status());
@@ -134,6 +93,7 @@ ProcessSettings settingsFor(const CliOptions& options) {
     settings.acceptDamaged = options.acceptDamaged;
     settings.quality = options.quality;
     settings.rawInput = options.rawInput;
+    settings.checksums = options.checksums;
     // One trial instance: a plug-in that does not fit fails once, before any file.
     HostedEffect trial(settings.plugin, 44100.0, options.blockSize);
     if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
@@ -156,22 +116,32 @@ int runFileJobs(const CliOptions& options) {
     // Audio on standard output leaves no room for summary lines there.
     const bool summaries = !options.quiet && options.output != "-";
     ProgressDisplay progress(showBar, summaries, showBar ? totalDuration(jobs) : 0.0);
-    const ReportSettings reportSettings = reportSettingsFor(options, *settings.plugin);
-    std::optional<HtmlReportWriter> page;
-    if (settings.keepPictures) page.emplace(options.reportPath, reportSettings);
-    processAll(jobs, settings, options.jobs, progress, [&page](FileJob& job) {
-        if (page) addToPage(*page, job);
-    });
+    BatchReport report(options, reportSettingsFor(options, *settings.plugin));
+    const bool batch = options.mode == CliMode::batch;
+    std::atomic<bool> reportFailed{false};
+    const FileDone done = [&](FileJob& job) {
+        try {
+            if (!reportFailed.load()) report.add(job);
+        } catch (const ToolError& error) {
+            if (!reportFailed.exchange(true))
+                progress.printError(std::string("sarnovellite: ") + error.what());
+        }
+        // A batch keeps only the totals of a file once it is reported; the
+        // label track of a single pair needs its regions still.
+        if (batch) job.outcome.reset();
+    };
+    processAll(jobs, settings, RunOptions{options.jobs, options.skipExisting, batch}, progress, done);
     if (!options.quiet && std::any_of(jobs.begin(), jobs.end(), [](const FileJob& job) {
-            return job.outcome && job.outcome->reencoded;
+            return job.totals && job.totals->reencoded;
         })) {
         progress.printError(
             "sarnovellite: note: lossy outputs are re-encoded, so every sample changes; their quality "
             "follows "
             "the input's unless --quality 0..10 is given");
     }
-    if (options.mode == CliMode::batch) progress.printLine(batchSummary(jobs));
+    if (batch) progress.printLine(batchSummary(jobs));
 
-    return writeSideFiles(options, reportSettings, page ? &*page : nullptr, jobs, progress,
-                          exitStatusOf(jobs));
+    int status = exitStatusOf(jobs);
+    if (reportFailed.load() && status == 0) status = static_cast<int>(ExitStatus::badOutput);
+    return finishSideFiles(options, report, jobs, progress, status);
 }

@@ -32,14 +32,14 @@ std::string summaryLine(const FileJob& job) {
 std::string batchSummary(const std::vector<FileJob>& jobs) {
     std::int64_t done = 0, failed = 0, skipped = 0, regions = 0, changed = 0, clipped = 0, damaged = 0;
     for (const FileJob& job : jobs) {
-        skipped += job.skipped;
+        skipped += job.skip != SkipReason::none;
         failed += job.failure.has_value();
-        if (!job.outcome) continue;
+        if (!job.totals) continue;
         ++done;
-        regions += job.outcome->regionCount;
-        changed += job.outcome->changedSamples;
-        clipped += job.outcome->clippedSamples;
-        damaged += !job.outcome->damage.empty();
+        regions += job.totals->regions;
+        changed += job.totals->changedSamples;
+        clipped += job.totals->clippedSamples;
+        damaged += job.totals->damaged;
     }
     std::string line = std::to_string(jobs.size()) + (jobs.size() == 1 ? " file: " : " files: ") +
                        std::to_string(done) + " done, " + std::to_string(failed) + " failed, " +

@@ -15,7 +15,8 @@ namespace sarnovellite::cli {
 // 85.2x real time", with the clipped samples and the damage when there are any.
 std::string summaryLine(const FileJob& job);
 
-// "5 files: 4 done, 1 failed, 0 skipped; 12 regions repaired, 3456 samples changed".
+// "5 files: 4 done, 1 failed, 0 skipped; 12 regions repaired, 3456 samples changed";
+// skipped: named twice, not audio (-r) or with their output there (-n).
 std::string batchSummary(const std::vector<FileJob>& jobs);
 
 // The status of the first file, in command-line order, that failed.

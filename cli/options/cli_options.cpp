@@ -2,9 +2,11 @@
 
 #include <sndfile.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <string_view>
+#include <thread>
 #include <vector>
 
 #include "audio_io/removed_signal_format.h"
@@ -149,11 +151,45 @@ constexpr OptionSpec kOptions[] = {
      [](ParseState& s, const std::string&, const std::string&) { s.wantVersion = true; }},
 };
 
+// Working through an archive: folder trees, file lists, resuming, fixity.
+constexpr OptionSpec kArchiveOptions[] = {
+    {"-r", "--recursive", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.recursive = true; }},
+    {"", "--follow-symlinks", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.followSymlinks = true; }},
+    {"", "--files-from", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         s.options.filesFrom = nonEmpty(name, value, "a file name (or - for standard input)");
+     }},
+    {"-0", "--null", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.nullSeparated = true; }},
+    {"-n", "--skip-existing", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.skipExisting = true; }},
+    {"", "--checksums", false,
+     [](ParseState& s, const std::string&, const std::string&) { s.options.checksums = true; }},
+};
+
 const OptionSpec* findOption(std::string_view name) {
     for (const OptionSpec& spec : kOptions) {
         if ((!spec.shortName.empty() && name == spec.shortName) || name == spec.longName) return &spec;
     }
+    for (const OptionSpec& spec : kArchiveOptions) {
+        if ((!spec.shortName.empty() && name == spec.shortName) || name == spec.longName) return &spec;
+    }
     return nullptr;
+}
+
+// The archive options that only make sense with -o FOLDER.
+void checkArchiveOptions(const ParseState& state) {
+    const CliOptions& o = state.options;
+    if (o.outputDir.empty() && (o.recursive || !o.filesFrom.empty() || o.skipExisting)) {
+        usageError("-r, --files-from and --skip-existing work in batch mode: give -o FOLDER");
+    }
+    if (o.nullSeparated && o.filesFrom.empty()) usageError("-0 describes the list of --files-from");
+    if (o.followSymlinks && !o.recursive) usageError("--follow-symlinks goes with -r");
+    for (const std::string& name : state.positional) {
+        if (name == "-" && o.filesFrom == "-") usageError("standard input cannot hold the list and audio");
+    }
 }
 
 // Handles the option at argv[i] ("--name=value", "--name value", "-sVALUE",
@@ -231,8 +267,10 @@ CliOptions demoOptions(const ParseState& state) {
 CliOptions fileOptions(const ParseState& state) {
     CliOptions options = state.options;
     const std::vector<std::string>& positional = state.positional;
+    checkArchiveOptions(state);
     if (!options.outputDir.empty()) {
-        if (positional.empty()) usageError("no input files given");
+        if (!state.jobsGiven) options.jobs = defaultJobCount();
+        if (positional.empty() && options.filesFrom.empty()) usageError("no input files given");
         if (!options.labelsPath.empty() || !options.removedPath.empty()) {
             usageError(
                 "--labels and --removed name one file; they work on one INPUT OUTPUT pair, not with -o");
@@ -256,6 +294,11 @@ CliOptions fileOptions(const ParseState& state) {
 
 }  // namespace
 
+int defaultJobCount() {
+    const unsigned cores = std::thread::hardware_concurrency();
+    return static_cast<int>(std::clamp<unsigned>(cores == 0 ? 1 : cores, 1, kMaxJobs));
+}
+
 CliOptions parseCommandLine(int argc, const char* const* argv) {
     ParseState state = parseArguments(argc, argv);
     if (state.wantHelp || state.wantVersion) {
@@ -266,8 +309,8 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
     if (!reportPath.empty()) {
         const auto dot = reportPath.rfind('.');
         const std::string ext = dot == std::string::npos ? "" : reportPath.substr(dot);
-        if (ext != ".csv" && ext != ".json" && ext != ".html") {
-            usageError("--report: the file name must end in .csv, .json or .html");
+        if (ext != ".csv" && ext != ".json" && ext != ".jsonl" && ext != ".html") {
+            usageError("--report: the file name must end in .csv, .json, .jsonl or .html");
         }
     }
     const std::string& removedPath = state.options.removedPath;

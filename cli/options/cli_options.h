@@ -26,13 +26,23 @@ struct CliOptions {
     bool sensitivityGiven = false;
     bool clickGapGiven = false;
     int blockSize = 512;  // host block, 1..kMaxBlockSize frames
-    int jobs = 1;         // files processed in parallel, 1..kMaxJobs
+    int jobs = 1;         // files processed in parallel, 1..kMaxJobs (default: defaultJobCount())
     bool quiet = false;
     bool keepLatency = false;
     bool acceptDamaged = false;  // process what can be read of damaged inputs
     int quality = -1;            // lossy outputs 0..10; -1: follow the input
     RawInputFormat rawInput;     // header-less inputs
+    // Archives: batch mode only.
+    bool recursive = false;       // -r: folders among the inputs are walked
+    bool followSymlinks = false;  // -r also enters linked folders
+    std::string filesFrom;        // --files-from: a list of inputs ("-": standard input)
+    bool nullSeparated = false;   // -0: that list is NUL-separated
+    bool skipExisting = false;    // -n: an output that exists is left alone
+    bool checksums = false;       // SHA-256 of every input and output in the report
 };
+
+// -j without a number: one file per core (see cli/README.md for why).
+int defaultJobCount();
 
 inline constexpr int kMaxBlockSize = 1 << 20;
 inline constexpr int kMaxJobs = 64;

@@ -28,13 +28,28 @@ Options:
       --block N         host block size in frames, 1..1048576 (default 512)
   -o, --output-dir DIR  batch mode: write each INPUT into DIR under its own name
                         (DIR is created when missing); ends with one line:
-                        files done, failed, skipped (named twice), changes
-  -j, --jobs N          batch mode: process N files at a time, 1..64 (default 1)
-      --report FILE     write the repaired regions to FILE (.csv or .json): the
+                        files done, failed, skipped (named twice, not
+                        audio, output there), changes
+  -j, --jobs N          batch mode: process N files at a time, 1..64 (default:
+                        the number of cores)
+  -r, --recursive       batch mode: walk folders among the inputs (sorted);
+                        outputs mirror the paths below each folder; files
+                        that are not audio (by extension) are skipped
+      --follow-symlinks with -r, also enter linked folders
+      --files-from FILE batch mode: more inputs, one per line (- : standard
+                        input)
+  -0, --null            the --files-from list is NUL-separated (find -print0)
+  -n, --skip-existing   batch mode: leave an output that exists alone (outputs
+                        only appear when complete), so a re-run does the rest
+      --checksums       the report gets the SHA-256 of every input and output
+      --report FILE     write the repaired regions to FILE (.csv, .json or
+                        .jsonl), a file at a time as each finishes: the
                         version and settings, then every file, those without
-                        repairs and those that failed (with the reason) too;
+                        repairs, skipped and failed (with the reason) too; an
+                        interrupt leaves it marked as interrupted;
                         .html: a page with the waveform, every repair marked,
-                        and before/after close-ups (one page for all inputs)
+                        and before/after close-ups; with -o an index page
+                        and one page per file in FILE-files/
       --labels FILE     INPUT OUTPUT only: write a label track (start, end,
                         text; tab-separated), one label per repaired region
       --removed FILE    INPUT OUTPUT only: write what the effect took out
@@ -54,7 +69,7 @@ Options:
                         with a warning, instead of failing
   -q, --quiet           no progress bar and no summary lines
   -h, --help            this text
-      --version         the version
+      --version         the version, libsndfile's and the effect's
 )";
 }
 

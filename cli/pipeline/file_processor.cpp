@@ -14,8 +14,11 @@
 
 #include "audio_io/announced_length.h"
 #include "audio_io/extra_metadata.h"
+#include "audio_io/hashing_reader.h"
 #include "audio_io/lossy_quality.h"
 #include "audio_io/size_patched_input.h"
+#include "audio_io/reproducible_output.h"
+#include "audio_io/sha256.h"
 #include "audio_io/sound_file.h"
 #include "audio_io/standard_output.h"
 #include "base/pending_output.h"
@@ -39,7 +42,8 @@ constexpr int kReadFrames = 8192;
 constexpr int kChunksPerWriteback = 8;
 
 struct InputFile {
-    std::unique_ptr<SizePatchedInput> patched;  // read through by `file` when set
+    std::unique_ptr<SizePatchedInput> patched;                 // read through by `file` when set
+    std::unique_ptr<sarnovellite::cli::HashingReader> hasher;  // with checksums; outlives `file`
     SoundFile file;
     SF_INFO info{};
     AnnouncedLength length;
@@ -80,7 +84,7 @@ std::string inputError(const std::string& path) {
     return "input " + path + ": " + sf_strerror(nullptr);
 }
 
-InputFile openInput(const std::string& path, const RawInputFormat& raw, bool acceptDamaged) {
+InputFile openInput(const std::string& path, const RawInputFormat& raw, bool acceptDamaged, bool checksums) {
     InputFile input;
     if (raw.sampleRate > 0) {
         input.info.samplerate = raw.sampleRate;
@@ -100,6 +104,9 @@ InputFile openInput(const std::string& path, const RawInputFormat& raw, bool acc
     if (input.length.emptySizeFieldAt >= 0) {
         input.patched = std::make_unique<SizePatchedInput>(path, input.length.emptySizeFieldAt);
         input.file.reset(input.patched->open(&input.info));
+    } else if (checksums && fs::is_regular_file(path, ec)) {
+        input.hasher = std::make_unique<sarnovellite::cli::HashingReader>(path);
+        input.file.reset(input.hasher->open(&input.info));
     } else {
         input.file.reset(sf_open(path.c_str(), SFM_READ, &input.info));
     }
@@ -141,7 +148,9 @@ SoundFile createOutput(const PendingOutput* pending, SF_INFO& outInfo, const std
     std::string reason;
     SoundFile out;
     if (pending) {
-        out.reset(sf_open(pending->temporaryPath().c_str(), SFM_WRITE, &outInfo));
+        // Through the descriptor the pending output holds: an interrupt that
+        // removes the temporary file must not see libsndfile create it again.
+        out.reset(sf_open_fd(dup(pending->descriptor()), SFM_WRITE, &outInfo, SF_TRUE));
         if (!out) reason = sf_strerror(nullptr);
     } else {
         stream.fd =
@@ -159,8 +168,10 @@ SoundFile createOutput(const PendingOutput* pending, SF_INFO& outInfo, const std
     return out;
 }
 
+// Closes the output, makes it reproducible, takes its checksum (when asked:
+// `checksum` non-null) and renames it into place.
 void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& outputPath,
-                  const SF_INFO& outInfo, std::int64_t frames) {
+                  const SF_INFO& outInfo, std::int64_t frames, std::string* checksum) {
     bool finished = sf_close(out.release()) == 0;
     if (pending && finished && frames == 0 && (outInfo.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_FLAC) {
         finished =
@@ -170,7 +181,17 @@ void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& out
         throw ToolError(ExitStatus::processingFailed,
                         "output " + outputPath + ": could not be finished: " + sf_strerror(nullptr));
     }
-    if (pending) pending->commit();
+    if (!pending) return;
+    if (!sarnovellite::cli::clearPeakTimestamp(pending->temporaryPath())) {
+        throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": could not be finished");
+    }
+    // libsndfile rewrites the header at sf_close, so the finished file is
+    // hashed here, from the page cache it was just written to.
+    if (checksum) *checksum = sarnovellite::cli::sha256OfFile(pending->temporaryPath());
+    if (checksum && checksum->empty()) {
+        throw ToolError(ExitStatus::processingFailed, "output " + outputPath + ": cannot be read back");
+    }
+    pending->commit();
 }
 
 // Copies what the input holds beside its samples, adds this run to a
@@ -252,7 +273,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                         const ProcessSettings& settings, const sarnovellite::cli::AudioProgress& progress) {
     const auto started = std::chrono::steady_clock::now();
     checkOutputPath(inputPath, outputPath);
-    InputFile input = openInput(inputPath, settings.rawInput, settings.acceptDamaged);
+    InputFile input = openInput(inputPath, settings.rawInput, settings.acceptDamaged, settings.checksums);
     std::vector<std::string> notices;
     if (!input.length.note.empty())
         notices.push_back("sarnovellite: note: input " + inputPath + ": " + input.length.note);
@@ -290,11 +311,20 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                           " non-finite samples (NaN or infinity) for " + inputPath);
     }
     if (removed) removed->commit();
-    finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead());
+    std::string outputChecksum;
+    finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead(),
+                 settings.checksums && pending ? &outputChecksum : nullptr);
 
     FileOutcome outcome = outcomeOf(inputPath, outputPath, input.info, reader.framesRead(), writer.tracker(),
                                     pairs.latencyFrames());
     outcome.damage = reader.damage();
+    if (input.hasher) {
+        outcome.regions.inputSha256 = input.hasher->finish();
+    } else if (settings.checksums && input.patched) {
+        // Read through the size patch, the one input hashed in a pass of its own.
+        outcome.regions.inputSha256 = sarnovellite::cli::sha256OfFile(inputPath);
+    }
+    outcome.regions.outputSha256 = std::move(outputChecksum);
     outcome.clippedSamples = writer.clippedSamples();
     outcome.reencoded = isLossyEncoding(outInfo.format);
     outcome.metadataNotCarried = std::move(notCarried);

@@ -20,7 +20,8 @@
 // With removedPath, the input minus the aligned output is written there too
 // (see RemovedSignalWriter), whatever keepLatency says.
 //
-// The output appears only when complete (see PendingOutput). Throws ToolError.
+// The output appears only when complete (see PendingOutput), and the same
+// input and settings give the same bytes (reproducible_output.h). Throws ToolError.
 // Safe to call from several threads at once for different files.
 #pragma once
 
@@ -46,6 +47,7 @@ struct ProcessSettings : EffectSettings {
     bool acceptDamaged = false;  // process what can be read of a damaged input
     int quality = -1;            // lossy outputs: 0..10, or -1 to follow the input (see lossy_quality.h)
     RawInputFormat rawInput;     // set: inputs are header-less samples of this format
+    bool checksums = false;      // SHA-256 of input (hashed while read) and output, in the regions
 };
 
 struct FileOutcome {

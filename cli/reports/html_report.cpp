@@ -110,12 +110,15 @@ void writeFileSection(std::ostream& out, const ReportedFile& f) {
 
 }  // namespace
 
+std::string htmlPageHead(const std::string& title, const ReportSettings& settings) {
+    return "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/><title>" + escapeMarkup(title) +
+           "</title><style>" + kStyle + "</style></head><body><h1>" + escapeMarkup(title) + "</h1>" +
+           settingsTable(settings) + '\n';
+}
+
 HtmlReportWriter::HtmlReportWriter(const std::string& path, const ReportSettings& settings)
     : path_(path), pending_(path), out_(pending_.temporaryPath(), std::ios::trunc) {
-    out_ << "<!DOCTYPE html>\n<html lang=\"en\"><head><meta charset=\"utf-8\"/><title>Sarnovellite repair "
-            "report</title><style>"
-         << kStyle << "</style></head><body><h1>Sarnovellite repair report</h1>" << settingsTable(settings)
-         << '\n';
+    out_ << htmlPageHead("Sarnovellite repair report", settings);
     if (!out_) throw ToolError(ExitStatus::badOutput, "cannot write report " + path_);
 }
 

@@ -50,6 +50,10 @@ private:
     bool anyFile_ = false;
 };
 
+// The page's start up to and with the settings table: doctype, style, the
+// title as heading.
+std::string htmlPageHead(const std::string& title, const ReportSettings& settings);
+
 // The whole page at once. Throws ToolError(ExitStatus::badOutput) when the
 // file cannot be written.
 void writeHtmlReport(const std::string& path, const std::vector<ReportedFile>& files,

@@ -29,6 +29,8 @@ std::string csvField(const std::string& text) {
     return quoted + "\"";
 }
 
+}  // namespace
+
 std::string jsonString(const std::string& text) {
     std::string quoted = "\"";
     for (unsigned char c : text) {
@@ -61,6 +63,8 @@ std::string jsonString(const std::string& text) {
     return quoted + "\"";
 }
 
+namespace {
+
 std::string settingsText(const ReportSettings& s) {
     return "sensitivity " + std::to_string(s.sensitivity) + "; click gap " + std::to_string(s.clickGap) +
            "; block " + std::to_string(s.blockSize) + "; plug-in " + s.plugin +
@@ -69,60 +73,81 @@ std::string settingsText(const ReportSettings& s) {
 
 std::string statusText(const FileRegions& file) {
     if (!file.failure.empty()) return "failed: " + file.failure;
+    if (!file.skipped.empty()) return "skipped: " + file.skipped;
     if (!file.damage.empty()) return "damaged: " + file.damage;
     return "ok";
 }
 
 void writeCsv(std::ostream& out, const ReportSettings& settings, const std::vector<FileRegions>& files) {
-    out << "# sarnovellite " << settings.version << "; " << settingsText(settings) << '\n';
-    out << "file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples\n";
-    for (const FileRegions& file : files) {
-        const std::string clipped = file.failure.empty() ? std::to_string(file.clippedSamples) : "";
-        const std::string tail = ',' + csvField(statusText(file)) + ',' + clipped + '\n';
-        if (file.regions.empty()) out << csvField(file.input) << ",,,,," << tail;
-        for (const ChangedRegion& r : file.regions) {
-            out << csvField(file.input) << ',' << r.channel << ',' << r.start << ',' << r.end << ','
-                << seconds(r.start, file.sampleRate) << ',' << seconds(r.end, file.sampleRate) << tail;
-        }
-    }
-}
-
-void writeJsonHeader(std::ostream& out, const ReportSettings& s) {
-    out << "{\"version\":" << jsonString(s.version) << ",\"settings\":{\"sensitivity\":" << s.sensitivity
-        << ",\"click_gap\":" << s.clickGap << ",\"block_size\":" << s.blockSize
-        << ",\"plugin\":" << jsonString(s.plugin)
-        << ",\"keep_latency\":" << (s.keepLatency ? "true" : "false")
-        << ",\"accept_damaged\":" << (s.acceptDamaged ? "true" : "false") << "},\n";
+    out << csvReportHead(settings);
+    for (const FileRegions& file : files) out << csvReportRows(file, settings.checksums);
 }
 
 void writeJson(std::ostream& out, const ReportSettings& settings, const std::vector<FileRegions>& files) {
-    writeJsonHeader(out, settings);
-    out << "\"files\":[";
-    for (std::size_t f = 0; f < files.size(); ++f) {
-        const FileRegions& file = files[f];
-        out << (f ? ",\n" : "\n") << "{\"input\":" << jsonString(file.input)
-            << ",\"output\":" << jsonString(file.output) << ",\"status\":\""
-            << (!file.failure.empty()  ? "failed"
-                : !file.damage.empty() ? "damaged"
-                                       : "ok")
-            << '"';
-        if (!file.failure.empty()) out << ",\"error\":" << jsonString(file.failure);
-        if (!file.damage.empty()) out << ",\"damage\":" << jsonString(file.damage);
-        out << ",\"sample_rate\":" << file.sampleRate << ",\"channels\":" << file.channels
-            << ",\"frames\":" << file.frames << ",\"clipped_samples\":" << file.clippedSamples
-            << ",\"regions\":[";
-        for (std::size_t i = 0; i < file.regions.size(); ++i) {
-            const ChangedRegion& r = file.regions[i];
-            out << (i ? ",\n" : "\n") << "  {\"channel\":" << r.channel << ",\"start_sample\":" << r.start
-                << ",\"end_sample\":" << r.end << ",\"start_seconds\":" << seconds(r.start, file.sampleRate)
-                << ",\"end_seconds\":" << seconds(r.end, file.sampleRate) << '}';
-        }
-        out << "]}";
-    }
+    out << jsonReportHead(settings) << "\"files\":[";
+    for (std::size_t f = 0; f < files.size(); ++f) out << (f ? ",\n" : "\n") << jsonFileEntry(files[f]);
     out << "\n]}\n";
 }
 
 }  // namespace
+
+std::string csvReportHead(const ReportSettings& settings) {
+    return "# sarnovellite " + settings.version + "; " + settingsText(settings) + "\n" +
+           "file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples,output" +
+           (settings.checksums ? ",input_sha256,output_sha256" : "") + "\n";
+}
+
+std::string csvReportRows(const FileRegions& file, bool checksums) {
+    const bool processed = file.failure.empty() && file.skipped.empty();
+    const std::string clipped = processed ? std::to_string(file.clippedSamples) : "";
+    std::string tail = ',' + csvField(statusText(file)) + ',' + clipped + ',' + csvField(file.output);
+    if (checksums) tail += ',' + file.inputSha256 + ',' + file.outputSha256;
+    tail += '\n';
+    std::string rows;
+    if (file.regions.empty()) rows += csvField(file.input) + ",,,,," + tail;
+    for (const ChangedRegion& r : file.regions) {
+        rows += csvField(file.input) + ',' + std::to_string(r.channel) + ',' + std::to_string(r.start) + ',' +
+                std::to_string(r.end) + ',' + seconds(r.start, file.sampleRate) + ',' +
+                seconds(r.end, file.sampleRate) + tail;
+    }
+    return rows;
+}
+
+std::string jsonReportHead(const ReportSettings& s) {
+    return "{\"version\":" + jsonString(s.version) + ",\"settings\":" + jsonSettings(s) + ",\n";
+}
+
+std::string jsonSettings(const ReportSettings& s) {
+    return "{\"sensitivity\":" + std::to_string(s.sensitivity) +
+           ",\"click_gap\":" + std::to_string(s.clickGap) + ",\"block_size\":" + std::to_string(s.blockSize) +
+           ",\"plugin\":" + jsonString(s.plugin) + ",\"keep_latency\":" + (s.keepLatency ? "true" : "false") +
+           ",\"accept_damaged\":" + (s.acceptDamaged ? "true" : "false") + "}";
+}
+
+std::string jsonFileEntry(const FileRegions& file) {
+    const char* status = !file.failure.empty()   ? "failed"
+                         : !file.skipped.empty() ? "skipped"
+                         : !file.damage.empty()  ? "damaged"
+                                                 : "ok";
+    std::string out = "{\"input\":" + jsonString(file.input) + ",\"output\":" + jsonString(file.output) +
+                      ",\"status\":\"" + status + '"';
+    if (!file.failure.empty()) out += ",\"error\":" + jsonString(file.failure);
+    if (!file.skipped.empty()) out += ",\"reason\":" + jsonString(file.skipped);
+    if (!file.damage.empty()) out += ",\"damage\":" + jsonString(file.damage);
+    if (!file.inputSha256.empty()) out += ",\"input_sha256\":\"" + file.inputSha256 + '"';
+    if (!file.outputSha256.empty()) out += ",\"output_sha256\":\"" + file.outputSha256 + '"';
+    out += ",\"sample_rate\":" + std::to_string(file.sampleRate) +
+           ",\"channels\":" + std::to_string(file.channels) + ",\"frames\":" + std::to_string(file.frames) +
+           ",\"clipped_samples\":" + std::to_string(file.clippedSamples) + ",\"regions\":[";
+    for (std::size_t i = 0; i < file.regions.size(); ++i) {
+        const ChangedRegion& r = file.regions[i];
+        out += std::string(i ? ",\n" : "\n") + "  {\"channel\":" + std::to_string(r.channel) +
+               ",\"start_sample\":" + std::to_string(r.start) + ",\"end_sample\":" + std::to_string(r.end) +
+               ",\"start_seconds\":" + seconds(r.start, file.sampleRate) +
+               ",\"end_seconds\":" + seconds(r.end, file.sampleRate) + '}';
+    }
+    return out + "]}";
+}
 
 void writeRegionReport(const std::string& path, const ReportSettings& settings,
                        const std::vector<FileRegions>& files) {

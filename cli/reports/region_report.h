@@ -4,10 +4,13 @@
 //
 // CSV: a "# sarnovellite VERSION; settings" line, a header line, then one
 // line per region, and one with empty region fields for a file without any:
-//   file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples
-// status is "ok", "damaged: read N of M frames ..." or "failed: reason".
+//   file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples,output
+// and with checksums ",input_sha256,output_sha256" (hex SHA-256 of the files);
+// status is "ok", "damaged: read N of M frames ...", "skipped: reason" or
+// "failed: reason".
 // JSON: {"version","settings":{...},"files":[{"input","output","status",
-//   ["damage"|"error",] "sample_rate","channels","frames","clipped_samples",
+//   ["damage"|"error"|"reason",] ["input_sha256","output_sha256",]
+//   "sample_rate","channels","frames","clipped_samples",
 //   "regions":[{"channel","start_sample","end_sample","start_seconds","end_seconds"}]}]}
 // Channels count from 0; end_sample is exclusive; seconds are sample / rate.
 // Written through a temporary file.
@@ -28,7 +31,19 @@ struct ReportSettings {
     int blockSize = 512;
     bool keepLatency = false;
     bool acceptDamaged = false;
+    bool checksums = false;  // the CSV has the two SHA-256 columns
 };
+
+// The pieces of both formats, for reports written a file at a time
+// (report_stream.h): the CSV's two first lines, one file's CSV lines, the
+// JSON document up to its "files" array, the settings object and one
+// file's entry (without separators). jsonString quotes and escapes.
+std::string csvReportHead(const ReportSettings& settings);
+std::string csvReportRows(const FileRegions& file, bool checksums);
+std::string jsonReportHead(const ReportSettings& settings);
+std::string jsonSettings(const ReportSettings& settings);
+std::string jsonFileEntry(const FileRegions& file);
+std::string jsonString(const std::string& text);
 
 // Throws ToolError(ExitStatus::badOutput) when the file cannot be written.
 void writeRegionReport(const std::string& path, const ReportSettings& settings,

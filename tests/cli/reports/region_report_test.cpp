@@ -45,7 +45,8 @@ TEST(RegionReport, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
     EXPECT_NE(line.find("; sensitivity 1; click gap 32; block 512; plug-in " + std::string(kMarkPlugin)),
               std::string::npos);
     std::getline(csv, line);
-    EXPECT_EQ(line, "file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples");
+    EXPECT_EQ(line,
+              "file,channel,start_sample,end_sample,start_seconds,end_seconds,status,clipped_samples,output");
     std::vector<ExpectedRegion> got;
     while (std::getline(csv, line)) {
         std::istringstream fields(line);
@@ -59,7 +60,8 @@ TEST(RegionReport, ReportListsTheChangedRunsPerChannelAsCsvAndJson) {
         EXPECT_EQ(file, folder.path("in.wav"));
         EXPECT_DOUBLE_EQ(std::stod(startSeconds), std::stoll(start) / static_cast<double>(rate));
         EXPECT_DOUBLE_EQ(std::stod(endSeconds), std::stoll(end) / static_cast<double>(rate));
-        EXPECT_EQ(fields.str().substr(fields.str().size() - 5), ",ok,0");
+        const std::string tail = ",ok,0," + folder.path("out.wav");
+        EXPECT_EQ(fields.str().substr(fields.str().size() - tail.size()), tail);
         got.push_back({std::stoi(channel), std::stoll(start), std::stoll(end)});
     }
     EXPECT_EQ(got, expected);
@@ -100,12 +102,16 @@ TEST(RegionReport, ABatchReportHasAnEntryForEveryFileWithTheVersionAndSettings) 
         EXPECT_EQ(run.exitStatus, 3) << run.err;
         const std::string text = readText(folder.path(report));
         if (report == "r.csv") {
-            EXPECT_NE(text.find("\n" + folder.path("marked.wav") + ",0,350,351,0.043750,0.043875,ok,0\n"),
+            EXPECT_NE(text.find("\n" + folder.path("marked.wav") + ",0,350,351,0.043750,0.043875,ok,0," +
+                                folder.path("out/marked.wav") + "\n"),
                       std::string::npos);
             EXPECT_NE(text.find("\n" + folder.path("absent.wav") + ",,,,,,failed: input " +
-                                folder.path("absent.wav") + ": no such file,\n"),
+                                folder.path("absent.wav") + ": no such file,," +
+                                folder.path("out/absent.wav") + "\n"),
                       std::string::npos);
-            EXPECT_NE(text.find("\n" + folder.path("clean.wav") + ",,,,,,ok,0\n"), std::string::npos);
+            EXPECT_NE(text.find("\n" + folder.path("clean.wav") + ",,,,,,ok,0," +
+                                folder.path("out/clean.wav") + "\n"),
+                      std::string::npos);
         } else {
             EXPECT_NE(text.find("\"settings\":{\"sensitivity\":4,\"click_gap\":32,"), std::string::npos);
             EXPECT_NE(text.find("\"status\":\"failed\",\"error\":\"input " + folder.path("absent.wav") +
