@@ -46,6 +46,9 @@ struct ProcessSettings : EffectSettings {
     bool acceptDamaged = false;  // process what can be read of a damaged input
     int quality = -1;            // lossy outputs: 0..10, or -1 to follow the input (see lossy_quality.h)
     RawInputFormat rawInput;     // set: inputs are header-less samples of this format
+    // The effect's settings for a Broadcast WAV's coding history; empty:
+    // "sensitivity N; click gap N".
+    std::string settingsLine;
 };
 
 struct FileOutcome {

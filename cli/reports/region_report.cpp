@@ -61,9 +61,16 @@ std::string jsonString(const std::string& text) {
     return quoted + "\"";
 }
 
+std::string effectSettingsText(const ReportSettings& s) {
+    if (!s.restore)
+        return "sensitivity " + std::to_string(s.sensitivity) + "; click gap " + std::to_string(s.clickGap);
+    std::string text = "method restore";
+    for (const ReportedSetting& setting : s.restoreSettings) text += "; " + setting.text;
+    return text;
+}
+
 std::string settingsText(const ReportSettings& s) {
-    return "sensitivity " + std::to_string(s.sensitivity) + "; click gap " + std::to_string(s.clickGap) +
-           "; block " + std::to_string(s.blockSize) + "; plug-in " + s.plugin +
+    return effectSettingsText(s) + "; block " + std::to_string(s.blockSize) + "; plug-in " + s.plugin +
            (s.keepLatency ? "; keep latency" : "") + (s.acceptDamaged ? "; accept damaged" : "");
 }
 
@@ -88,9 +95,15 @@ void writeCsv(std::ostream& out, const ReportSettings& settings, const std::vect
 }
 
 void writeJsonHeader(std::ostream& out, const ReportSettings& s) {
-    out << "{\"version\":" << jsonString(s.version) << ",\"settings\":{\"sensitivity\":" << s.sensitivity
-        << ",\"click_gap\":" << s.clickGap << ",\"block_size\":" << s.blockSize
-        << ",\"plugin\":" << jsonString(s.plugin)
+    out << "{\"version\":" << jsonString(s.version) << ",\"settings\":{";
+    if (s.restore) {
+        out << "\"method\":\"restore\"";
+        for (const ReportedSetting& setting : s.restoreSettings)
+            out << ',' << jsonString(setting.symbol) << ':' << setting.value;
+    } else {
+        out << "\"sensitivity\":" << s.sensitivity << ",\"click_gap\":" << s.clickGap;
+    }
+    out << ",\"block_size\":" << s.blockSize << ",\"plugin\":" << jsonString(s.plugin)
         << ",\"keep_latency\":" << (s.keepLatency ? "true" : "false")
         << ",\"accept_damaged\":" << (s.acceptDamaged ? "true" : "false") << "},\n";
 }
