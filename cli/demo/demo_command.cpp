@@ -212,7 +212,8 @@ int runDemo(const CliOptions& options) {
         classicSettings.plugin->path().c_str(), classicSettings.sensitivity, classicSettings.clickGap,
         classic.outcome.wallSeconds, speed(classic.outcome));
     std::printf("  restore: plug-in %s, %s; %.2f s (%.0fx real time)\n",
-                restoreSettings.plugin->path().c_str(), restoreSettings.settingsLine.c_str(),
+                restoreSettings.plugin->path().c_str(),
+                restoreSettings.settingsLine.substr(std::string("method restore; ").size()).c_str(),
                 restore.outcome.wallSeconds, speed(restore.outcome));
     printTable(material, classic, restore);
     printLimits(classicSettings.sensitivity);

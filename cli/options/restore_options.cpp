@@ -107,18 +107,19 @@ std::string restoreOptionsHelp() {
             takes = "X";
             byDefault = shownNumber(p, sarnovellite::effect::shownMinimum(p)) + ".." +
                         shownNumber(p, sarnovellite::effect::shownMaximum(p)) +
-                        (p.label.empty() ? "" : " " + std::string(p.label)) + ", default " +
-                        shownNumber(p, shownDefault);
+                        (p.label.empty() ? "" : " " + std::string(p.label)) + " (default " +
+                        shownNumber(p, shownDefault) + ")";
         } else {
             takes = "WORD";
-            byDefault = stepNames(p) + ", default ";
+            byDefault = stepNames(p) + " (default ";
             for (const auto& step : p.scalePoints) {
                 if (step.shown == shownDefault) byDefault += lowered(step.label);
             }
+            byDefault += ")";
         }
         std::string line = "      " + optionName(p) + " " + takes;
         line.resize(std::max<std::size_t>(line.size() + 1, 24), ' ');
-        help += line + lowered(p.name) + ": " + byDefault + "\n";
+        help += line + "restore: " + lowered(p.name) + ", " + byDefault + "\n";
     }
     return help;
 }
