@@ -6,7 +6,11 @@
 #     `VSTPluginMain` and `main`, both the same function;
 #   both: imports only from DLLs that ship with Windows, the version resource
 #     (every string, and the fixed version: the project version the build was
-#     configured with).
+#     configured with);
+#   the 64-bit SarnovelliteRestore.dll (module SARNOVELLITERESTORE.dll): the
+#     same export table, import and version resource checks, and under Wine
+#     its output of the test signal compared with the Linux
+#     SarnovelliteRestore.so's.
 # These static checks always run. Each DLL's Wine stage (the LoadLibrary test
 # host and the unit tests built for Windows, then the DLL's output of a test
 # signal with clicks compared with the Linux module's) runs when a tiny program
@@ -42,31 +46,35 @@ wine64_loader=$(command -v wine64 || echo /usr/lib/wine/wine64)
 
 # The DLL and the Wine probe only: the test programs are built by the Wine
 # stage, so a machine that cannot run them does not spend its time on them.
-cross_build() {  # cross_build PRESET BUILD_DIR
+cross_build() {  # cross_build PRESET BUILD_DIR [MORE TARGETS]
   step "cross build (preset $1)"
   cmake --preset "$1" -B "$2" >/dev/null
-  cmake --build "$2" --target Sarnovellite wine_probe -j "$(nproc)"
+  cmake --build "$2" --target Sarnovellite wine_probe "${@:3}" -j "$(nproc)"
   [ -f "$2/plugin/Sarnovellite.dll" ] || fail "$2/plugin/Sarnovellite.dll was not built"
 }
 
 # check_export_table OBJDUMP DLL NAME... : the module name, exactly these
 # export names (in the table's sorted order), all at one address.
+# MODULE overrides the module name (default SARNOVELLITE.dll).
 check_export_table() {
-  local objdump=$1 dll=$2
+  local objdump=$1 dll=$2 want=${MODULE:-SARNOVELLITE.dll}
   shift 2
   local dump module exports addresses
   dump=$("$objdump" -p "$dll")
   module=$(awk '/^Name[ \t]+[0-9a-f]+ / {print $3; exit}' <<<"$dump")
-  [ "$module" = "SARNOVELLITE.dll" ] || fail "$dll: export table names the module '$module', not SARNOVELLITE.dll"
+  [ "$module" = "$want" ] || fail "$dll: export table names the module '$module', not $want"
   exports=$(sed -n '/^\[Ordinal\/Name Pointer\] Table/,/^$/p' <<<"$dump" | awk '/^\t\[/ {print $NF}' | tr '\n' ' ')
   [ "$exports" = "$* " ] || fail "$dll: exports are '$exports', want exactly $*"
   # Ordinal-only exports have no name; the address table lists every export.
   addresses=$(sed -n '/^Export Address Table -- Ordinal Base/,/^$/p' <<<"$dump" | awk '/^\t\[/ {print $(NF-2)}')
   [ "$(wc -l <<<"$addresses")" -eq $# ] || fail "$dll: the export address table has other entries: $addresses"
   [ "$(sort -u <<<"$addresses" | wc -l)" -eq 1 ] || fail "$dll: the exports are not one function"
-  echo "$dll: module SARNOVELLITE.dll, exports $*"
+  echo "$dll: module $want, exports $*"
 }
 
+# Sarnovellite reports a processor without its instruction set through the
+# Windows message box; NO_MESSAGE_BOX=1 for a DLL that never does (the
+# restore effect runs on any processor).
 check_imports() {  # check_imports OBJDUMP DLL
   local dump imports user32_functions
   dump=$("$1" -p "$2")
@@ -75,6 +83,10 @@ check_imports() {  # check_imports OBJDUMP DLL
   for d in $imports; do
     case "$system_dlls" in *" $d "*) ;; *) fail "$2 imports from $d, which is not a Windows system DLL" ;; esac
   done
+  if [ "${NO_MESSAGE_BOX:-0}" = 1 ]; then
+    echo "$2: imports $(tr '\n' ' ' <<<"$imports")"
+    return
+  fi
   # The processor-selection failure is reported through the Windows message box.
   user32_functions=$(awk '/DLL Name:/ {in_user32 = (tolower($3) == "user32.dll"); next}
                           in_user32 && NF == 3 && $1 ~ /^[0-9a-f]+$/ {print $3}' <<<"$dump")
@@ -104,25 +116,29 @@ check_x86_instruction_sets() {  # check_x86_instruction_sets BUILD_DIR
   echo "SSE instructions only in the processor-class variant files ($checked other objects checked)"
 }
 
-check_version_resource() {  # check_version_resource DLL BUILD_DIR
+check_version_resource() {  # check_version_resource DLL BUILD_DIR [FILE_NAME]
   local version
   version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$2/CMakeCache.txt")
   [ -n "$version" ] || fail "$2/CMakeCache.txt names no project version"
   echo "$1 (project version $version):"
-  wrestool -x --raw --type=version "$1" | python3 tests/windows/check_version_resource.py "$version" \
+  wrestool -x --raw --type=version "$1" | python3 tests/windows/check_version_resource.py "$version" "${3:-Sarnovellite.dll}" \
     || fail "$1: version resource incomplete"
 }
 
 cross_build windows-x86 "$x86_build"
-cross_build windows-x64 "$x64_build"
+cross_build windows-x64 "$x64_build" SarnovelliteRestore
 x86_dll=$x86_build/plugin/Sarnovellite.dll
 x64_dll=$x64_build/plugin/Sarnovellite.dll
+x64_restore_dll=$x64_build/plugin/SarnovelliteRestore.dll
+[ -f "$x64_restore_dll" ] || fail "$x64_restore_dll was not built"
 
 step "export tables and imports"
 check_export_table i686-w64-mingw32-objdump "$x86_dll" main
 check_export_table x86_64-w64-mingw32-objdump "$x64_dll" VSTPluginMain main
 check_imports i686-w64-mingw32-objdump "$x86_dll"
 check_imports x86_64-w64-mingw32-objdump "$x64_dll"
+MODULE=SARNOVELLITERESTORE.dll check_export_table x86_64-w64-mingw32-objdump "$x64_restore_dll" VSTPluginMain main
+NO_MESSAGE_BOX=1 check_imports x86_64-w64-mingw32-objdump "$x64_restore_dll"
 
 step "instruction sets of the 32-bit DLL"
 check_x86_instruction_sets "$x86_build"
@@ -130,17 +146,28 @@ check_x86_instruction_sets "$x86_build"
 step "version resources"
 check_version_resource "$x86_dll" "$x86_build"
 check_version_resource "$x64_dll" "$x64_build"
+check_version_resource "$x64_restore_dll" "$x64_build" SarnovelliteRestore.dll
 
 # The reference: the Linux module and a test signal, run through the same
 # file runner as the DLLs.
 step "Linux module and test signal"
 cmake --preset default -B "$linux_build" >/dev/null
-cmake --build "$linux_build" --target Sarnovellite plugin_file_runner -j "$(nproc)"
+cmake --build "$linux_build" --target Sarnovellite SarnovelliteRestore plugin_file_runner -j "$(nproc)"
 so=$linux_build/plugin/Sarnovellite.so
+restore_so=$linux_build/plugin/SarnovelliteRestore.so
 [ -f "$so" ] || fail "$so was not built"
+[ -f "$restore_so" ] || fail "$restore_so was not built"
 python3 tests/windows/make_click_signal.py "$work/clicks.f32"
 for sensitivity in 0 1; do
   "$linux_build/tests/loader/plugin_file_runner" "$so" "$work/clicks.f32" "$work/linux-$sensitivity.f32" "$sensitivity"
+done
+# The restore effect at its lowest and its default threshold (normalised 0
+# and 0.14814815); its delay and hop at 44.1 kHz: 82 ms and 50 ms.
+restore_thresholds="0 0.14814815"
+restore_delay=3616 restore_hop=2205
+for threshold in $restore_thresholds; do
+  "$linux_build/tests/loader/plugin_file_runner" "$restore_so" "$work/clicks.f32" \
+    "$work/linux-restore-$threshold.f32" "$threshold"
 done
 
 # Tests under Wine and the output comparison for one cross build.
@@ -169,6 +196,16 @@ wine_stage() {
     python3 tests/windows/compare_plugin_outputs.py "$work/clicks.f32" "$work/linux-$sensitivity.f32" "$out" \
       "$label, sensitivity $sensitivity" || status=1
   done
+  if [ -f "$build/plugin/SarnovelliteRestore.dll" ]; then
+    step "$label SarnovelliteRestore.dll's output against the Linux module's"
+    for threshold in $restore_thresholds; do
+      out="$work/$label-restore-$threshold.f32"
+      "$loader" "$build/tests/loader/plugin_file_runner.exe" "$build/plugin/SarnovelliteRestore.dll" \
+        "$work/clicks.f32" "$out" "$threshold"
+      python3 tests/windows/compare_plugin_outputs.py "$work/clicks.f32" "$work/linux-restore-$threshold.f32" \
+        "$out" "$label restore, threshold $threshold" "$restore_delay" "$restore_hop" || status=1
+    done
+  fi
   [ $status -eq 0 ] || fail "the $label DLL's output departs from the Linux module's"
 }
 

@@ -77,10 +77,15 @@ std::string decibels(double value) {
     return text;
 }
 
+// One effect's run over the damaged file.
+struct DemoRun {
+    FileOutcome outcome;
+    std::vector<float> repaired;
+};
+
 // The table: every figure is the clean original's energy over the energy of
 // the difference from it, so a repair that helps raises the number.
-void printTable(const DemoMaterial& material, const std::vector<float>& repaired,
-                const FileOutcome& outcome) {
+void printTable(const DemoMaterial& material, const DemoRun& classic, const DemoRun& restore) {
     std::vector<char> damagedMask(material.clean.size(), 0);
     std::vector<std::vector<char>> kindMasks(kDamageKinds, std::vector<char>(material.clean.size(), 0));
     for (const DamageSpan& span : material.spans) {
@@ -91,12 +96,13 @@ void printTable(const DemoMaterial& material, const std::vector<float>& repaired
         }
     }
     auto line = [&](const char* label, const std::vector<char>& mask) {
-        std::printf("  %-36s %10s %10s\n", label,
+        std::printf("  %-36s %10s %10s %10s\n", label,
                     decibels(snrDecibels(material.clean, material.damaged, mask)).c_str(),
-                    decibels(snrDecibels(material.clean, repaired, mask)).c_str());
+                    decibels(snrDecibels(material.clean, classic.repaired, mask)).c_str(),
+                    decibels(snrDecibels(material.clean, restore.repaired, mask)).c_str());
     };
     std::printf("\nError against the clean original (clean signal over error, in dB; higher is better):\n");
-    std::printf("  %-36s %10s %10s\n", "", "damaged", "repaired");
+    std::printf("  %-36s %10s %10s %10s\n", "", "damaged", "classic", "restore");
     line("inside the damaged spans, all kinds", damagedMask);
     for (int k = 0; k < kDamageKinds; ++k) {
         char label[64];
@@ -105,12 +111,14 @@ void printTable(const DemoMaterial& material, const std::vector<float>& repaired
         line(label, kindMasks[static_cast<std::size_t>(k)]);
     }
     line("the whole file", {});
-    std::printf("  %d damage events added; the effect changed %lld regions.\n", material.clicksAdded,
-                static_cast<long long>(outcome.regionCount));
+    std::printf(
+        "  %d damage events added; the classic effect changed %lld regions, the restore effect %lld.\n",
+        material.clicksAdded, static_cast<long long>(classic.outcome.regionCount),
+        static_cast<long long>(restore.outcome.regionCount));
 }
 
 void printLimits(int sensitivity) {
-    std::printf("\nWhat the detector leaves alone%s, and why:\n",
+    std::printf("\nWhat the classic detector leaves alone%s, and why:\n",
                 sensitivity == 1 ? " at the default level" : "");
     std::printf(
         "  - Quiet clicks. A click must stand (6 - level) times above the window's typical peak of the\n"
@@ -122,8 +130,9 @@ void printLimits(int sensitivity) {
         "    many peaks of its own, which raise the typical peak, so the click masks itself.\n");
 }
 
-void printWhatToOpen(const fs::path& folder) {
-    std::printf("\nCheck the repairs yourself (in %s):\n", folder.string().c_str());
+void printWhatToOpen(const fs::path& folder, const char* sideFilesOf) {
+    std::printf("\nCheck the repairs yourself (in %s; report, labels and removed signal of the %s effect):\n",
+                folder.string().c_str(), sideFilesOf);
     std::printf(
         "  demo-report.html    open in a web browser: the whole file with every repair marked, and\n"
         "                      before/after close-ups of the repairs\n"
@@ -131,9 +140,29 @@ void printWhatToOpen(const fs::path& folder) {
         "                      (Audacity: File > Import > Labels) and jump from repair to repair\n"
         "  demo-removed.wav    what the effect took out: listen for short ticks with silence between;\n"
         "                      a tone or a melody in it means music was removed with the clicks\n"
-        "  demo-damaged.wav, demo-repaired.wav, demo-clean.wav   compare by ear: the repaired file\n"
-        "                      should lose the ticks and keep the music; ringing clicks and the\n"
-        "                      drum-passage impulses remain (see above)\n");
+        "  demo-damaged.wav, demo-repaired.wav, demo-restored.wav, demo-clean.wav   compare by ear:\n"
+        "                      the repaired (classic) and restored (restore) files should lose the\n"
+        "                      ticks and keep the music; -m restore puts the restore effect's repairs\n"
+        "                      into the report, labels and removed signal\n");
+}
+
+// Runs one effect over the damaged file into repairedPath; with side files,
+// also the removed signal, regions and pictures.
+DemoRun runEffect(CliOptions options, EffectMethod method, const std::string& damagedPath,
+                  const std::string& repairedPath, const std::string& removedPath, bool showBar,
+                  double audioSeconds, ProcessSettings& settings) {
+    if (options.method != method) options.pluginPath.clear();  // --plugin stands for -m's effect
+    options.method = method;
+    setEffectSettings(options, settings);
+    settings.keepRegions = !removedPath.empty();
+    settings.keepPictures = !removedPath.empty();
+    settings.removedPath = removedPath;
+    DemoRun run;
+    ProgressDisplay progress(showBar, false, audioSeconds);
+    run.outcome = processFile(damagedPath, repairedPath, settings,
+                              [&progress](double seconds) { progress.addAudio(seconds); });
+    run.repaired = readFloatWav(repairedPath);
+    return run;
 }
 
 }  // namespace
@@ -146,48 +175,49 @@ int runDemo(const CliOptions& options) {
         throw ToolError(ExitStatus::badOutput, "demo folder " + folder.string() + ": cannot be created");
     }
     const std::string damagedPath = (folder / "demo-damaged.wav").string();
-    const std::string repairedPath = (folder / "demo-repaired.wav").string();
-
-    ProcessSettings settings;
-    settings.plugin = openChosenPlugin(options);
-    settings.sensitivity = options.sensitivity;
-    settings.clickGap = options.clickGap;
-    settings.blockSize = options.blockSize;
-    settings.keepRegions = true;
-    settings.keepPictures = true;
-    settings.removedPath = (folder / "demo-removed.wav").string();
+    const std::string removedPath = (folder / "demo-removed.wav").string();
 
     const DemoMaterial material = makeDemoMaterial();
     writeFloatWav((folder / "demo-clean.wav").string(), material.clean);
     writeFloatWav(damagedPath, material.damaged);
 
     const bool showBar = !options.quiet && isatty(STDERR_FILENO);
-    FileOutcome outcome;
-    {
-        ProgressDisplay progress(showBar, false,
-                                 static_cast<double>(material.frames()) / DemoMaterial::kSampleRate);
-        outcome = processFile(damagedPath, repairedPath, settings,
-                              [&progress](double seconds) { progress.addAudio(seconds); });
-    }
-    const ReportSettings reportSetup = reportSettingsFor(options, *settings.plugin);
-    writeRegionReport((folder / "demo-regions.csv").string(), reportSetup, {outcome.regions});
-    writeLabelTrack((folder / "demo-labels.txt").string(), outcome.regions);
-    writeHtmlReport(
-        (folder / "demo-report.html").string(),
-        {{outcome.regions, std::move(outcome.pictures), outcome.changedSamples, outcome.latencyFrames}},
-        reportSetup);
-    const std::vector<float> repaired = readFloatWav(repairedPath);
     const double audioSeconds = static_cast<double>(material.frames()) / DemoMaterial::kSampleRate;
+    const bool sideFilesOfRestore = options.method == EffectMethod::restore;
+    ProcessSettings classicSettings, restoreSettings;
+    DemoRun classic =
+        runEffect(options, EffectMethod::classic, damagedPath, (folder / "demo-repaired.wav").string(),
+                  sideFilesOfRestore ? "" : removedPath, showBar, audioSeconds, classicSettings);
+    DemoRun restore =
+        runEffect(options, EffectMethod::restore, damagedPath, (folder / "demo-restored.wav").string(),
+                  sideFilesOfRestore ? removedPath : "", showBar, audioSeconds, restoreSettings);
+
+    FileOutcome& sides = sideFilesOfRestore ? restore.outcome : classic.outcome;
+    const ReportSettings reportSetup =
+        reportSettingsFor(options, *(sideFilesOfRestore ? restoreSettings : classicSettings).plugin);
+    writeRegionReport((folder / "demo-regions.csv").string(), reportSetup, {sides.regions});
+    writeLabelTrack((folder / "demo-labels.txt").string(), sides.regions);
+    writeHtmlReport((folder / "demo-report.html").string(),
+                    {{sides.regions, std::move(sides.pictures), sides.changedSamples, sides.latencyFrames}},
+                    reportSetup);
 
     std::printf(
         "Sarnovellite demo: %s of synthesised stereo music, damaged like a worn record, then repaired\n",
         formatDuration(audioSeconds).c_str());
-    std::printf("  plug-in %s, sensitivity %d (1..5), click gap %d samples; %.2f s (%.0fx real time)\n",
-                settings.plugin->path().c_str(), settings.sensitivity, settings.clickGap, outcome.wallSeconds,
-                outcome.wallSeconds > 0 ? audioSeconds / outcome.wallSeconds : 0.0);
-    printTable(material, repaired, outcome);
-    printLimits(settings.sensitivity);
-    printWhatToOpen(folder);
+    const auto speed = [audioSeconds](const FileOutcome& o) {
+        return o.wallSeconds > 0 ? audioSeconds / o.wallSeconds : 0.0;
+    };
+    std::printf(
+        "  classic: plug-in %s, sensitivity %d (1..5), click gap %d samples; %.2f s (%.0fx real time)\n",
+        classicSettings.plugin->path().c_str(), classicSettings.sensitivity, classicSettings.clickGap,
+        classic.outcome.wallSeconds, speed(classic.outcome));
+    std::printf("  restore: plug-in %s, %s; %.2f s (%.0fx real time)\n",
+                restoreSettings.plugin->path().c_str(),
+                restoreSettings.settingsLine.substr(std::string("method restore; ").size()).c_str(),
+                restore.outcome.wallSeconds, speed(restore.outcome));
+    printTable(material, classic, restore);
+    printLimits(classicSettings.sensitivity);
+    printWhatToOpen(folder, sideFilesOfRestore ? "restore" : "classic");
 
     return 0;
 }

@@ -46,6 +46,10 @@ ChannelPairs::ChannelPairs(const EffectSettings& settings, int sampleRate, int c
             pair.effect->setParameter(kSensitivityParameter, sensitivityParameterValue(settings.sensitivity));
             pair.effect->setParameter(kClickGapParameter, clickGapParameterValue(settings.clickGap));
         }
+        if (pair.effect->isSarnovelliteRestore()) {
+            for (const RestoreParameterValue& p : restoreParameterValues(settings.restoreValues))
+                pair.effect->setParameter(p.index, p.normalised);
+        }
         pairs_.push_back(std::move(pair));
     }
     latency_ = pairs_.front().effect->latencyFrames();

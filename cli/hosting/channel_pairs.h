@@ -1,6 +1,7 @@
 // The effect instances that process one file: one per channel pair (a last
 // odd channel is fed to both inputs and the left output is kept), each with
-// its planar scratch, all set to the same sensitivity and click gap.
+// its planar scratch, all set to the same settings: sensitivity and click gap
+// for the Sarnovellite effect, the restore settings for the restore effect.
 #pragma once
 
 #include <cstdint>
@@ -14,6 +15,9 @@ struct EffectSettings {
     std::shared_ptr<PluginLibrary> plugin;
     int sensitivity = 1;
     int clickGap = 32;
+    // The restore effect's settings, shown values in its table's order
+    // (restoreDefaults() in parameter_mapping.h).
+    std::vector<double> restoreValues;
     int blockSize = 512;
 };
 

@@ -24,7 +24,8 @@ thread_local HostContext* constructingContext = nullptr;
 // With several files in flight, those calls are serialised here.
 std::mutex lifecycleMutex;
 
-constexpr VstInt32 kUniqueIdSarnovellite = 0x39353733;  // '9573'
+constexpr VstInt32 kUniqueIdSarnovellite = 0x39353733;         // '9573'
+constexpr VstInt32 kUniqueIdSarnovelliteRestore = 0x536E5273;  // 'SnRs'
 constexpr VstIntPtr kHostVstVersion = 2400;
 constexpr VstIntPtr kProcessLevelOffline = 4;
 
@@ -134,6 +135,7 @@ HostedEffect::~HostedEffect() {
 int HostedEffect::latencyFrames() const { return effect_->initialDelay; }
 
 bool HostedEffect::isSarnovellite() const { return effect_->uniqueID == kUniqueIdSarnovellite; }
+bool HostedEffect::isSarnovelliteRestore() const { return effect_->uniqueID == kUniqueIdSarnovelliteRestore; }
 
 void HostedEffect::setParameter(int index, float value) {
     const PluginCall call;

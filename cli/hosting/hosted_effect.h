@@ -32,6 +32,9 @@ public:
     // True for the bundled effect (unique ID '9573'), whose parameters 0 and 2
     // are sensitivity and click gap.
     bool isSarnovellite() const;
+    // True for the bundled restore effect (unique ID 'SnRs'), whose
+    // parameters are those of effect/parameters/restore_parameters.h.
+    bool isSarnovelliteRestore() const;
 
     void setParameter(int index, float value);
     float getParameter(int index);

@@ -50,14 +50,20 @@ std::shared_ptr<PluginLibrary> PluginLibrary::open(const std::string& path) {
 
 PluginLibrary::~PluginLibrary() = default;
 
-std::string findBundledPlugin() {
+std::string bundledPluginFileName(BundledPlugin which) {
+    return which == BundledPlugin::restore ? "SarnovelliteRestore.so" : "Sarnovellite.so";
+}
+
+std::string findBundledPlugin(BundledPlugin which) {
     const fs::path here = executableFolder();
+    const std::string name = bundledPluginFileName(which);
     std::vector<fs::path> candidates;
-    if (!here.empty()) candidates.push_back(here / "Sarnovellite.so");
-#ifdef SARNOVELLITE_BUILD_TREE_PLUGIN
-    candidates.push_back(SARNOVELLITE_BUILD_TREE_PLUGIN);
+    if (!here.empty()) candidates.push_back(here / name);
+#if defined(SARNOVELLITE_BUILD_TREE_PLUGIN) && defined(SARNOVELLITE_BUILD_TREE_RESTORE_PLUGIN)
+    candidates.push_back(which == BundledPlugin::restore ? SARNOVELLITE_BUILD_TREE_RESTORE_PLUGIN
+                                                         : SARNOVELLITE_BUILD_TREE_PLUGIN);
 #endif
-    if (!here.empty()) candidates.push_back(here / SARNOVELLITE_INSTALLED_PLUGIN_DIR / "Sarnovellite.so");
+    if (!here.empty()) candidates.push_back(here / SARNOVELLITE_INSTALLED_PLUGIN_DIR / name);
     for (const fs::path& candidate : candidates) {
         std::error_code ec;
         if (fs::is_regular_file(candidate, ec)) return candidate.lexically_normal().string();

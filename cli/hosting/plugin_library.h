@@ -29,8 +29,9 @@ private:
     VstPluginMainProc entry_;
 };
 
-// The bundled Sarnovellite.so: next to the executable, then the build tree the
+// A bundled plug-in library: next to the executable, then the build tree the
 // executable was built in, then the installed place relative to the
-// executable (../lib/vst/sarnovellite/ from bin/, cmake/sarnovellite_install.cmake).
-// Returns an empty string when none exists.
-std::string findBundledPlugin();
+// executable (../lib/vst/sarnovellite/ from bin/, cmake/sarnovellite_install.cmake). Returns an empty string when none exists.
+enum class BundledPlugin { sarnovellite, restore };
+std::string bundledPluginFileName(BundledPlugin which);  // "Sarnovellite.so", "SarnovelliteRestore.so"
+std::string findBundledPlugin(BundledPlugin which = BundledPlugin::sarnovellite);

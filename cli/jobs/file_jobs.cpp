@@ -12,6 +12,7 @@
 #include "base/tool_version.h"
 #include "hosting/hosted_effect.h"
 #include "jobs/batch_report.h"
+#include "hosting/parameter_mapping.h"
 #include "jobs/file_job.h"
 #include "jobs/job_plan.h"
 #include "jobs/job_runner.h"
@@ -40,6 +41,20 @@ ReportSettings reportSettingsFor(const CliOptions& options, const PluginLibrary&
     settings.plugin = plugin.path();
     settings.sensitivity = options.sensitivity;
     settings.clickGap = options.clickGap;
+    settings.restore = options.method == EffectMethod::restore;
+    if (settings.restore) {
+        for (const ShownRestoreSetting& s : shownRestoreSettings(options.restoreValues)) {
+            std::string name = s.name;
+            for (char& c : name) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            std::string text = s.text;
+            if (s.named)
+                for (char& c : text) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+            char number[32];
+            std::snprintf(number, sizeof number, "%g", s.shown);
+            settings.restoreSettings.push_back(
+                {s.symbol, name + " " + text, s.named ? "\"" + text + "\"" : std::string(number)});
+        }
+    }
     settings.blockSize = options.blockSize;
     settings.keepLatency = options.keepLatency;
     settings.acceptDamaged = options.acceptDamaged;
@@ -50,15 +65,28 @@ ReportSettings reportSettingsFor(const CliOptions& options, const PluginLibrary&
 std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
     std::string path = options.pluginPath;
     if (path.empty()) {
-        path = findBundledPlugin();
+        const BundledPlugin which =
+            options.method == EffectMethod::restore ? BundledPlugin::restore : BundledPlugin::sarnovellite;
+        path = findBundledPlugin(which);
         if (path.empty()) {
             throw ToolError(ExitStatus::badPlugin,
-                            "Sarnovellite.so not found next to the executable, in its build tree or in "
-                            "../lib/vst/sarnovellite; "
-                            "use --plugin PATH");
+                            bundledPluginFileName(which) +
+                                " not found next to the executable, in its build tree or in "
+                                "../lib/vst/sarnovellite; use --plugin PATH");
         }
     }
     return PluginLibrary::open(path);
+}
+
+void setEffectSettings(const CliOptions& options, ProcessSettings& settings) {
+    settings.plugin = openChosenPlugin(options);
+    settings.sensitivity = options.sensitivity;
+    settings.clickGap = options.clickGap;
+    settings.restoreValues = options.restoreValues;
+    settings.settingsLine.clear();
+    if (options.method == EffectMethod::restore)
+        settings.settingsLine = "method restore; " + restoreSettingsLine(options.restoreValues);
+    settings.blockSize = options.blockSize;
 }
 
 namespace {
@@ -82,10 +110,7 @@ int finishSideFiles(const CliOptions& options, BatchReport& report, std::vector<
 
 ProcessSettings settingsFor(const CliOptions& options) {
     ProcessSettings settings;
-    settings.plugin = openChosenPlugin(options);
-    settings.sensitivity = options.sensitivity;
-    settings.clickGap = options.clickGap;
-    settings.blockSize = options.blockSize;
+    setEffectSettings(options, settings);
     settings.keepLatency = options.keepLatency;
     settings.keepRegions = !options.reportPath.empty() || !options.labelsPath.empty();
     settings.keepPictures = endsWith(options.reportPath, ".html");
@@ -99,6 +124,12 @@ ProcessSettings settingsFor(const CliOptions& options) {
     if (!trial.isSarnovellite() && (options.sensitivityGiven || options.clickGapGiven)) {
         std::fprintf(stderr,
                      "sarnovellite: warning: -s and -g are not sent to %s, which is not Sarnovellite\n",
+                     settings.plugin->path().c_str());
+    }
+    if (!trial.isSarnovelliteRestore() && options.restoreValuesGiven) {
+        std::fprintf(stderr,
+                     "sarnovellite: warning: the restore settings are not sent to %s, which is not "
+                     "Sarnovellite Restore\n",
                      settings.plugin->path().c_str());
     }
     return settings;

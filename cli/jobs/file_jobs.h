@@ -11,13 +11,19 @@
 
 #include "hosting/plugin_library.h"
 #include "options/cli_options.h"
+#include "pipeline/file_processor.h"
 #include "reports/html_report.h"
 #include "reports/region_report.h"
 
 int runFileJobs(const CliOptions& options);
 
-// The plug-in named by --plugin, or the bundled one; throws ToolError.
+// The plug-in named by --plugin, or the bundled one of -m (Sarnovellite.so or
+// SarnovelliteRestore.so); throws ToolError.
 std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options);
+
+// The effect part of the settings: the chosen plug-in (opened), the settings
+// of -m's effect and the line naming them, and the host block.
+void setEffectSettings(const CliOptions& options, ProcessSettings& settings);
 
 // What a report says about the run's settings.
 ReportSettings reportSettingsFor(const CliOptions& options, const PluginLibrary& plugin);

@@ -11,7 +11,9 @@
 
 #include "audio_io/removed_signal_format.h"
 #include "base/tool_error.h"
+#include "effect/parameters/restore_parameters.h"
 #include "effect/parameters/sarnovellite_parameters.h"
+#include "options/restore_options.h"
 
 namespace {
 
@@ -89,6 +91,17 @@ namespace effect_table = sarnovellite::effect::sarnovellite_parameters;
 static int shownBound(double shown) { return static_cast<int>(shown); }
 
 constexpr OptionSpec kOptions[] = {
+    {"-m", "--method", true,
+     [](ParseState& s, const std::string& name, const std::string& value) {
+         if (value == "classic") {
+             s.options.method = EffectMethod::classic;
+         } else if (value == "restore") {
+             s.options.method = EffectMethod::restore;
+         } else {
+             usageError("option " + name + ": '" + value + "' is not classic or restore");
+         }
+         s.options.methodGiven = true;
+     }},
     {"-s", "--sensitivity", true,
      [](ParseState& s, const std::string& name, const std::string& value) {
          s.options.sensitivity = parseBoundedInt(
@@ -212,6 +225,14 @@ int parseOption(ParseState& state, int i, int argc, const char* const* argv) {
         hasInlineValue = true;
     }
     const OptionSpec* spec = findOption(name);
+    if (spec == nullptr && restoreOption(name) != nullptr) {
+        if (!hasInlineValue) {
+            if (i + 1 >= argc) usageError("option " + name + " needs a value");
+            value = argv[++i];
+        }
+        setRestoreOption(state.options, name, value);
+        return i;
+    }
     if (spec == nullptr) usageError("unknown option '" + arg + "'");
     if (spec->takesValue && !hasInlineValue) {
         if (i + 1 >= argc) usageError("option " + name + " needs a value");
@@ -264,8 +285,18 @@ CliOptions demoOptions(const ParseState& state) {
     return options;
 }
 
+// The demo runs both effects and takes both kinds of settings; a file run
+// takes those of the effect it runs.
+void checkSettingsFitTheMethod(const CliOptions& options) {
+    if (options.method == EffectMethod::restore && (options.sensitivityGiven || options.clickGapGiven))
+        usageError("-s and -g are settings of -m classic; -m restore takes " + restoreOptionNames());
+    if (options.method == EffectMethod::classic && options.restoreValuesGiven)
+        usageError(restoreOptionNames() + " are settings of -m restore");
+}
+
 CliOptions fileOptions(const ParseState& state) {
     CliOptions options = state.options;
+    checkSettingsFitTheMethod(options);
     const std::vector<std::string>& positional = state.positional;
     checkArchiveOptions(state);
     if (!options.outputDir.empty()) {
@@ -305,6 +336,7 @@ CliOptions parseCommandLine(int argc, const char* const* argv) {
         state.options.mode = state.wantHelp ? CliMode::help : CliMode::version;
         return state.options;
     }
+
     const std::string& reportPath = state.options.reportPath;
     if (!reportPath.empty()) {
         const auto dot = reportPath.rfind('.');

@@ -11,20 +11,30 @@
 
 enum class CliMode { process, batch, demo, help, version };
 
+// Which bundled effect runs: the Sarnovellite effect (Sarnovellite.so) or the
+// model-based restore effect (SarnovelliteRestore.so).
+enum class EffectMethod { classic, restore };
+
 struct CliOptions {
     CliMode mode = CliMode::help;
     std::vector<std::string> inputs;  // one for process, one or more for batch
     std::string output;               // process mode
     std::string outputDir;            // batch mode (-o)
     std::string demoDir = ".";        // demo mode
-    std::string pluginPath;           // empty: the bundled Sarnovellite.so
-    std::string reportPath;           // empty: no report
-    std::string labelsPath;           // process mode; empty: no label track
-    std::string removedPath;          // process mode; empty: no removed signal
-    int sensitivity = 1;              // 1..5, as the plug-in displays it
-    int clickGap = 32;                // 8..64 samples
+    EffectMethod method = EffectMethod::classic;
+    bool methodGiven = false;
+    std::string pluginPath;   // empty: the bundled library of `method`
+    std::string reportPath;   // empty: no report
+    std::string labelsPath;   // process mode; empty: no label track
+    std::string removedPath;  // process mode; empty: no removed signal
+    int sensitivity = 1;      // 1..5, as the plug-in displays it
+    int clickGap = 32;        // 8..64 samples
     bool sensitivityGiven = false;
     bool clickGapGiven = false;
+    // -m restore: one shown value per row of restore_parameters::kTable, in
+    // its order and unit; empty means every default.
+    std::vector<double> restoreValues;
+    bool restoreValuesGiven = false;
     int blockSize = 512;  // host block, 1..kMaxBlockSize frames
     int jobs = 1;         // files processed in parallel, 1..kMaxJobs (default: defaultJobCount())
     bool quiet = false;

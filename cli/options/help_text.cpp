@@ -1,6 +1,7 @@
 #include "options/help_text.h"
 
 #include "base/tool_version.h"
+#include "options/restore_options.h"
 
 std::string versionText() { return "sarnovellite " + toolVersion() + "\n"; }
 
@@ -12,7 +13,7 @@ std::string usageAndOptions() {
   or:  sarnovellite [options] -o FOLDER INPUT...
   or:  sarnovellite demo [FOLDER]
 
-Removes clicks and crackle from audio files with the Sarnovellite VST 2 effect
+Removes clicks and crackle from audio files with a Sarnovellite VST 2 effect
 (or another 2-in/2-out VST 2 effect). Reads and writes what libsndfile handles
 (WAV, FLAC, AIFF, Ogg, ...); the output keeps the input's format, sample
 encoding, sample rate and channels, unless OUTPUT's extension names another
@@ -22,10 +23,15 @@ takes it, else the nearest); a container it cannot write (.m4a, .aac,
 counted and reported.
 
 Options:
-  -s, --sensitivity N   detection sensitivity 1..5 (default 1; higher finds more)
-  -g, --click-gap N     clicks closer than N samples are repaired as one, 8..64
-                        (default 32)
-      --block N         host block size in frames, 1..1048576 (default 512)
+  -m, --method M        the effect: classic (the Sarnovellite effect,
+                        Sarnovellite.so; the default) or restore (the
+                        model-based Sarnovellite Restore, SarnovelliteRestore.so)
+  -s, --sensitivity N   classic: detection sensitivity 1..5 (default 1; higher
+                        finds more)
+  -g, --click-gap N     classic: clicks closer than N samples are repaired as
+                        one, 8..64 (default 32)
+)" + restoreOptionsHelp() +
+           R"(      --block N         host block size in frames, 1..1048576 (default 512)
   -o, --output-dir DIR  batch mode: write each INPUT into DIR under its own name
                         (DIR is created when missing); ends with one line:
                         files done, failed, skipped (named twice, not
@@ -56,7 +62,8 @@ Options:
                         (input - output) as 64-bit float: .wav, .w64, .rf64,
                         .aif, .aiff, .caf or .au
       --plugin PATH     use another VST 2 effect (2 inputs, 2 outputs); -s and
-                        -g are sent only to Sarnovellite
+                        -g are sent only to Sarnovellite, the restore settings
+                        only to Sarnovellite Restore
       --keep-latency    write the effect's raw output, delayed by its latency,
                         instead of the aligned output
       --quality N       lossy outputs (Ogg Vorbis, Opus, MP3): quality 0..10,
@@ -98,10 +105,11 @@ AU out stays AU, anything else goes out as WAV (lengths marked unknown), and
 no summary line is printed. A closed pipe is a failure (status 1).
 
 demo [FOLDER] synthesises ten seconds of music, damages it like a worn record,
-repairs it and writes demo-clean.wav, demo-damaged.wav, demo-repaired.wav,
-demo-removed.wav, demo-regions.csv, demo-labels.txt and demo-report.html into
-FOLDER (default: the current folder), then prints how much it helped and
-which files to open.
+repairs it with both effects and writes demo-clean.wav, demo-damaged.wav,
+demo-repaired.wav (classic), demo-restored.wav (restore), demo-removed.wav,
+demo-regions.csv, demo-labels.txt and demo-report.html (of the effect -m
+chooses) into FOLDER (default: the current folder), then prints how much each
+helped and which files to open.
 )";
 }
 

@@ -199,10 +199,12 @@ void finishOutput(SoundFile& out, PendingOutput* pending, const std::string& out
 std::vector<std::string> carryMetadata(const InputFile& input, const std::string& inputPath, SNDFILE* out,
                                        const SF_INFO& outInfo, const ProcessSettings& settings) {
     copyMetadata(input.file.get(), out, input.info.channels);
-    appendCodingHistory(input.file.get(), out, outInfo,
-                        "sarnovellite " + toolVersion() + " click removal; sensitivity " +
-                            std::to_string(settings.sensitivity) + "; click gap " +
-                            std::to_string(settings.clickGap));
+    appendCodingHistory(
+        input.file.get(), out, outInfo,
+        "sarnovellite " + toolVersion() + " click removal; " +
+            (settings.settingsLine.empty() ? "sensitivity " + std::to_string(settings.sensitivity) +
+                                                 "; click gap " + std::to_string(settings.clickGap)
+                                           : settings.settingsLine));
     // Reading chunk data seeks in the input: a pipe would lose its samples.
     std::error_code ec;
     if (inputPath == "-" || !fs::is_regular_file(inputPath, ec)) return {};

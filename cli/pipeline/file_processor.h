@@ -48,6 +48,9 @@ struct ProcessSettings : EffectSettings {
     int quality = -1;            // lossy outputs: 0..10, or -1 to follow the input (see lossy_quality.h)
     RawInputFormat rawInput;     // set: inputs are header-less samples of this format
     bool checksums = false;      // SHA-256 of input (hashed while read) and output, in the regions
+    // The effect's settings for a Broadcast WAV's coding history; empty:
+    // "sensitivity N; click gap N".
+    std::string settingsLine;
 };
 
 struct FileOutcome {

@@ -33,12 +33,20 @@ std::string fixed(double value, int decimals) {
     return text;
 }
 
+std::string effectRows(const ReportSettings& s) {
+    if (!s.restore) {
+        return row("sensitivity",
+                   std::to_string(s.sensitivity) + " (1..5, higher finds more; sent to Sarnovellite only)") +
+               row("click gap", std::to_string(s.clickGap) + " samples");
+    }
+    std::string rows = row("method", "restore (sent to Sarnovellite Restore only)");
+    for (const ReportedSetting& setting : s.restoreSettings) rows += row(setting.symbol, setting.text);
+    return rows;
+}
+
 std::string settingsTable(const ReportSettings& s) {
     return "<h2>Settings</h2><table>" + row("sarnovellite", s.version) + row("plug-in", s.plugin) +
-           row("sensitivity",
-               std::to_string(s.sensitivity) + " (1..5, higher finds more; sent to Sarnovellite only)") +
-           row("click gap", std::to_string(s.clickGap) + " samples") +
-           row("host block", std::to_string(s.blockSize) + " frames") +
+           effectRows(s) + row("host block", std::to_string(s.blockSize) + " frames") +
            row("output",
                s.keepLatency ? "raw, delayed by the latency (--keep-latency)" : "aligned with the input") +
            row("damaged inputs", s.acceptDamaged ? "processed in part (--accept-damaged)" : "refused") +

@@ -65,9 +65,16 @@ std::string jsonString(const std::string& text) {
 
 namespace {
 
+std::string effectSettingsText(const ReportSettings& s) {
+    if (!s.restore)
+        return "sensitivity " + std::to_string(s.sensitivity) + "; click gap " + std::to_string(s.clickGap);
+    std::string text = "method restore";
+    for (const ReportedSetting& setting : s.restoreSettings) text += "; " + setting.text;
+    return text;
+}
+
 std::string settingsText(const ReportSettings& s) {
-    return "sensitivity " + std::to_string(s.sensitivity) + "; click gap " + std::to_string(s.clickGap) +
-           "; block " + std::to_string(s.blockSize) + "; plug-in " + s.plugin +
+    return effectSettingsText(s) + "; block " + std::to_string(s.blockSize) + "; plug-in " + s.plugin +
            (s.keepLatency ? "; keep latency" : "") + (s.acceptDamaged ? "; accept damaged" : "");
 }
 
@@ -118,8 +125,16 @@ std::string jsonReportHead(const ReportSettings& s) {
 }
 
 std::string jsonSettings(const ReportSettings& s) {
-    return "{\"sensitivity\":" + std::to_string(s.sensitivity) +
-           ",\"click_gap\":" + std::to_string(s.clickGap) + ",\"block_size\":" + std::to_string(s.blockSize) +
+    std::string effect;
+    if (s.restore) {
+        effect = "\"method\":\"restore\"";
+        for (const ReportedSetting& setting : s.restoreSettings)
+            effect += ',' + jsonString(setting.symbol) + ':' + setting.value;
+    } else {
+        effect = "\"sensitivity\":" + std::to_string(s.sensitivity) +
+                 ",\"click_gap\":" + std::to_string(s.clickGap);
+    }
+    return "{" + effect + ",\"block_size\":" + std::to_string(s.blockSize) +
            ",\"plugin\":" + jsonString(s.plugin) + ",\"keep_latency\":" + (s.keepLatency ? "true" : "false") +
            ",\"accept_damaged\":" + (s.acceptDamaged ? "true" : "false") + "}";
 }

@@ -22,10 +22,20 @@
 
 #include "capture/file_regions.h"
 
-// Settings of the run that made the report.
+// One setting of the restore effect as the effect shows it.
+struct ReportedSetting {
+    std::string symbol;  // "threshold": the JSON key
+    std::string text;    // "threshold 7.0 sigma": CSV line and page
+    std::string value;   // "7.0" or "\"on\"": the JSON value
+};
+
+// Settings of the run that made the report. With `restore` the restore
+// effect's settings replace sensitivity and click gap.
 struct ReportSettings {
     std::string version;
     std::string plugin;
+    bool restore = false;
+    std::vector<ReportedSetting> restoreSettings;
     int sensitivity = 1;
     int clickGap = 32;
     int blockSize = 512;

@@ -142,6 +142,9 @@ SoundData readSound(const std::string& path) {
     sf_readf_int(file, data.ints.data(), data.info.frames);
     sf_seek(file, 0, SEEK_SET);
     sf_readf_float(file, data.floats.data(), data.info.frames);
+    data.doubles.resize(samples);
+    sf_seek(file, 0, SEEK_SET);
+    sf_readf_double(file, data.doubles.data(), data.info.frames);
     sf_close(file);
     return data;
 }

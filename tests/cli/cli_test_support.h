@@ -46,6 +46,7 @@ struct SoundData {
     SF_INFO info{};
     std::vector<int> ints;
     std::vector<float> floats;
+    std::vector<double> doubles;
 };
 
 void writeFloatFile(const std::string& path, int format, int rate, int channels,

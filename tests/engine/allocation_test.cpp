@@ -1,5 +1,6 @@
 // Counts heap allocations made on the audio path, from the very first block:
-// the engine's process and the effect's processReplacing. This binary
+// the engine's process and the effect's processReplacing, and the restore
+// effect's processReplacing with its settings changing between blocks. This binary
 // replaces the global allocation functions and, through the linker's --wrap,
 // the C allocation calls made by the statically linked libraries (the
 // transform layer allocates with malloc), so it stays a Linux-only test.
@@ -12,6 +13,7 @@
 #include <vector>
 
 #include "dsp/primitive_dispatch.h"
+#include "vst2/effects/sarnovellite_restore.h"
 #include "vst2/effects/zovoridureri.h"
 #include "engine/tqc_stream_engine.h"
 #include "test_signals.h"
@@ -184,6 +186,48 @@ TEST(EngineAllocations, NoneInTheEffectFromTheFirstBlockAfterSwitchingOn) {
     }
     EXPECT_EQ(allocations.load(), 0);
     EXPECT_GT(repairedSamples, 0);
+    effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
+}
+
+// The restore effect as a host drives it: the rate set and the effect
+// switched on (both may allocate), then blocks of every length on the audio
+// thread while the settings change between them, a switch off and on in the
+// middle, and both outputs. Nothing may be allocated from the first block on.
+TEST(EngineAllocations, NoneInTheRestoreEffectFromTheFirstBlockAfterSwitchingOn) {
+    AEffect* effect = (new SarnovelliteRestore(versionHost))->getAeffect();
+    effect->dispatcher(effect, effSetSampleRate, 0, 0, nullptr, 48000.0f);
+    effect->dispatcher(effect, effSetBlockSize, 0, 4096, nullptr, 0.0f);
+    effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+    const int frames = 200000;
+    const auto signal = demandingStereo(frames);
+    const std::size_t delay = static_cast<std::size_t>(effect->initialDelay);
+    std::vector<float> left(4096), right(4096), outLeft(4096), outRight(4096);
+    float* inputs[2] = {left.data(), right.data()};
+    float* outputs[2] = {outLeft.data(), outRight.data()};
+    allocations.store(0);
+    long changedSamples = 0;  // shows that repairs ran
+    int block = 0;
+    for (int pos = 0, n = 1; pos < frames; pos += n, n = 1 + (n * 37 + 11) % 4096, ++block) {
+        n = std::min(n, frames - pos);
+        for (int i = 0; i < n; ++i) {
+            left[static_cast<size_t>(i)] = signal[static_cast<size_t>(2 * (pos + i))];
+            right[static_cast<size_t>(i)] = signal[static_cast<size_t>(2 * (pos + i) + 1)];
+        }
+        counting.store(true);
+        effect->setParameter(effect, block % 5, static_cast<float>(block % 7) / 6.0f);
+        if (block == 40) {
+            effect->dispatcher(effect, effMainsChanged, 0, 0, nullptr, 0.0f);
+            effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+        }
+        effect->processReplacing(effect, inputs, outputs, n);
+        counting.store(false);
+        for (int i = 0; i < n; ++i) {
+            const std::size_t at = static_cast<std::size_t>(pos + i);
+            if (at >= delay) changedSamples += outLeft[static_cast<size_t>(i)] != signal[2 * (at - delay)];
+        }
+    }
+    EXPECT_EQ(allocations.load(), 0);
+    EXPECT_GT(changedSamples, 0);
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
 

@@ -3,11 +3,13 @@
 // input. Builds natively and with the Windows cross compiler; the library is
 // given by path (under Wine a Unix path works).
 //
-//   plugin_file_runner PLUGIN IN.f32 OUT.f32 [SENSITIVITY]
+//   plugin_file_runner PLUGIN IN.f32 OUT.f32 [PARAMETER0]
 //
-// IN and OUT are interleaved little-endian float32 frames, left first. The
-// input is followed by 2048 silent frames so that every input frame comes out;
-// OUT therefore holds 2048 frames more than IN. Blocks of varying odd lengths
+// PARAMETER0 is the normalised value of parameter 0 (Sarnovellite's
+// sensitivity, Sarnovellite Restore's threshold). IN and OUT are interleaved
+// little-endian float32 frames, left first. The input is followed by as many
+// silent frames as the effect's announced delay (2048 for Sarnovellite) so
+// that every input frame comes out; OUT holds that many frames more than IN. Blocks of varying odd lengths
 // are used on purpose: the output must not depend on how the host slices.
 #include <cstdio>
 #include <cstdlib>
@@ -16,8 +18,6 @@
 #include "tests/loader/plugin_module.h"
 
 namespace {
-
-constexpr long kDelayFrames = 2048;
 
 bool readFrames(const char* path, std::vector<float>& samples) {
     std::FILE* f = std::fopen(path, "rb");
@@ -42,7 +42,7 @@ bool writeFrames(const char* path, const std::vector<float>& samples) {
 
 int main(int argc, char** argv) {
     if (argc < 4 || argc > 5) {
-        std::fprintf(stderr, "usage: %s PLUGIN IN.f32 OUT.f32 [SENSITIVITY]\n", argv[0]);
+        std::fprintf(stderr, "usage: %s PLUGIN IN.f32 OUT.f32 [PARAMETER0]\n", argv[0]);
         return 2;
     }
     const float sensitivity = argc == 5 ? std::strtof(argv[4], nullptr) : 0.0f;
@@ -52,15 +52,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "cannot read stereo float32 frames from %s\n", argv[2]);
         return 1;
     }
-    interleaved.resize(interleaved.size() + 2 * kDelayFrames, 0.0f);
-    const long frames = static_cast<long>(interleaved.size() / 2);
-
-    std::vector<float> inLeft(frames), inRight(frames), outLeft(frames), outRight(frames);
-    for (long i = 0; i < frames; ++i) {
-        inLeft[i] = interleaved[2 * i];
-        inRight[i] = interleaved[2 * i + 1];
-    }
-
     const PluginModule plugin(argv[1]);
     if (plugin.entry("main") == nullptr) {
         std::fprintf(stderr, "cannot load %s or find its export main %s\n", argv[1], plugin.error().c_str());
@@ -76,6 +67,15 @@ int main(int argc, char** argv) {
     effect->dispatcher(effect, effSetBlockSize, 0, 5003, nullptr, 0.0f);
     effect->setParameter(effect, 0, sensitivity);
     effect->dispatcher(effect, effMainsChanged, 0, 1, nullptr, 0.0f);
+
+    const long delayFrames = effect->initialDelay > 0 ? effect->initialDelay : 0;
+    interleaved.resize(interleaved.size() + 2 * static_cast<std::size_t>(delayFrames), 0.0f);
+    const long frames = static_cast<long>(interleaved.size() / 2);
+    std::vector<float> inLeft(frames), inRight(frames), outLeft(frames), outRight(frames);
+    for (long i = 0; i < frames; ++i) {
+        inLeft[i] = interleaved[2 * i];
+        inRight[i] = interleaved[2 * i + 1];
+    }
 
     static const long blockLengths[] = {441, 1, 2047, 5003, 17, 2049, 999};
     long offset = 0;

@@ -9,10 +9,15 @@ const PluginModule& pluginLibrary() {
     return library;
 }
 
-PluginInstance::PluginInstance() {
-    VstPluginMainProc entry = pluginLibrary().entry("main");
-    if (!entry) throw std::runtime_error("no main entry: " + pluginLibrary().error());
-    effect = entry(versionAnsweringHost);
+const PluginModule& restorePluginLibrary() {
+    static const PluginModule library(SARNOVELLITE_RESTORE_PLUGIN_PATH);
+    return library;
+}
+
+PluginInstance::PluginInstance(const PluginModule& library, audioMasterCallback host) {
+    VstPluginMainProc entry = library.entry("main");
+    if (!entry) throw std::runtime_error("no main entry: " + library.error());
+    effect = entry(host);
     if (!effect) throw std::runtime_error("main returned null");
 }
 

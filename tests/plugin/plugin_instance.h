@@ -8,13 +8,16 @@
 
 #include "tests/loader/plugin_module.h"
 
-// The built Sarnovellite.so, loaded once per test process.
+// The built Sarnovellite.so and SarnovelliteRestore.so, each loaded once per
+// test process.
 const PluginModule& pluginLibrary();
+const PluginModule& restorePluginLibrary();
 
 // One instance, closed through effClose when the object goes away.
 class PluginInstance {
 public:
-    PluginInstance();
+    PluginInstance() : PluginInstance(pluginLibrary()) {}
+    explicit PluginInstance(const PluginModule& library, audioMasterCallback host = versionAnsweringHost);
     ~PluginInstance();
     PluginInstance(const PluginInstance&) = delete;
     PluginInstance& operator=(const PluginInstance&) = delete;

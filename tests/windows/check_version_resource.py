@@ -2,7 +2,8 @@
 """Checks the DLL's version resource, read from the raw resource on stdin
 (as `wrestool -x --type=version` writes it), against the project version
 given as the argument (CMake's PROJECT_VERSION, e.g. 2.1.0; a missing
-fourth part is 0).
+fourth part is 0), and the DLL's file name as an optional second argument
+(default Sarnovellite.dll).
 
 The resource is a tree of nodes: length, value length, type (1 text, 0
 binary), a UTF-16 key, padding to four bytes, the value, padding, children.
@@ -11,14 +12,14 @@ language block, or a value under the wrong key, is caught."""
 import struct
 import sys
 
-def expected_strings(version):
+def expected_strings(version, file_name):
     text = ", ".join(map(str, version))
     return {
         "CompanyName": "Thessmoore",
         "FileVersion": text,
         "ProductVersion": text,
-        "OriginalFilename": "Sarnovellite.dll",
-        "ProductName": "Sarnovellite.dll",
+        "OriginalFilename": file_name,
+        "ProductName": file_name,
     }
 
 
@@ -64,7 +65,7 @@ def parse_node(data, start):
 
 
 def main():
-    if len(sys.argv) != 2:
+    if len(sys.argv) not in (2, 3):
         print("usage: check_version_resource.py PROJECT_VERSION < resource")
         return 2
     expected_version = parse_version(sys.argv[1])
@@ -97,7 +98,7 @@ def main():
             failures.append("no language block %s (found %s)" % (LANGUAGE_BLOCK, sorted(tables)))
         else:
             strings = {s[0]: s[1] for s in tables[LANGUAGE_BLOCK][2]}
-    for name, want in expected_strings(expected_version).items():
+    for name, want in expected_strings(expected_version, sys.argv[2] if len(sys.argv) == 3 else "Sarnovellite.dll").items():
         if strings.get(name) != want:
             failures.append("%s is %r, want %r" % (name, strings.get(name), want))
     for name in DESCRIBED:

@@ -1,12 +1,13 @@
 #!/usr/bin/env python3
 """Compares two builds' outputs of the same input, window by window.
 
-    compare_plugin_outputs.py INPUT.f32 REFERENCE.f32 CANDIDATE.f32 [LABEL]
+    compare_plugin_outputs.py INPUT.f32 REFERENCE.f32 CANDIDATE.f32 [LABEL [DELAY WINDOW]]
 
 All files are raw little-endian float32 stereo frames; the outputs are the
-input delayed by 2048 frames and 2048 frames longer. The outputs are cut into
-the engine's windows (1792 output frames each, the first starting at output
-frame 0) per channel. In a window where both builds made the same decisions
+input delayed by DELAY frames and DELAY frames longer. The outputs are cut into
+the engine's windows (WINDOW output frames each, the first starting at output
+frame 0) per channel. By default the Sarnovellite effect's: a delay of 2048
+and windows of 1792; the restore effect passes its latency and hop. In a window where both builds made the same decisions
 they differ only by rounding (x87 extended against SSE single precision), so
 every sample must agree to within a few single-precision units of the
 window's level. A window beyond that bound is taken to be a near-tie decision
@@ -38,6 +39,9 @@ def load(path):
 def main():
     source, reference, candidate = (load(p) for p in sys.argv[1:4])
     label = sys.argv[4] if len(sys.argv) > 4 else "output"
+    global DELAY, WINDOW
+    if len(sys.argv) > 6:
+        DELAY, WINDOW = int(sys.argv[5]), int(sys.argv[6])
     if len(reference) != len(candidate) or len(reference) != len(source) + 2 * DELAY:
         print("%s: lengths differ: input %d, reference %d, candidate %d samples"
               % (label, len(source), len(reference), len(candidate)))
