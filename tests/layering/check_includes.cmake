@@ -6,7 +6,7 @@
 # folder with sources must be covered by one. "*" leaves a folder unchecked.
 # An include without a "/" names a file beside the includer or in an include
 # directory its target was given (the test-signal library) and is always
-# allowed. Arrows point down: platform < dsp < engine < effect < vst2 < plugin.
+# allowed. Arrows point down: platform < dsp < engine < effect < vst2, lv2 < plugin.
 set(rules
   "platform: platform"
   "dsp: dsp platform"
@@ -17,7 +17,8 @@ set(rules
   "vst2/record: vst2/record"
   "vst2: vst2"
   "vst2/effects: vst2 effect"
-  "plugin: plugin vst2/record vst2/effects"
+  "lv2: lv2 effect"
+  "plugin: plugin vst2/record vst2/effects lv2"
   "cli: loader base audio_io hosting capture pipeline options reports terminal jobs demo"
   "cli/loader: loader"
   "cli/base: base"
@@ -46,6 +47,7 @@ set(rules
   "tests/cli: tests/cli loader base audio_io hosting capture pipeline options reports terminal jobs demo vst2/record effect/parameters"
   "tests/layering: tests/layering"
   "tests/restore: tests/restore restore"
+  "tests/lv2: tests/lv2 tests/loader loader vst2/record effect/parameters lv2 effect engine"
 )
 
 set(folders)
