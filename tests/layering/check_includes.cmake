@@ -11,7 +11,7 @@ set(rules
   "platform: platform"
   "dsp: dsp platform"
   "engine: engine dsp"
-  "effect: effect engine dsp"
+  "effect: effect engine dsp restore"
   "effect/parameters: effect/parameters"
   "restore: restore"
   "vst2/record: vst2/record"
