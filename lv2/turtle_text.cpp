@@ -76,10 +76,19 @@ std::string latencyPort(const PluginDescription& plugin) {
            std::to_string(plugin.latencyMaximum) + " ;\n    ]";
 }
 
+// The default as the display shows it (7.0, not 7.000000029802322, the
+// float default mapped back) when that maps to the same normalised value.
+double shownDefaultRounded(const effect::ParameterInfo& p) {
+    const double exact = effect::shownDefault(p);
+    const double scale = std::pow(10.0, p.decimals);
+    const double rounded = std::round(exact * scale) / scale;
+    return effect::normalisedFor(p, rounded) == p.defaultNormalised ? rounded : exact;
+}
+
 std::string controlPort(const effect::ParameterInfo& p, std::uint32_t index) {
     using effect::ParameterKind;
     std::string text = portStart("lv2:ControlPort , lv2:InputPort", index, p.symbol, p.name);
-    text += "        lv2:default " + number(effect::shownDefault(p)) + " ;\n";
+    text += "        lv2:default " + number(shownDefaultRounded(p)) + " ;\n";
     text += "        lv2:minimum " + number(effect::shownMinimum(p)) + " ;\n";
     text += "        lv2:maximum " + number(effect::shownMaximum(p)) + " ;\n";
     switch (p.kind) {
