@@ -38,7 +38,7 @@ set(rules
   "bench/tools: loader base audio_io hosting capture pipeline options reports terminal jobs demo"
   "tests/signals: tests/signals"
   "tests/dsp: tests/dsp dsp platform"
-  "tests/engine: tests/engine engine dsp vst2 effect"
+  "tests/engine: tests/engine engine dsp vst2 effect lv2"
   "tests/effect: tests/effect effect"
   "tests/vst2: tests/vst2 vst2"
   "tests/loader: tests/loader loader vst2/record"
@@ -47,7 +47,7 @@ set(rules
   "tests/cli: tests/cli loader base audio_io hosting capture pipeline options reports terminal jobs demo vst2/record effect/parameters"
   "tests/layering: tests/layering"
   "tests/restore: tests/restore restore"
-  "tests/lv2: tests/lv2 tests/loader loader vst2/record effect/parameters lv2 effect engine"
+  "tests/lv2: tests/lv2 tests/loader loader vst2/record effect/parameters lv2"
 )
 
 set(folders)
