@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a task needs are present.
-#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, browser
+#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, browser, lv2
 # As root it installs what is missing; otherwise it prints the exact
 # apt-get line to run and exits with status 1.
 set -euo pipefail
@@ -22,6 +22,10 @@ packages_for() {
     bench)   echo "ffmpeg time valgrind hyperfine hydrogen-data alsa-utils" ;;
     # A real browser that renders the HTML repair report in CI (scripts/report-check.sh).
     browser) echo "chromium" ;;
+    # The LV2 headers the LV2 plug-ins build against, the validator, the RDF
+    # reader, lilv's offline host and inspectors, and Ardour, the real host the
+    # check renders through (about 20 s a plug-in; scripts/lv2-check.sh).
+    lv2)     echo "lv2-dev lilv-utils sordi ardour" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -13,12 +13,17 @@
 #   with lag 0 (its latency compensation) and the same repairs.
 # Skips with one line when the LV2 tools are missing (scripts/deps.sh lv2).
 # LINUX_BUILD_DIR moves the build directory; ARDOUR_TOOLS the Ardour scripts
-# (default ../shared/tools/ardour beside the checkout); ARDOUR_TIMEOUT bounds
-# each Ardour run (seconds, default 240).
+# (default: shared/tools/ardour beside the checkout, or beside its worktree
+# folder); ARDOUR_TIMEOUT bounds each Ardour run (seconds, default 240).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build=${LINUX_BUILD_DIR:-build/default}
-ardour_tools=${ARDOUR_TOOLS:-$(cd .. && pwd)/shared/tools/ardour}
+ardour_tools=${ARDOUR_TOOLS:-}
+if [ -z "$ardour_tools" ]; then
+  for candidate in ../shared/tools/ardour ../../shared/tools/ardour; do
+    if [ -d "$candidate" ]; then ardour_tools=$(cd "$candidate" && pwd); break; fi
+  done
+fi
 
 for tool in lv2_validate sordi lv2ls lv2info lv2apply; do
   if ! command -v "$tool" >/dev/null; then
@@ -53,13 +58,16 @@ done
 export LV2_PATH=$bundles
 # The latency a plug-in reports on its latency port once activated at 44.1 kHz.
 plugin_latency() { "$build/tests/lv2/lv2_reported_latency" "$bundle/sarnovellite.so" "$1" 44100; }
-# URI CONTROLS CLI_OPTIONS: each plug-in with the controls lv2apply sets and
-# the command-line host options that give the VST 2 effect the same settings.
-# The second line of a plug-in sets its controls out of range: the plug-in
-# clamps them to the ends.
+# URI|CONTROLS|REFERENCE: each plug-in with the controls lv2apply sets, and
+# what its render must equal: "cli OPTIONS", the VST 2 effect's render through
+# the command-line host with those options, or "lv2 CONTROLS", lv2apply's
+# render with other controls. The out-of-range lines check the clamping: the
+# plug-in takes such a control as the nearest end of its range.
 cases=(
-  "urn:thessmoore:sarnovellite:effect|-c sensitivity 3 -c clickgap 20|-s 3 -g 20"
-  "urn:thessmoore:sarnovellite:effect|-c sensitivity 9 -c clickgap 100|-s 5 -g 64"
+  "urn:thessmoore:sarnovellite:effect|-c sensitivity 3 -c clickgap 20|cli -s 3 -g 20"
+  "urn:thessmoore:sarnovellite:effect|-c sensitivity 9 -c clickgap 100|cli -s 5 -g 64"
+  "urn:thessmoore:sarnovellite:effect|-c sensitivity -4 -c clickgap 2|cli -s 1 -g 8"
+  "urn:thessmoore:sarnovellite:restore|-c threshold 1 -c longest_click 50 -c output -3|lv2 -c threshold 3 -c longest_click 20 -c output 0"
 )
 uris=$(printf '%s\n' "${cases[@]}" | cut -d'|' -f1 | sort -u)
 
@@ -81,34 +89,53 @@ python3 tests/windows/make_click_signal.py "$work/clicked.f32" 6 2026
 python3 scripts/lv2_wav.py from-raw "$work/clicked.f32" "$work/clicked.wav"
 n=0
 for c in "${cases[@]}"; do
-  IFS='|' read -r uri controls cli_options <<<"$c"
+  IFS='|' read -r uri controls reference <<<"$c"
   n=$((n + 1))
-  # shellcheck disable=SC2086  # the controls are words on purpose
+  # shellcheck disable=SC2086  # the controls and options are words on purpose
   lv2apply -i "$work/clicked.wav" -o "$work/lv2-$n.wav" $controls "$uri" >/dev/null
-  # shellcheck disable=SC2086
-  "$build/cli/sarnovellite" -q $cli_options "$work/clicked.wav" "$work/vst2-$n.wav"
   latency=$(plugin_latency "$uri")
-  printf '%s %s (latency %s): ' "$uri" "$controls" "$latency"
-  python3 scripts/lv2_wav.py compare "$work/lv2-$n.wav" "$work/vst2-$n.wav" --shift "$latency" ||
-    fail "lv2apply's render of $uri ($controls) differs from the VST 2 render ($cli_options)"
+  case $reference in
+    cli\ *)
+      # shellcheck disable=SC2086
+      "$build/cli/sarnovellite" -q ${reference#cli } "$work/clicked.wav" "$work/reference-$n.wav"
+      shift_by=$latency what="the VST 2 render (sarnovellite ${reference#cli })" ;;
+    lv2\ *)
+      # shellcheck disable=SC2086
+      lv2apply -i "$work/clicked.wav" -o "$work/reference-$n.wav" ${reference#lv2 } "$uri" >/dev/null
+      shift_by=0 what="lv2apply's render with ${reference#lv2 }" ;;
+  esac
+  echo "$uri $controls (latency $latency):"
+  printf '  against %s: ' "$what"
+  python3 scripts/lv2_wav.py compare "$work/lv2-$n.wav" "$work/reference-$n.wav" --shift "$shift_by" ||
+    fail "lv2apply's render of $uri ($controls) differs from $what"
+  printf '  against the input (the repairs): '
+  if python3 scripts/lv2_wav.py compare "$work/lv2-$n.wav" "$work/clicked.wav" --shift "$latency"; then
+    fail "$uri ($controls) repaired nothing"
+  fi
 done
 
-# URI|ARDOUR_PARAMS|CASE: the plug-ins Ardour renders, with the controls it
-# sets, checked against the VST 2 render of lv2apply case CASE above.
+# URI|ARDOUR_PARAMS|CASE|MATCH: the plug-ins Ardour renders, with the
+# controls it sets (in range, as those of case number CASE above give them),
+# compared with that case's lv2apply render shifted by the latency. MATCH
+# "exact": bit for bit; "shown": the comparison is printed only. Sarnovellite
+# Restore's repairs in Ardour differ from lv2apply's in some click regions
+# (not from the block size, the rate or denormal flushing, which the tests and
+# a flush-to-zero run rule out); until that is understood its Ardour check is
+# lag 0 and repairs made.
 ardour_cases=(
-  "urn:thessmoore:sarnovellite:effect|--param sensitivity=3 --param clickgap=20|1"
+  "urn:thessmoore:sarnovellite:effect|--param sensitivity=3 --param clickgap=20|1|exact"
+  "urn:thessmoore:sarnovellite:restore|--param threshold=3 --param longest_click=20|4|shown"
 )
 step "Ardour"
 if ! command -v ardour7-lua >/dev/null || ! command -v ardour7-export >/dev/null; then
   echo "Ardour skipped: not installed (apt-get install ardour)"
-elif [ ! -x "$ardour_tools/ardour_process.sh" ]; then
-  echo "Ardour skipped: no $ardour_tools/ardour_process.sh"
+elif [ -z "$ardour_tools" ] || [ ! -x "$ardour_tools/ardour_process.sh" ]; then
+  echo "Ardour skipped: no ardour_process.sh in ${ardour_tools:-../shared/tools/ardour} (set ARDOUR_TOOLS)"
 else
   for c in "${ardour_cases[@]}"; do
-    IFS='|' read -r uri params case_number <<<"$c"
+    IFS='|' read -r uri params case_number match <<<"$c"
     # The repairs differ from the input by up to a click's height: the lag is
-    # what ardour_process.sh checks; the repairs are checked against the VST 2
-    # render below.
+    # what ardour_process.sh checks; the repairs are checked below.
     # shellcheck disable=SC2086
     if ! timeout "${ARDOUR_TIMEOUT:-240}" "$ardour_tools/ardour_process.sh" --lv2 "$bundle" "$uri" \
       "$work/clicked.wav" "$work/ardour-$case_number.wav" $params --expect-lag 0 --tol 2 >"$work/ardour.log" 2>&1; then
@@ -116,9 +143,15 @@ else
       fail "Ardour could not render through $uri (or took longer than ${ARDOUR_TIMEOUT:-240} s)"
     fi
     grep -E 'instance_param|instance_output_control|latency_plugin|lag' "$work/ardour.log" | sed 's/^/  /'
-    printf 'Ardour %s %s against the VST 2 render: ' "$uri" "$params"
-    python3 scripts/lv2_wav.py compare "$work/ardour-$case_number.wav" "$work/vst2-$case_number.wav" --tol 1e-6 ||
-      fail "Ardour's render through $uri differs from the VST 2 render"
+    printf 'Ardour %s %s against lv2apply (shifted): ' "$uri" "$params"
+    if ! python3 scripts/lv2_wav.py compare "$work/lv2-$case_number.wav" "$work/ardour-$case_number.wav" \
+      --shift "$(plugin_latency "$uri")" && [ "$match" = exact ]; then
+      fail "Ardour's render through $uri differs from lv2apply's"
+    fi
+    printf '  against the input (the repairs): '
+    if python3 scripts/lv2_wav.py compare "$work/ardour-$case_number.wav" "$work/clicked.wav"; then
+      fail "Ardour's render through $uri repaired nothing"
+    fi
   done
 fi
 echo

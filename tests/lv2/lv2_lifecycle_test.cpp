@@ -60,6 +60,14 @@ TEST_P(Lv2Lifecycle, LatencyIsAnnouncedOnActivateAndExactAfterReactivation) {
     const Stereo inPlace = fresh.run(input, oneBlock, /*inPlace=*/true);
     EXPECT_TRUE(bitIdentical(inPlace.left, first.left));
     EXPECT_TRUE(bitIdentical(inPlace.right, first.right));
+
+    // One frame per run, as lilv's lv2apply runs a plug-in.
+    Lv2Instance frameByFrame(descriptor, 44100.0, GetParam().defaults);
+    frameByFrame.activate();
+    const std::uint32_t oneFrame[] = {1};
+    const Stereo single = frameByFrame.run(input, oneFrame);
+    EXPECT_TRUE(bitIdentical(single.left, first.left));
+    EXPECT_TRUE(bitIdentical(single.right, first.right));
 }
 
 // NaN and infinities in the input stay where they are: every finite input
