@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,9 @@ struct PluginCase {
     std::vector<float> defaults;  // each control port's default, in port order
     std::int32_t latencyMaximum;
 };
+
+// How GoogleTest names a case in its output.
+inline void PrintTo(const PluginCase& c, std::ostream* os) { *os << c.uri; }
 
 // Every plug-in of the bundle, with its controls' defaults from the tables.
 std::vector<PluginCase> bundleCases();
