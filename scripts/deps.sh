@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a task needs are present.
-#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, fuzz, browser, package
+#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, fuzz, browser, lv2, package
 # As root it installs what is missing; otherwise it prints the exact
 # apt-get line to run and exits with status 1.
 set -euo pipefail
@@ -24,6 +24,10 @@ packages_for() {
     fuzz)    echo "clang libclang-rt-dev" ;;
     # A real browser that renders the HTML repair report in CI (scripts/report-check.sh).
     browser) echo "chromium" ;;
+    # The LV2 headers the LV2 plug-ins build against, the validator, the RDF
+    # reader, lilv's offline host and inspectors, and Ardour, the real host the
+    # check renders through (about 20 s a plug-in; scripts/lv2-check.sh).
+    lv2)     echo "lv2-dev lilv-utils sordi ardour" ;;
     # The Debian package and its check (scripts/package-check.sh): the manual
     # page generator, CPack's helpers (dpkg-shlibdeps, file), lintian, and
     # debootstrap for the clean root it is installed in.

@@ -1,7 +1,9 @@
 // The parameters of the Sarnovellite effect.
 //
 //   0 "Sensitivity"  level = trunc(v * 4), shown as level + 1: "1" to "5"
-//                    (only v = 1.0 reaches 5); the one the record announces
+//                    (only v = 1.0 reaches 5); the one the record announces;
+//                    an enumeration whose scale points read as the numbers
+//                    themselves, so every display text stays the number
 //   2 "Clickgap"     samples = trunc(v * 56 + 8): "8" to "64", 32 by default
 //   3 "Unused"       a spare value, stored and read back, always shown as "0"
 //
@@ -20,6 +22,10 @@ inline constexpr std::int32_t kSensitivity = 0;
 inline constexpr std::int32_t kClickGap = 2;
 inline constexpr std::int32_t kSpare = 3;
 
+// The five levels, named by their numbers (hosts list them in a menu).
+inline constexpr ScalePoint kSensitivityLevels[] = {
+    {1.0, "1"}, {2.0, "2"}, {3.0, "3"}, {4.0, "4"}, {5.0, "5"}};
+
 // (32 - 8) / 56 rounded to float; maps back to 32 samples.
 inline constexpr float kDefaultClickGapValue = 0.42857143f;
 
@@ -28,12 +34,13 @@ inline constexpr ParameterInfo kTable[] = {
      .symbol = "sensitivity",
      .name = "Sensitivity",
      .label = "",
-     .kind = ParameterKind::integer,
+     .kind = ParameterKind::enumeration,
      .scale = 4.0,
      .offset = 0.0,
      .shownOffset = 1.0,
      .defaultNormalised = 0.0f,
-     .announced = true},
+     .announced = true,
+     .scalePoints = kSensitivityLevels},
     {.index = kClickGap,
      .symbol = "clickgap",
      .name = "Clickgap",

@@ -1,6 +1,8 @@
 // Counts heap allocations made on the audio path, from the very first block:
-// the engine's process and the effect's processReplacing, and the restore
-// effect's processReplacing with its settings changing between blocks. This binary
+// the engine's process, the effect's processReplacing, the restore effect's
+// processReplacing with its settings changing between blocks and, where the
+// LV2 side is built, every LV2 plug-in's run (the bundle's code linked in
+// statically, driven through its descriptors as a host drives the binary). This binary
 // replaces the global allocation functions and, through the linker's --wrap,
 // the C allocation calls made by the statically linked libraries (the
 // transform layer allocates with malloc), so it stays a Linux-only test.
@@ -17,6 +19,10 @@
 #include "vst2/effects/zovoridureri.h"
 #include "engine/tqc_stream_engine.h"
 #include "test_signals.h"
+#ifdef SARNOVELLITE_HAVE_LV2
+#include "lv2/bundle_descriptors.h"
+#include "lv2/bundle_plugins.h"
+#endif
 
 namespace {
 std::atomic<bool> counting{false};
@@ -230,5 +236,64 @@ TEST(EngineAllocations, NoneInTheRestoreEffectFromTheFirstBlockAfterSwitchingOn)
     EXPECT_GT(changedSamples, 0);
     effect->dispatcher(effect, effClose, 0, 0, nullptr, 0.0f);
 }
+
+#ifdef SARNOVELLITE_HAVE_LV2
+// Every plug-in of the bundle: instantiate, connect, activate, then runs of
+// varying length with a control changed on the way; the audio ports are
+// connected anew before every run. Nothing may be allocated from the first
+// run on, connect_port included.
+TEST(EngineAllocations, NoneInTheLv2PluginsFromTheFirstRunAfterActivating) {
+    using namespace sarnovellite::lv2;
+    for (std::uint32_t p = 0; p < kBundlePlugins.size(); ++p) {
+        const PluginDescription& plugin = *kBundlePlugins[p];
+        SCOPED_TRACE(std::string(plugin.uri));
+        const LV2_Descriptor* d = bundleDescriptor(p);
+        ASSERT_NE(d, nullptr);
+        LV2_Handle h = d->instantiate(d, 44100.0, "/nonexistent/", nullptr);
+        ASSERT_NE(h, nullptr);
+        std::vector<float> controls;
+        for (std::uint32_t port = kFirstControlPort; port < portCount(plugin); ++port)
+            controls.push_back(
+                static_cast<float>(sarnovellite::effect::shownDefault(*controlInfo(plugin, port))));
+        float latency = -1.0f;
+        d->connect_port(h, kLatencyPort, &latency);
+        for (std::uint32_t c = 0; c < controls.size(); ++c)
+            d->connect_port(h, kFirstControlPort + c, controls.data() + c);
+        d->activate(h);
+        const auto signal = demandingStereo(100000);
+        std::vector<float> left(4096), right(4096), outLeft(4096), outRight(4096);
+        allocations.store(0);
+        long changed = 0;  // shows that the repairs ran
+        int pos = 0;
+        for (std::uint32_t n = 1; pos + 4096 <= 100000;
+             pos += static_cast<int>(n), n = 1 + (n * 37 + 11) % 4096) {
+            for (std::uint32_t i = 0; i < n; ++i) {
+                left[i] = signal[static_cast<size_t>(2 * (pos + static_cast<int>(i)))];
+                right[i] = signal[static_cast<size_t>(2 * (pos + static_cast<int>(i)) + 1)];
+            }
+            if (pos > 50000 && !controls.empty())
+                controls.back() = static_cast<float>(shownMaximum(*controlInfo(
+                    plugin, kFirstControlPort + static_cast<std::uint32_t>(controls.size()) - 1)));
+            counting.store(true);
+            d->connect_port(h, kInputLeftPort, left.data());
+            d->connect_port(h, kInputRightPort, right.data());
+            d->connect_port(h, kOutputLeftPort, outLeft.data());
+            d->connect_port(h, kOutputRightPort, outRight.data());
+            d->run(h, n);
+            counting.store(false);
+            const int lag = static_cast<int>(latency);
+            for (std::uint32_t i = 0; i < n; ++i) {
+                const int source = pos + static_cast<int>(i) - lag;
+                if (source >= 0) changed += outLeft[i] != signal[static_cast<size_t>(2 * source)];
+            }
+        }
+        EXPECT_EQ(allocations.load(), 0);
+        EXPECT_GT(latency, 0.0f);
+        EXPECT_GT(changed, 0);
+        d->deactivate(h);
+        d->cleanup(h);
+    }
+}
+#endif
 
 }  // namespace

@@ -6,7 +6,7 @@
 # folder with sources must be covered by one. "*" leaves a folder unchecked.
 # An include without a "/" names a file beside the includer or in an include
 # directory its target was given (the test-signal library) and is always
-# allowed. Arrows point down: platform < dsp < engine < effect < vst2 < plugin.
+# allowed. Arrows point down: platform < dsp < engine < effect < vst2, lv2 < plugin.
 set(rules
   "platform: platform"
   "dsp: dsp platform"
@@ -17,7 +17,8 @@ set(rules
   "vst2/record: vst2/record"
   "vst2: vst2"
   "vst2/effects: vst2 effect"
-  "plugin: plugin vst2/record vst2/effects"
+  "lv2: lv2 effect"
+  "plugin: plugin vst2/record vst2/effects lv2"
   "cli: loader base audio_io hosting capture pipeline options reports terminal jobs demo"
   "cli/loader: loader"
   "cli/base: base"
@@ -37,7 +38,7 @@ set(rules
   "bench/tools: loader base audio_io hosting capture pipeline options reports terminal jobs demo"
   "tests/signals: tests/signals"
   "tests/dsp: tests/dsp dsp platform"
-  "tests/engine: tests/engine engine dsp vst2 effect"
+  "tests/engine: tests/engine engine dsp vst2 effect lv2"
   "tests/effect: tests/effect effect"
   "tests/vst2: tests/vst2 vst2"
   "tests/loader: tests/loader loader vst2/record"
@@ -47,6 +48,7 @@ set(rules
   "tests/layering: tests/layering"
   "tests/restore: tests/restore restore"
   "tests/fuzz: audio_io base capture pipeline hosting options reports"
+  "tests/lv2: tests/lv2 tests/loader loader vst2/record effect/parameters lv2"
 )
 
 set(folders)
