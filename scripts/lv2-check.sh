@@ -67,6 +67,7 @@ cases=(
   "urn:thessmoore:sarnovellite:effect|-c sensitivity 3 -c clickgap 20|cli -s 3 -g 20"
   "urn:thessmoore:sarnovellite:effect|-c sensitivity 9 -c clickgap 100|cli -s 5 -g 64"
   "urn:thessmoore:sarnovellite:effect|-c sensitivity -4 -c clickgap 2|cli -s 1 -g 8"
+  "urn:thessmoore:sarnovellite:restore|-c threshold 5 -c longest_click 10|cli -m restore --threshold 5 --longest-click 10"
   "urn:thessmoore:sarnovellite:restore|-c threshold 1 -c longest_click 50 -c output -3|lv2 -c threshold 3 -c longest_click 20 -c output 0"
 )
 uris=$(printf '%s\n' "${cases[@]}" | cut -d'|' -f1 | sort -u)
@@ -124,7 +125,7 @@ done
 # lag 0 and repairs made.
 ardour_cases=(
   "urn:thessmoore:sarnovellite:effect|--param sensitivity=3 --param clickgap=20|1|exact"
-  "urn:thessmoore:sarnovellite:restore|--param threshold=3 --param longest_click=20|4|shown"
+  "urn:thessmoore:sarnovellite:restore|--param threshold=3 --param longest_click=20|5|shown"
 )
 step "Ardour"
 if ! command -v ardour7-lua >/dev/null || ! command -v ardour7-export >/dev/null; then
