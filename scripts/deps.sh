@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Makes sure the Debian packages a task needs are present.
-#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, browser
+#   scripts/deps.sh GROUP...   with GROUP one of: build, windows, plugins, bench, fuzz, browser, package
 # As root it installs what is missing; otherwise it prints the exact
 # apt-get line to run and exits with status 1.
 set -euo pipefail
@@ -20,8 +20,14 @@ packages_for() {
     # real recordings for the repair quality benchmark (bench/quality/README.md):
     # Hydrogen's recorded drum kits and ALSA's spoken test words.
     bench)   echo "ffmpeg time valgrind hyperfine hydrogen-data alsa-utils" ;;
+    # The fuzz targets of scripts/fuzz-check.sh: clang with libFuzzer.
+    fuzz)    echo "clang libclang-rt-dev" ;;
     # A real browser that renders the HTML repair report in CI (scripts/report-check.sh).
     browser) echo "chromium" ;;
+    # The Debian package and its check (scripts/package-check.sh): the manual
+    # page generator, CPack's helpers (dpkg-shlibdeps, file), lintian, and
+    # debootstrap for the clean root it is installed in.
+    package) echo "dpkg-dev lintian debootstrap help2man fakeroot file" ;;
     *) echo "deps.sh: unknown group '$1'" >&2; exit 2 ;;
   esac
 }

@@ -4,9 +4,12 @@
 #include <cctype>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
+
+#include "audio_io/wav_chunks.h"
 
 namespace {
 
@@ -63,29 +66,37 @@ void listUnknownComments(const std::string& block, std::vector<std::string>& nam
 
 }  // namespace
 
-std::vector<std::string> copyUninterpretedChunks(SNDFILE* from, int fromFormat, SNDFILE* to, int toFormat) {
+std::vector<std::string> copyUninterpretedChunks(const std::string& fromPath, int fromFormat, SNDFILE* to,
+                                                 int toFormat) {
     std::vector<std::string> notCarried;
     if (!isWavFamily(fromFormat)) return notCarried;
-    for (SF_CHUNK_ITERATOR* it = sf_get_chunk_iterator(from, nullptr); it != nullptr;
-         it = sf_next_chunk_iterator(it)) {
-        SF_CHUNK_INFO chunk{};
-        if (sf_get_chunk_size(it, &chunk) != SF_ERR_NO_ERROR) continue;
-        const unsigned int fullLength = chunk.datalen;
+    std::error_code ec;
+    const std::uintmax_t size = std::filesystem::file_size(fromPath, ec);
+    std::ifstream file(fromPath, std::ios::binary);
+    if (ec || !file) return notCarried;
+    const WavChunkList list = listWavChunks(file, size);
+    for (const WavChunk& found : list.chunks) {
         // The id and the first bytes tell whether the chunk is carried; only
-        // then is it read whole (the RIFF and data chunks are the whole file).
-        std::vector<unsigned char> data(std::min(fullLength, 4u));
+        // then is it read whole (the data chunk is most of the file).
+        std::vector<unsigned char> data(std::min<std::uint64_t>(found.bytes, 4));
+        file.clear();
+        file.seekg(static_cast<std::streamoff>(found.at));
+        if (!file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size())))
+            continue;
+        if (interpretedByLibrary(found.id, data) || found.bytes > 0xFFFFFFFFu) continue;
+        data.resize(found.bytes);
+        file.seekg(static_cast<std::streamoff>(found.at));
+        if (!file.read(reinterpret_cast<char*>(data.data()), static_cast<std::streamsize>(data.size())))
+            continue;
+        SF_CHUNK_INFO chunk{};
+        std::memcpy(chunk.id, found.id.data(), 4);
+        chunk.id_size = 4;
         chunk.data = data.data();
         chunk.datalen = static_cast<unsigned int>(data.size());
-        if (sf_get_chunk_data(it, &chunk) != SF_ERR_NO_ERROR) continue;
-        const std::string id(chunk.id, strnlen(chunk.id, 4));
-        if (interpretedByLibrary(id, data)) continue;
-        data.resize(fullLength);
-        chunk.data = data.data();
-        chunk.datalen = fullLength;
-        if (sf_get_chunk_data(it, &chunk) != SF_ERR_NO_ERROR) continue;
         if (!isWavFamily(toFormat) || sf_set_chunk(to, &chunk) != SF_ERR_NO_ERROR)
-            notCarried.push_back(chunkName(id, data));
+            notCarried.push_back(chunkName(found.id, data));
     }
+    if (!list.malformed.empty()) notCarried.push_back(list.malformed + ", dropped");
     return notCarried;
 }
 

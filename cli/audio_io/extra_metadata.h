@@ -8,12 +8,15 @@
 #include <string>
 #include <vector>
 
-// Copies the chunks of a WAV-family input that libsndfile does not interpret
-// itself (iXML, axml, LIST adtl cue labels, chna, unknown ones) into a
-// WAV-family output, before the first write. Returns a name for each that
-// could not be carried over ("iXML chunk"): all of them for other outputs.
-// It seeks in `from`: only for inputs that are regular files.
-std::vector<std::string> copyUninterpretedChunks(SNDFILE* from, int fromFormat, SNDFILE* to, int toFormat);
+// Copies the chunks of the WAV-family input file at `fromPath` that
+// libsndfile does not interpret itself (iXML, axml, LIST adtl cue labels,
+// chna, unknown ones) into a WAV-family output, before the first write; only
+// chunks that are whole and well-formed (see wav_chunks.h). Returns a name for
+// each that could not be carried over ("iXML chunk"): all of them for other
+// outputs, and a malformed chunk that was dropped ("a LIST chunk at byte
+// 1234 cut short (...), dropped"). Only for inputs that are regular files.
+std::vector<std::string> copyUninterpretedChunks(const std::string& fromPath, int fromFormat, SNDFILE* to,
+                                                 int toFormat);
 
 // What a FLAC file at `path` holds that libsndfile cannot carry: pictures and
 // comments other than the text fields it knows ("FLAC picture",

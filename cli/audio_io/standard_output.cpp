@@ -2,7 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -29,10 +31,11 @@ void putLittle(std::string& out, std::uint32_t value, int bytes) {
     for (int i = 0; i < bytes; ++i) out += static_cast<char>(value >> (8 * i) & 0xFF);
 }
 
-bool writeAll(const std::string& bytes) {
+bool writeAll(int fd, const std::string& bytes) {
     std::size_t done = 0;
     while (done < bytes.size()) {
-        const ssize_t n = write(STDOUT_FILENO, bytes.data() + done, bytes.size() - done);
+        const ssize_t n = write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0 && errno == EINTR) continue;
         if (n <= 0) return false;
         done += static_cast<std::size_t>(n);
     }
@@ -47,7 +50,7 @@ int standardOutputFormat(int inputFormat) {
     return SF_FORMAT_WAV | (bitsOf(subtype) != 0 ? subtype : SF_FORMAT_FLOAT);
 }
 
-SNDFILE* openStandardOutput(const SF_INFO& info) {
+SNDFILE* openStreamOutput(int fd, const SF_INFO& info, std::string& reason) {
     SF_INFO streamed = info;
     if ((info.format & SF_FORMAT_TYPEMASK) == SF_FORMAT_WAV) {
         const int subtype = info.format & SF_FORMAT_SUBMASK;
@@ -66,8 +69,14 @@ SNDFILE* openStandardOutput(const SF_INFO& info) {
         putLittle(header, bits, 2);
         header += "data";
         putLittle(header, 0xFFFFFFFFu, 4);
-        if (!writeAll(header)) return nullptr;
+        errno = 0;
+        if (!writeAll(fd, header)) {
+            reason = errno != 0 ? std::strerror(errno) : "the stream took no bytes";
+            return nullptr;
+        }
         streamed.format = SF_FORMAT_RAW | subtype | SF_ENDIAN_LITTLE;
     }
-    return sf_open("-", SFM_WRITE, &streamed);
+    SNDFILE* file = sf_open_fd(fd, SFM_WRITE, &streamed, SF_FALSE);
+    if (file == nullptr) reason = sf_strerror(nullptr);
+    return file;
 }

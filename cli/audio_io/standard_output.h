@@ -1,4 +1,5 @@
-// Audio on standard output, for `sarnovellite IN -` in a pipe.
+// Audio on standard output, for `sarnovellite IN -` in a pipe, and on any
+// other output that is not a regular file (a device, a FIFO, a socket).
 //
 // libsndfile cannot write WAV to a pipe (it wants to go back and fill in the
 // lengths), so a WAV stream is written here as a header with the lengths
@@ -14,6 +15,9 @@
 // float, double), else as float.
 int standardOutputFormat(int inputFormat);
 
-// Opens standard output for `info` (a format from standardOutputFormat),
-// writing the WAV header first; nullptr when it cannot be.
-SNDFILE* openStandardOutput(const SF_INFO& info);
+#include <string>
+
+// Opens the stream `fd` for `info` (a format from standardOutputFormat),
+// writing the WAV header first; nullptr when it cannot be, with the reason
+// in `reason`. `fd` stays the caller's to close, after the handle.
+SNDFILE* openStreamOutput(int fd, const SF_INFO& info, std::string& reason);

@@ -13,6 +13,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "base/plugin_guard.h"
 #include "base/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -68,8 +69,33 @@ void onTerminatingSignal(int signal) {
     (void)signal;
 }
 
+const char* signalName(int signal) {
+    switch (signal) {
+        case SIGSEGV:
+            return "SIGSEGV";
+        case SIGBUS:
+            return "SIGBUS";
+        case SIGFPE:
+            return "SIGFPE";
+        case SIGILL:
+            return "SIGILL";
+        case SIGABRT:
+            return "SIGABRT";
+        default:
+            return "a signal";
+    }
+}
+
 void onCrash(int signal) {
     removeRegisteredFiles();
+    if (insidePluginCall()) {
+        if (stderrIsTerminal) writeToStderr("\r\033[K");
+        writeToStderr("sarnovellite: plug-in ");
+        writeToStderr(guardedPluginPath());
+        writeToStderr(" crashed (");
+        writeToStderr(signalName(signal));
+        writeToStderr("); unfinished output removed\n");
+    }
     // The handler was reset on entry (SA_RESETHAND): raising again takes the
     // default action, so the crash is reported as the crash it is.
     raise(signal);
@@ -97,9 +123,23 @@ long ownerOfPartial(const std::string& name) {
     return std::strtol(rest.c_str(), nullptr, 10);
 }
 
+// exit() called from inside the plug-in: this tool itself only ever returns
+// from main. A success status would report a run that never finished.
+void onExit() {
+    if (!insidePluginCall()) return;
+    removeRegisteredFiles();
+    if (stderrIsTerminal) writeToStderr("\r\033[K");
+    writeToStderr("sarnovellite: plug-in ");
+    writeToStderr(guardedPluginPath());
+    writeToStderr(" ended the process (it called exit); unfinished output removed\n");
+    _exit(static_cast<int>(ExitStatus::badPlugin));
+}
+
 }  // namespace
 
 void installInterruptCleanup() {
+    std::atexit(onExit);
+    std::at_quick_exit(onExit);
     // A closed pipe on stdout (| head) must not kill a run mid-file; the
     // summary lines are simply lost.
     std::signal(SIGPIPE, SIG_IGN);
@@ -120,6 +160,15 @@ void installInterruptCleanup() {
 }
 
 PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPath) {
+    // A device, FIFO or socket (or a link to one) is written into: renaming
+    // a file over it would replace it.
+    struct stat present {};
+    if (stat(finalPath.c_str(), &present) == 0 &&
+        (S_ISCHR(present.st_mode) || S_ISFIFO(present.st_mode) || S_ISSOCK(present.st_mode))) {
+        temporaryPath_ = finalPath;
+        direct_ = true;
+        return;
+    }
     const fs::path target(finalPath);
     const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
     // The temporary name adds at most 36 bytes to the final one; a final name near the
@@ -153,12 +202,14 @@ PendingOutput::PendingOutput(const std::string& finalPath) : finalPath_(finalPat
 }
 
 PendingOutput::~PendingOutput() {
+    if (direct_) return;
     if (fd_ >= 0) close(fd_);
     if (!committed_) unlink(temporaryPath_.c_str());
     releaseSlot(slot_);
 }
 
 void PendingOutput::startWriteback() {
+    if (direct_) return;
 #ifdef SYNC_FILE_RANGE_WRITE
     // Only starts the disk writes of what is written so far; commit() still
     // waits for all of it. A failure here shows again in commit()'s fsync.
@@ -167,6 +218,7 @@ void PendingOutput::startWriteback() {
 }
 
 void PendingOutput::commit() {
+    if (direct_) return;
     // A file that cannot reach the disk is not finished: the error a delayed
     // write hit (no space on a network share, an I/O error) shows here.
     if (fsync(fd_) != 0) {

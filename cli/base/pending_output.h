@@ -7,6 +7,10 @@
 // interrupted run leaves neither a half-written file nor a changed output.
 // Destroying a PendingOutput without commit() removes the temporary file.
 //
+// A final path that is a character device, FIFO or socket (or a link to one)
+// is written directly (temporaryPath() is the final path, commit() does
+// nothing): renaming a file over it would replace the device.
+//
 // Only SIGKILL (or a power cut) can leave the temporary file behind. Its name,
 // "NAME.sarnovellite-partial-PID-XXXXXX", says whose it was, so a later run
 // can tell the leftovers of dead processes (abandonedOutputs) from the files
@@ -42,12 +46,15 @@ private:
     int fd_ = -1;  // the temporary file, kept open for the flushes
     int slot_ = -1;
     bool committed_ = false;
+    bool direct_ = false;  // finalPath is a device, FIFO or socket, written in place
 };
 
 // Names of the unfinished outputs in `folder` whose run is no longer alive
 // (this host's process ids), sorted.
 std::vector<std::string> abandonedOutputs(const std::string& folder);
 
-// Installs the signal handlers (and ignores SIGPIPE); call once from main
-// before any output exists.
+// Installs the signal handlers (and ignores SIGPIPE) and an exit handler;
+// call once from main before any output exists. A crash or an exit() inside
+// the hosted plug-in (plugin_guard.h) is reported in one line naming it; an
+// exit() there ends the run with ExitStatus::badPlugin.
 void installInterruptCleanup();

@@ -20,8 +20,9 @@ struct EffectSettings {
 class ChannelPairs {
 public:
     // Throws ToolError: from the plug-in, or ExitStatus::badPlugin when the
-    // instances report a latency that is negative, absurdly long or not the
-    // same for all of them.
+    // instances report a latency that is negative, absurdly long, not the
+    // same for all of them, or longer than the delay of `channels` channels
+    // fits in the memory one file may take (an eighth of the machine's).
     ChannelPairs(const EffectSettings& settings, int sampleRate, int channels);
 
     int latencyFrames() const { return latency_; }
@@ -29,6 +30,10 @@ public:
     // Runs `frames` interleaved frames (a whole number of blocks) through the
     // instances, block by block.
     void process(const float* input, float* output, std::int64_t frames);
+
+    // NaN or infinite samples the effects have written so far (the latency
+    // flush included); read on the thread that processes, or after it.
+    std::int64_t nonFiniteSamples() const { return nonFinite_; }
 
 private:
     struct Pair {
@@ -43,5 +48,6 @@ private:
     int channels_;
     int block_;
     int latency_ = 0;
+    std::int64_t nonFinite_ = 0;
     std::vector<Pair> pairs_;
 };

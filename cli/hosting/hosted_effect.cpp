@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "base/plugin_guard.h"
 #include "base/tool_error.h"
 
 // What the host callback answers for one instance. The record's `user` field
@@ -31,6 +32,13 @@ const HostContext* contextOf(AEffect* effect) {
     if (effect != nullptr && effect->user != nullptr) return static_cast<const HostContext*>(effect->user);
     return constructingContext;
 }
+
+std::string shapeOf(const AEffect* effect) {
+    auto count = [](int n, const char* noun) { return std::to_string(n) + " " + noun + (n == 1 ? "" : "s"); };
+    return count(effect->numInputs, "input") + " and " + count(effect->numOutputs, "output");
+}
+
+bool isStereoEffect(const AEffect* effect) { return effect->numInputs == 2 && effect->numOutputs == 2; }
 
 void copyText(void* destination, const char* text) {
     if (destination != nullptr) std::strcpy(static_cast<char*>(destination), text);
@@ -68,6 +76,7 @@ HostedEffect::HostedEffect(std::shared_ptr<PluginLibrary> library, double sample
       context_(std::make_unique<HostContext>(HostContext{sampleRate, maxBlockFrames})) {
     const std::string& path = library_->path();
     std::lock_guard<std::mutex> lifecycle(lifecycleMutex);
+    const PluginCall call;
     constructingContext = context_.get();
     AEffect* effect = library_->entryPoint()(hostCallback);
     constructingContext = nullptr;
@@ -102,11 +111,22 @@ HostedEffect::HostedEffect(std::shared_ptr<PluginLibrary> library, double sample
     effect_->dispatcher(effect_, effSetSampleRate, 0, 0, nullptr, static_cast<float>(sampleRate));
     effect_->dispatcher(effect_, effSetBlockSize, 0, maxBlockFrames, nullptr, 0.0f);
     effect_->dispatcher(effect_, effMainsChanged, 0, 1, nullptr, 0.0f);
+    // The record is the plug-in's to change; one that no longer has the shape
+    // it was accepted with would leave channels silent.
+    if (!isStereoEffect(effect_)) {
+        const std::string shape = shapeOf(effect_);
+        effect_->dispatcher(effect_, effMainsChanged, 0, 0, nullptr, 0.0f);
+        effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
+        effect_ = nullptr;
+        throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": changed to " + shape +
+                                                   " after being opened; a 2-in/2-out effect is needed");
+    }
 }
 
 HostedEffect::~HostedEffect() {
     if (effect_ == nullptr) return;
     std::lock_guard<std::mutex> lifecycle(lifecycleMutex);
+    const PluginCall call;
     effect_->dispatcher(effect_, effMainsChanged, 0, 0, nullptr, 0.0f);
     effect_->dispatcher(effect_, effClose, 0, 0, nullptr, 0.0f);
 }
@@ -115,13 +135,20 @@ int HostedEffect::latencyFrames() const { return effect_->initialDelay; }
 
 bool HostedEffect::isSarnovellite() const { return effect_->uniqueID == kUniqueIdSarnovellite; }
 
-void HostedEffect::setParameter(int index, float value) { effect_->setParameter(effect_, index, value); }
+void HostedEffect::setParameter(int index, float value) {
+    const PluginCall call;
+    effect_->setParameter(effect_, index, value);
+}
 
-float HostedEffect::getParameter(int index) { return effect_->getParameter(effect_, index); }
+float HostedEffect::getParameter(int index) {
+    const PluginCall call;
+    return effect_->getParameter(effect_, index);
+}
 
 std::string HostedEffect::parameterDisplay(int index) {
     // Texts are short by convention, but a generous buffer costs nothing.
     char text[256] = {};
+    const PluginCall call;
     effect_->dispatcher(effect_, effGetParamDisplay, index, 0, text, 0.0f);
     text[sizeof text - 1] = '\0';
     return text;
@@ -129,18 +156,28 @@ std::string HostedEffect::parameterDisplay(int index) {
 
 std::string HostedEffect::effectName() {
     char text[256] = {};
+    const PluginCall call;
     effect_->dispatcher(effect_, effGetEffectName, 0, 0, text, 0.0f);
     text[sizeof text - 1] = '\0';
     return text;
 }
 
 void HostedEffect::process(float* const inputs[2], float* const outputs[2], int frames) {
-    if (useReplacing_) {
-        effect_->processReplacing(effect_, const_cast<float**>(inputs), const_cast<float**>(outputs), frames);
-        return;
+    {
+        const PluginCall call;
+        if (useReplacing_) {
+            effect_->processReplacing(effect_, const_cast<float**>(inputs), const_cast<float**>(outputs),
+                                      frames);
+        } else {
+            // The accumulating entry adds to what is there.
+            std::fill(outputs[0], outputs[0] + frames, 0.0f);
+            std::fill(outputs[1], outputs[1] + frames, 0.0f);
+            effect_->process(effect_, const_cast<float**>(inputs), const_cast<float**>(outputs), frames);
+        }
     }
-    // The accumulating entry adds to what is there.
-    std::fill(outputs[0], outputs[0] + frames, 0.0f);
-    std::fill(outputs[1], outputs[1] + frames, 0.0f);
-    effect_->process(effect_, const_cast<float**>(inputs), const_cast<float**>(outputs), frames);
+    if (!isStereoEffect(effect_)) {
+        throw ToolError(ExitStatus::badPlugin, "plug-in " + library_->path() + ": changed to " +
+                                                   shapeOf(effect_) +
+                                                   " while processing; a 2-in/2-out effect is needed");
+    }
 }

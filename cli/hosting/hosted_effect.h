@@ -4,7 +4,10 @@
 // checks the record (magic, 2 inputs, 2 outputs, not an instrument), then
 // sends effOpen, effSetSampleRate, effSetBlockSize and effMainsChanged(1).
 // Destruction switches it off and sends effClose. Throws
-// ToolError(ExitStatus::badPlugin) when the plug-in refuses or does not fit.
+// ToolError(ExitStatus::badPlugin) when the plug-in refuses or does not fit,
+// also when its record no longer says 2 inputs and 2 outputs after effOpen
+// or after any process call. Every call into the plug-in is marked
+// (plugin_guard.h), so its crash or exit() is reported as its own.
 //
 // An instance is used by one thread at a time; separate threads may each
 // drive their own. Construction and destruction of all instances are

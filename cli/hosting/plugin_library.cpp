@@ -6,6 +6,7 @@
 #include <vector>
 #include <system_error>
 
+#include "base/plugin_guard.h"
 #include "base/tool_error.h"
 
 namespace fs = std::filesystem;
@@ -26,7 +27,12 @@ std::shared_ptr<PluginLibrary> PluginLibrary::open(const std::string& path) {
     if (fs::is_directory(path, ec))
         throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": is a folder");
 
-    sarnovellite::cli::SharedLibrary library(path);
+    guardPlugin(path);
+    sarnovellite::cli::SharedLibrary library = [&] {
+        // A library's constructors run inside dlopen.
+        const PluginCall call;
+        return sarnovellite::cli::SharedLibrary(path);
+    }();
     if (!library.loaded())
         throw ToolError(ExitStatus::badPlugin, "plug-in " + path + ": cannot be loaded: " + library.error());
     void* symbol = nullptr;
@@ -51,7 +57,7 @@ std::string findBundledPlugin() {
 #ifdef SARNOVELLITE_BUILD_TREE_PLUGIN
     candidates.push_back(SARNOVELLITE_BUILD_TREE_PLUGIN);
 #endif
-    if (!here.empty()) candidates.push_back(here / ".." / "lib" / "vst" / "Sarnovellite.so");
+    if (!here.empty()) candidates.push_back(here / SARNOVELLITE_INSTALLED_PLUGIN_DIR / "Sarnovellite.so");
     for (const fs::path& candidate : candidates) {
         std::error_code ec;
         if (fs::is_regular_file(candidate, ec)) return candidate.lexically_normal().string();

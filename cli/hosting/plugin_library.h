@@ -30,6 +30,7 @@ private:
 };
 
 // The bundled Sarnovellite.so: next to the executable, then the build tree the
-// executable was built in, then the installed place ../lib/vst/ relative to
-// the executable. Returns an empty string when none exists.
+// executable was built in, then the installed place relative to the
+// executable (../lib/vst/sarnovellite/ from bin/, cmake/sarnovellite_install.cmake).
+// Returns an empty string when none exists.
 std::string findBundledPlugin();

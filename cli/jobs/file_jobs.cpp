@@ -59,10 +59,10 @@ std::shared_ptr<PluginLibrary> openChosenPlugin(const CliOptions& options) {
     if (path.empty()) {
         path = findBundledPlugin();
         if (path.empty()) {
-            throw ToolError(
-                ExitStatus::badPlugin,
-                "Sarnovellite.so not found next to the executable, in its build tree or in ../lib/vst; "
-                "use --plugin PATH");
+            throw ToolError(ExitStatus::badPlugin,
+                            "Sarnovellite.so not found next to the executable, in its build tree or in "
+                            "../lib/vst/sarnovellite; "
+                            "use --plugin PATH");
         }
     }
     return PluginLibrary::open(path);

@@ -20,6 +20,7 @@ void printWarnings(const FileJob& job, ProgressDisplay& progress) {
         progress.printError("sarnovellite: warning: input " + job.input + ": damaged, " +
                             job.outcome->damage + "; the output holds what could be read");
     }
+    for (const std::string& line : job.outcome->notices) progress.printError(line);
     if (!job.outcome->metadataNotCarried.empty()) {
         std::string items;
         for (const std::string& item : job.outcome->metadataNotCarried)

@@ -7,9 +7,10 @@ std::string versionText() { return "sarnovellite " + toolVersion() + "\n"; }
 namespace {
 
 std::string usageAndOptions() {
+    // The "  or:" lines are the form help2man takes into the manual's SYNOPSIS.
     return R"(Usage: sarnovellite [options] INPUT OUTPUT
-       sarnovellite [options] -o FOLDER INPUT...
-       sarnovellite demo [FOLDER]
+  or:  sarnovellite [options] -o FOLDER INPUT...
+  or:  sarnovellite demo [FOLDER]
 
 Removes clicks and crackle from audio files with the Sarnovellite VST 2 effect
 (or another 2-in/2-out VST 2 effect). Reads and writes what libsndfile handles
@@ -69,10 +70,11 @@ every run of samples that changed, per channel, with runs closer than 8
 unchanged samples joined, is one region (start sample inclusive, end sample
 exclusive, also in seconds).
 
-The output is written to a temporary file next to it (NAME.sarnovellite-
-partial-PID-XXXXXX) and renamed into place only when complete: a failure or
-an interrupt leaves no partial file and an existing output untouched; one
-left by a killed run (kill -9) is named by the next run into that folder.
+The output is written to a temporary file next to it
+(NAME.sarnovellite-partial-PID-XXXXXX) and renamed into place only when
+complete: a failure or an interrupt leaves no partial file and an existing
+output untouched; one left by a killed run (kill -9) is named by the next run
+into that folder.
 OUTPUT may not be INPUT.
 
 INPUT or OUTPUT '-' is standard input or output, for pipes: WAV, AU or raw
@@ -101,7 +103,8 @@ Exit status:
        report, labels or removed signal cannot be written there, or would
        overwrite an audio file or each other
   5    plug-in cannot be loaded, has no entry point 'main', returns no effect,
-       or is not a 2-in/2-out effect
+       is not (or stops being) a 2-in/2-out effect, reports a latency memory
+       cannot hold, or called exit() mid-run
   130  interrupted (SIGINT, SIGTERM, SIGHUP)
 In batch mode the other files are still processed; the status is that of the
 first file (in command-line order) that failed.

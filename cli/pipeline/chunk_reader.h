@@ -8,24 +8,30 @@
 // cut mid-sound, which the effect would take for a click and "repair" in the
 // file's last samples. A held value has no step.
 //
-// Every frame is accounted for: a decoder error, or fewer frames than the
-// header announced, makes the input damaged. That throws
-// ToolError(processingFailed) naming the frames read of those announced,
-// unless damage is accepted: then reading stops there and damage() says why.
+// Every frame is accounted for: a decoder error, fewer frames than the
+// header announced, damage in the stream's structure (AnnouncedLength) or a
+// FLAC stream whose samples do not match its stored MD5 makes the input
+// damaged. That throws ToolError(processingFailed) naming the frames read of
+// those announced, unless damage is accepted: then reading stops there and
+// damage() says why. Where the announced length is exact (bounds), reading
+// stops at it: bytes after the last frame are no audio.
 #pragma once
 
 #include <sndfile.h>
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "audio_io/announced_length.h"
+#include "audio_io/md5.h"
+
 class ChunkReader {
 public:
-    // `file` is open for reading with its sample conversion configured;
-    // announcedFrames is -1 when the header does not say.
+    // `file` is open for reading with its sample conversion configured.
     ChunkReader(SNDFILE* file, int format, int channels, std::int64_t chunkFrames, const std::string& path,
-                std::int64_t announcedFrames, bool acceptDamage);
+                const AnnouncedLength& announced, bool acceptDamage);
 
     // Reads up to one chunk into `samples` (the frames read, at unit scale)
     // and `effectInput` (a whole chunk for the effect: the frames read, then
@@ -38,7 +44,8 @@ public:
     const std::string& damage() const { return damage_; }
 
 private:
-    void endOfInput(std::int64_t framesRead, const std::string& decoderError);
+    void endOfInput(std::int64_t framesRead, std::string decoderError);
+    void addToChecksum(const double* samples, std::int64_t count);
 
     SNDFILE* file_;
     std::string path_;
@@ -46,6 +53,12 @@ private:
     std::int64_t chunk_;
     double toUnit_;
     std::int64_t announced_;
+    bool bounded_;
+    std::string structuralDamage_;
+    std::optional<Md5> md5_;  // set while a FLAC stream's stored MD5 is being checked
+    std::array<unsigned char, 16> storedMd5_{};
+    int md5Bytes_ = 0;  // bytes per sample the checksum covers
+    std::vector<unsigned char> md5Scratch_;
     bool acceptDamage_;
     bool ended_ = false;
     std::string damage_;

@@ -1,9 +1,13 @@
 #include "pipeline/file_processor.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <filesystem>
 #include <optional>
 #include <vector>
@@ -11,6 +15,7 @@
 #include "audio_io/announced_length.h"
 #include "audio_io/extra_metadata.h"
 #include "audio_io/lossy_quality.h"
+#include "audio_io/size_patched_input.h"
 #include "audio_io/sound_file.h"
 #include "audio_io/standard_output.h"
 #include "base/pending_output.h"
@@ -34,18 +39,48 @@ constexpr int kReadFrames = 8192;
 constexpr int kChunksPerWriteback = 8;
 
 struct InputFile {
+    std::unique_ptr<SizePatchedInput> patched;  // read through by `file` when set
     SoundFile file;
     SF_INFO info{};
+    AnnouncedLength length;
+};
+
+// The size of a regular file; -1 for a pipe, a device or standard input.
+std::int64_t regularFileSize(const std::string& path) {
+    std::error_code ec;
+    if (path == "-" || !fs::is_regular_file(path, ec)) return -1;
+    const std::uintmax_t size = fs::file_size(path, ec);
+    return ec ? -1 : static_cast<std::int64_t>(size);
+}
+
+// The output when it is not a file to be replaced but a stream to write
+// into: standard output, or a device, FIFO or socket (also through a link).
+bool isStreamOutput(const std::string& path) {
+    struct stat st {};
+    if (path == "-") return true;
+    return stat(path.c_str(), &st) == 0 &&
+           (S_ISCHR(st.st_mode) || S_ISFIFO(st.st_mode) || S_ISSOCK(st.st_mode));
+}
+
+// A descriptor opened here for a stream output, closed after the handle
+// writing to it.
+struct StreamDescriptor {
+    int fd = -1;
+    bool owned = false;
+    ~StreamDescriptor() {
+        if (owned && fd >= 0) close(fd);
+    }
 };
 
 std::string inputError(const std::string& path) {
     std::error_code ec;
+    if (path == "-") return "input -: standard input: " + std::string(sf_strerror(nullptr));
     if (!fs::exists(path, ec)) return "input " + path + ": no such file";
     if (fs::is_directory(path, ec)) return "input " + path + ": is a folder";
     return "input " + path + ": " + sf_strerror(nullptr);
 }
 
-InputFile openInput(const std::string& path, const RawInputFormat& raw) {
+InputFile openInput(const std::string& path, const RawInputFormat& raw, bool acceptDamaged) {
     InputFile input;
     if (raw.sampleRate > 0) {
         input.info.samplerate = raw.sampleRate;
@@ -54,20 +89,40 @@ InputFile openInput(const std::string& path, const RawInputFormat& raw) {
     }
     std::error_code ec;
     if (fs::is_directory(path, ec)) throw ToolError(ExitStatus::badInput, inputError(path));
-    input.file.reset(sf_open(path.c_str(), SFM_READ, &input.info));
+    if (raw.sampleRate <= 0) input.length = readAnnouncedLength(path);
+    // Damage the structure shows (an Ogg page that fails its checksum) needs
+    // no decoding to be known; decoders are not asked to open what they may
+    // choke on.
+    if (!input.length.damage.empty() && !acceptDamaged) {
+        throw ToolError(ExitStatus::processingFailed, "input " + path + ": damaged: " + input.length.damage +
+                                                          "; --accept-damaged processes what can be read");
+    }
+    if (input.length.emptySizeFieldAt >= 0) {
+        input.patched = std::make_unique<SizePatchedInput>(path, input.length.emptySizeFieldAt);
+        input.file.reset(input.patched->open(&input.info));
+    } else {
+        input.file.reset(sf_open(path.c_str(), SFM_READ, &input.info));
+    }
+    if (!input.file && !input.length.damage.empty()) {
+        // A stream libsndfile will not even open, whose pages show why.
+        throw ToolError(ExitStatus::processingFailed,
+                        "input " + path + ": damaged: " + input.length.damage + "; it cannot be read");
+    }
     if (!input.file) throw ToolError(ExitStatus::badInput, inputError(path));
     if (input.info.channels < 1 || input.info.samplerate < 1) {
         throw ToolError(ExitStatus::badInput, "input " + path + ": has no channels or no sample rate");
     }
     configureSampleConversion(input.file.get(), input.info.format);
+    settleAnnouncedLength(input.length, input.info, regularFileSize(path));
     return input;
 }
 
-SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const std::string& outputPath) {
+SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const std::string& outputPath,
+                      bool streamed) {
     SF_INFO outInfo{};
     outInfo.samplerate = inInfo.samplerate;
     outInfo.channels = inInfo.channels;
-    outInfo.format = outputPath == "-"
+    outInfo.format = streamed
                          ? standardOutputFormat(inInfo.format)
                          : chooseOutputFormat(inInfo.format, outputPath, inInfo.channels, inInfo.samplerate);
     if (outInfo.format == 0 || !sf_format_check(&outInfo)) {
@@ -78,15 +133,28 @@ SF_INFO outputInfoFor(const SF_INFO& inInfo, const std::string& inputPath, const
     return outInfo;
 }
 
-// A file is written under its temporary name; standard output directly,
-// since there is nothing to rename in a pipe.
-SoundFile createOutput(const PendingOutput* pending, SF_INFO& outInfo, const std::string& outputPath) {
-    SoundFile out(pending ? sf_open(pending->temporaryPath().c_str(), SFM_WRITE, &outInfo)
-                          : openStandardOutput(outInfo));
-    if (!out) {
-        throw ToolError(ExitStatus::badOutput,
-                        "output " + outputPath + ": cannot be created: " + sf_strerror(nullptr));
+// A file is written under its temporary name; a stream (standard output, a
+// device, a FIFO) directly, since there is nothing to rename in a pipe and a
+// device must never be replaced by a file.
+SoundFile createOutput(const PendingOutput* pending, SF_INFO& outInfo, const std::string& outputPath,
+                       StreamDescriptor& stream) {
+    std::string reason;
+    SoundFile out;
+    if (pending) {
+        out.reset(sf_open(pending->temporaryPath().c_str(), SFM_WRITE, &outInfo));
+        if (!out) reason = sf_strerror(nullptr);
+    } else {
+        stream.fd =
+            outputPath == "-" ? STDOUT_FILENO : open(outputPath.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+        stream.owned = outputPath != "-";
+        if (stream.fd < 0) {
+            reason = std::strerror(errno);
+        } else {
+            out.reset(openStreamOutput(stream.fd, outInfo, reason));
+        }
     }
+    if (!out)
+        throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": cannot be created: " + reason);
     configureSampleConversion(out.get(), outInfo.format);
     return out;
 }
@@ -118,7 +186,7 @@ std::vector<std::string> carryMetadata(const InputFile& input, const std::string
     std::error_code ec;
     if (inputPath == "-" || !fs::is_regular_file(inputPath, ec)) return {};
     std::vector<std::string> notCarried =
-        copyUninterpretedChunks(input.file.get(), input.info.format, out, outInfo.format);
+        copyUninterpretedChunks(inputPath, input.info.format, out, outInfo.format);
     for (std::string& item : flacItemsNotCarried(inputPath, input.info.format))
         notCarried.push_back(std::move(item));
     return notCarried;
@@ -169,6 +237,11 @@ void checkOutputPath(const std::string& inputPath, const std::string& outputPath
     if (outputPath == "-" || stat(outputPath.c_str(), &out) != 0) return;
     if (S_ISDIR(out.st_mode))
         throw ToolError(ExitStatus::badOutput, "output " + outputPath + ": is a folder");
+    if (!S_ISREG(out.st_mode) && !S_ISCHR(out.st_mode) && !S_ISFIFO(out.st_mode) && !S_ISSOCK(out.st_mode)) {
+        throw ToolError(
+            ExitStatus::badOutput,
+            "output " + outputPath + ": is a block device, neither a file to replace nor a stream");
+    }
     if (stat(inputPath.c_str(), &in) == 0 && in.st_dev == out.st_dev && in.st_ino == out.st_ino) {
         throw ToolError(ExitStatus::badOutput,
                         "output " + outputPath + ": is the input file; refusing to overwrite it");
@@ -179,17 +252,22 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
                         const ProcessSettings& settings, const sarnovellite::cli::AudioProgress& progress) {
     const auto started = std::chrono::steady_clock::now();
     checkOutputPath(inputPath, outputPath);
-    InputFile input = openInput(inputPath, settings.rawInput);
+    InputFile input = openInput(inputPath, settings.rawInput, settings.acceptDamaged);
+    std::vector<std::string> notices;
+    if (!input.length.note.empty())
+        notices.push_back("sarnovellite: note: input " + inputPath + ": " + input.length.note);
     const int channels = input.info.channels;
-    SF_INFO outInfo = outputInfoFor(input.info, inputPath, outputPath);
+    const bool streamed = isStreamOutput(outputPath);
+    SF_INFO outInfo = outputInfoFor(input.info, inputPath, outputPath, streamed);
 
     // Effects first: a plug-in that refuses should not leave a temporary file.
     const int block = settings.blockSize;
     ChannelPairs pairs(settings, input.info.samplerate, channels);
 
     std::optional<PendingOutput> pending;
-    if (outputPath != "-") pending.emplace(outputPath);
-    SoundFile out = createOutput(pending ? &*pending : nullptr, outInfo, outputPath);
+    if (!streamed) pending.emplace(outputPath);
+    StreamDescriptor stream;
+    SoundFile out = createOutput(pending ? &*pending : nullptr, outInfo, outputPath, stream);
     chooseLossyQuality(out.get(), outInfo, inputPath, input.info, settings.quality);
     std::vector<std::string> notCarried = carryMetadata(input, inputPath, out.get(), outInfo, settings);
 
@@ -199,13 +277,18 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     if (settings.keepPictures) pictures.emplace(channels);
 
     const std::int64_t chunk = static_cast<std::int64_t>(block) * std::max(1, kReadFrames / block);
-    ChunkReader reader(input.file.get(), input.info.format, channels, chunk, inputPath,
-                       announcedFrames(inputPath, input.info), settings.acceptDamaged);
+    ChunkReader reader(input.file.get(), input.info.format, channels, chunk, inputPath, input.length,
+                       settings.acceptDamaged);
     AlignedWriter writer({out.get(), outInfo.format, outputPath}, channels, pairs.latencyFrames(), chunk,
                          settings.keepLatency, settings.keepRegions,
                          {removed ? &*removed : nullptr, pictures ? &*pictures : nullptr});
     streamThrough(reader, pairs, writer, pending ? &*pending : nullptr, channels, chunk,
                   1.0 / input.info.samplerate, progress);
+    if (pairs.nonFiniteSamples() > 0) {
+        notices.push_back("sarnovellite: warning: output " + outputPath + ": plug-in " +
+                          settings.plugin->path() + " wrote " + std::to_string(pairs.nonFiniteSamples()) +
+                          " non-finite samples (NaN or infinity) for " + inputPath);
+    }
     if (removed) removed->commit();
     finishOutput(out, pending ? &*pending : nullptr, outputPath, outInfo, reader.framesRead());
 
@@ -215,6 +298,7 @@ FileOutcome processFile(const std::string& inputPath, const std::string& outputP
     outcome.clippedSamples = writer.clippedSamples();
     outcome.reencoded = isLossyEncoding(outInfo.format);
     outcome.metadataNotCarried = std::move(notCarried);
+    outcome.notices = std::move(notices);
     if (!settings.keepRegions) outcome.regions.regions.clear();
     if (pictures) outcome.pictures = pictures->take();
     outcome.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();

@@ -59,6 +59,9 @@ struct FileOutcome {
     std::string damage;                           // empty for an intact input, else what was read of it
     bool reencoded = false;                       // written in a lossy encoding: every sample changed
     std::vector<std::string> metadataNotCarried;  // "iXML chunk", "FLAC picture", ...
+    // Whole lines ("sarnovellite: note: ...", "sarnovellite: warning: ...") about
+    // this file, in the order they arose; the caller prints them.
+    std::vector<std::string> notices;
 };
 
 namespace sarnovellite::cli {

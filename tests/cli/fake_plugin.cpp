@@ -9,13 +9,19 @@
 // Every mode outputs NaN when the host processes before switching it on or
 // with more frames than it announced, so such host faults fail the tests.
 // FAKE_PLUGIN_SLEEP_US in the environment slows every process call down;
-// FAKE_PLUGIN_CRASH makes the tenth process call crash (SIGSEGV).
+// FAKE_PLUGIN_CRASH makes the tenth process call crash (SIGSEGV);
+// FAKE_PLUGIN_EXIT makes it call exit(0); FAKE_PLUGIN_NAN=N makes every
+// process call write N NaN samples at the start of its left output;
+// FAKE_PLUGIN_SHRINK=open drops the record to 1 output on effOpen,
+// FAKE_PLUGIN_SHRINK=process on the tenth process call; FAKE_PLUGIN_LATENCY=N
+// announces a latency of N frames (and delays by none).
 #include <signal.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include "vst2/record/aeffect.h"
@@ -32,6 +38,10 @@ struct FakeEffect {
     bool on = false;
     int sleepMicroseconds = 0;
     bool crash = false;
+    bool exitInstead = false;
+    int nanSamples = 0;
+    bool shrinkOnOpen = false;
+    bool shrinkInProcess = false;
     int calls = 0;
     std::vector<float> delay[2];
     int delayPosition = 0;
@@ -45,6 +55,9 @@ VstIntPtr VSTCALLBACK dispatch(AEffect* e, VstInt32 opcode, VstInt32, VstIntPtr 
         case effClose:
             delete fx;
             return 1;
+        case effOpen:
+            if (fx->shrinkOnOpen) e->numOutputs = 1;
+            return 0;
         case effSetSampleRate:
             fx->sampleRate = opt;
             return 0;
@@ -64,7 +77,10 @@ VstIntPtr VSTCALLBACK dispatch(AEffect* e, VstInt32 opcode, VstInt32, VstIntPtr 
 void render(AEffect* e, float** in, float** out, VstInt32 frames, bool accumulate) {
     FakeEffect* fx = self(e);
     if (fx->sleepMicroseconds > 0) usleep(static_cast<useconds_t>(fx->sleepMicroseconds));
-    if (fx->crash && ++fx->calls == 10) raise(SIGSEGV);
+    ++fx->calls;
+    if (fx->crash && fx->calls == 10) raise(SIGSEGV);
+    if (fx->exitInstead && fx->calls == 10) std::exit(0);
+    if (fx->shrinkInProcess && fx->calls == 10) e->numOutputs = 1;
     const bool hostFault = !fx->on || frames > fx->blockSize || fx->sampleRate <= 0.0f;
     for (VstInt32 i = 0; i < frames; ++i) {
         float result[2];
@@ -84,6 +100,7 @@ void render(AEffect* e, float** in, float** out, VstInt32 frames, bool accumulat
         if (kLatency > 0) fx->delayPosition = (fx->delayPosition + 1) % std::max(kLatency, 1);
         for (int c = 0; c < 2; ++c) out[c][i] = accumulate ? out[c][i] + result[c] : result[c];
     }
+    for (VstInt32 i = 0; i < std::min(frames, fx->nanSamples); ++i) out[0][i] = NAN;
 }
 
 void VSTCALLBACK processAccumulating(AEffect* e, float** in, float** out, VstInt32 frames) {
@@ -118,6 +135,13 @@ AEffect* create(audioMasterCallback host) {
     r.version = 1;
     if (const char* sleep = std::getenv("FAKE_PLUGIN_SLEEP_US")) fx->sleepMicroseconds = std::atoi(sleep);
     fx->crash = std::getenv("FAKE_PLUGIN_CRASH") != nullptr;
+    fx->exitInstead = std::getenv("FAKE_PLUGIN_EXIT") != nullptr;
+    if (const char* nan = std::getenv("FAKE_PLUGIN_NAN")) fx->nanSamples = std::atoi(nan);
+    if (const char* shrink = std::getenv("FAKE_PLUGIN_SHRINK")) {
+        fx->shrinkOnOpen = std::string(shrink) == "open";
+        fx->shrinkInProcess = std::string(shrink) == "process";
+    }
+    if (const char* latency = std::getenv("FAKE_PLUGIN_LATENCY")) r.initialDelay = std::atoi(latency);
     return &r;
 }
 

@@ -46,6 +46,7 @@ set(rules
   "tests/cli: tests/cli loader base audio_io hosting capture pipeline options reports terminal jobs demo vst2/record effect/parameters"
   "tests/layering: tests/layering"
   "tests/restore: tests/restore restore"
+  "tests/fuzz: audio_io base capture pipeline hosting options reports"
 )
 
 set(folders)
