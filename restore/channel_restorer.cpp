@@ -72,12 +72,18 @@ bool ChannelRestorer::fitModel(const float* x, float* coefficients) {
 // segment scales from position p; returns its window scale (the median of
 // the segment scales).
 float ChannelRestorer::analyse(const float* x, const float* coefficients, float* e, float* d) {
+    whiten(x, coefficients, e, d);
     const int32_t p = g.order;
-    forwardError(x, p, g.window, coefficients, p, e);
-    matchedFilter(e, p, g.window - p, coefficients, p, d);
     segmentCount = segmentScales(d + p, g.window - 2 * p, g.segment, segmentScale.data(), scratch.data());
     std::copy(segmentScale.begin(), segmentScale.begin() + segmentCount, scratch.begin());
     return std::max(levelFloor, medianInPlace(scratch.data(), segmentCount));
+}
+
+// Forward error on [p, W), matched filter on [p, W - p), nothing else.
+void ChannelRestorer::whiten(const float* x, const float* coefficients, float* e, float* d) {
+    const int32_t p = g.order;
+    forwardError(x, p, g.window, coefficients, p, e);
+    matchedFilter(e, p, g.window - p, coefficients, p, d);
 }
 
 // Finds the clicks of the original in statistic/error/backward against the
@@ -235,7 +241,8 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     const float scale = analyse(cleaned.data(), model.data(), referenceError.data(), reference.data());
     const float errorScale = std::max(kScaleFloor, robustScaleStrided(referenceError.data() + g.order,
                                                                       g.window - g.order, 4, scratch.data()));
-    analyse(original.data(), model.data(), error.data(), statistic.data());
+    // The segment scales stay those of the reference.
+    whiten(original.data(), model.data(), error.data(), statistic.data());
     backwardError(original.data(), 0, g.window - g.order, model.data(), g.order, backward.data());
     finalCount = detect(reference.data(), scale, errorScale, s, finalRegions);
 

@@ -57,6 +57,7 @@ public:
 
 private:
     bool fitModel(const float* x, float* coefficients);
+    void whiten(const float* x, const float* coefficients, float* error, float* statistic);
     float analyse(const float* x, const float* coefficients, float* error, float* statistic);
     int32_t detect(const float* reference, float scale, float errorScale, const HopSettings& settings,
                    std::vector<RepairRegion>& regions);
