@@ -92,17 +92,21 @@ int32_t ChannelRestorer::detect(const float* ref, float scale, float errorScale,
                                 std::vector<RepairRegion>& regions) {
     DetectionInput input{statistic.data(),    ref,     error.data(), backward.data(), errorScale, errorScale,
                          segmentScale.data(), g.order, segmentCount};
-    DetectionLimits limits{};
-    limits.firstStart = g.context;
-    limits.lastStart = g.context + g.hop;
-    limits.validBegin = g.order;
-    limits.validEnd = g.window - g.order;
-    limits.longestRun = s.longestRun;
-    limits.scale = scale;
-    limits.threshold = s.threshold;
-    limits.crackleFactor = s.crackle ? 1.0f : 2.0f;
     ClickDetector detector(g, scratch.data());
-    return detector.find(input, limits, regions.data(), static_cast<int32_t>(regions.size()));
+    return detector.find(input, limits(scale, s), regions.data(), static_cast<int32_t>(regions.size()));
+}
+
+DetectionLimits ChannelRestorer::limits(float scale, const HopSettings& s) const {
+    DetectionLimits l{};
+    l.firstStart = g.context;
+    l.lastStart = g.context + g.hop;
+    l.validBegin = g.order;
+    l.validEnd = g.window - g.order;
+    l.longestRun = s.longestRun;
+    l.scale = scale;
+    l.threshold = s.threshold;
+    l.crackleFactor = s.crackle ? 1.0f : 2.0f;
+    return l;
 }
 
 bool ChannelRestorer::writeBack(float* x, const RepairRegion& r, const double* values) {
@@ -229,6 +233,8 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     if (!fitModel(x, model.data())) return 0;
     std::memcpy(original.data(), x, sizeof(float) * static_cast<size_t>(g.window));
     const float firstScale = analyse(original.data(), model.data(), error.data(), statistic.data());
+    // Most windows of music hold no click: nothing to look at closer.
+    if (!ClickDetector(g, scratch.data()).anyAlarm(statistic.data(), limits(firstScale, s))) return 0;
     backwardError(original.data(), 0, g.window - g.order, model.data(), g.order, backward.data());
     const float firstErrorScale = std::max(
         kScaleFloor, robustScaleStrided(error.data() + g.order, g.window - g.order, 4, scratch.data()));
