@@ -35,7 +35,7 @@ bool AdditiveRepair::repair(const float* x, int32_t from, int32_t length, const 
             const double clickVariance = std::max(floor, sum / (to - from + 1));
             loadings[static_cast<size_t>(i)] = errorVariance / clickVariance;
         }
-        if (!solver.solveLoaded(x, from, length, a, order, loadings.data(), observed, out)) return false;
+        if (!solver.resolveLoaded(length, order, loadings.data(), observed, out)) return false;
     }
     return true;
 }

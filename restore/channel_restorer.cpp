@@ -72,12 +72,18 @@ bool ChannelRestorer::fitModel(const float* x, float* coefficients) {
 // segment scales from position p; returns its window scale (the median of
 // the segment scales).
 float ChannelRestorer::analyse(const float* x, const float* coefficients, float* e, float* d) {
+    whiten(x, coefficients, e, d);
     const int32_t p = g.order;
-    forwardError(x, p, g.window, coefficients, p, e);
-    matchedFilter(e, p, g.window - p, coefficients, p, d);
     segmentCount = segmentScales(d + p, g.window - 2 * p, g.segment, segmentScale.data(), scratch.data());
     std::copy(segmentScale.begin(), segmentScale.begin() + segmentCount, scratch.begin());
     return std::max(levelFloor, medianInPlace(scratch.data(), segmentCount));
+}
+
+// Forward error on [p, W), matched filter on [p, W - p), nothing else.
+void ChannelRestorer::whiten(const float* x, const float* coefficients, float* e, float* d) {
+    const int32_t p = g.order;
+    forwardError(x, p, g.window, coefficients, p, e);
+    matchedFilter(e, p, g.window - p, coefficients, p, d);
 }
 
 // Finds the clicks of the original in statistic/error/backward against the
@@ -86,17 +92,21 @@ int32_t ChannelRestorer::detect(const float* ref, float scale, float errorScale,
                                 std::vector<RepairRegion>& regions) {
     DetectionInput input{statistic.data(),    ref,     error.data(), backward.data(), errorScale, errorScale,
                          segmentScale.data(), g.order, segmentCount};
-    DetectionLimits limits{};
-    limits.firstStart = g.context;
-    limits.lastStart = g.context + g.hop;
-    limits.validBegin = g.order;
-    limits.validEnd = g.window - g.order;
-    limits.longestRun = s.longestRun;
-    limits.scale = scale;
-    limits.threshold = s.threshold;
-    limits.crackleFactor = s.crackle ? 1.0f : 2.0f;
     ClickDetector detector(g, scratch.data());
-    return detector.find(input, limits, regions.data(), static_cast<int32_t>(regions.size()));
+    return detector.find(input, limits(scale, s), regions.data(), static_cast<int32_t>(regions.size()));
+}
+
+DetectionLimits ChannelRestorer::limits(float scale, const HopSettings& s) const {
+    DetectionLimits l{};
+    l.firstStart = g.context;
+    l.lastStart = g.context + g.hop;
+    l.validBegin = g.order;
+    l.validEnd = g.window - g.order;
+    l.longestRun = s.longestRun;
+    l.scale = scale;
+    l.threshold = s.threshold;
+    l.crackleFactor = s.crackle ? 1.0f : 2.0f;
+    return l;
 }
 
 bool ChannelRestorer::writeBack(float* x, const RepairRegion& r, const double* values) {
@@ -223,6 +233,8 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     if (!fitModel(x, model.data())) return 0;
     std::memcpy(original.data(), x, sizeof(float) * static_cast<size_t>(g.window));
     const float firstScale = analyse(original.data(), model.data(), error.data(), statistic.data());
+    // Most windows of music hold no click: nothing to look at closer.
+    if (!ClickDetector(g, scratch.data()).anyAlarm(statistic.data(), limits(firstScale, s))) return 0;
     backwardError(original.data(), 0, g.window - g.order, model.data(), g.order, backward.data());
     const float firstErrorScale = std::max(
         kScaleFloor, robustScaleStrided(error.data() + g.order, g.window - g.order, 4, scratch.data()));
@@ -235,7 +247,8 @@ int32_t ChannelRestorer::processHop(float* x, const HopSettings& s) {
     const float scale = analyse(cleaned.data(), model.data(), referenceError.data(), reference.data());
     const float errorScale = std::max(kScaleFloor, robustScaleStrided(referenceError.data() + g.order,
                                                                       g.window - g.order, 4, scratch.data()));
-    analyse(original.data(), model.data(), error.data(), statistic.data());
+    // The segment scales stay those of the reference.
+    whiten(original.data(), model.data(), error.data(), statistic.data());
     backwardError(original.data(), 0, g.window - g.order, model.data(), g.order, backward.data());
     finalCount = detect(reference.data(), scale, errorScale, s, finalRegions);
 

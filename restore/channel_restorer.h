@@ -57,7 +57,9 @@ public:
 
 private:
     bool fitModel(const float* x, float* coefficients);
+    void whiten(const float* x, const float* coefficients, float* error, float* statistic);
     float analyse(const float* x, const float* coefficients, float* error, float* statistic);
+    DetectionLimits limits(float scale, const HopSettings& settings) const;
     int32_t detect(const float* reference, float scale, float errorScale, const HopSettings& settings,
                    std::vector<RepairRegion>& regions);
     void replaceRegions(float* x, const float* coefficients, const RepairRegion* regions, int32_t count);

@@ -29,6 +29,13 @@ bool ClickDetector::periodic(const float* d, int32_t at, float peak, int32_t beg
     return false;
 }
 
+bool ClickDetector::anyAlarm(const float* d, const DetectionLimits& lim) const {
+    const float enter = lim.threshold * lim.scale;
+    bool above = false;
+    for (int32_t n = scanBegin(lim), end = scanEnd(lim); n < end; ++n) above |= std::fabs(d[n]) > enter;
+    return above;
+}
+
 int32_t ClickDetector::find(const DetectionInput& in, const DetectionLimits& lim, RepairRegion* out,
                             int32_t capacity) const {
     const float* d = in.statistic;
@@ -37,10 +44,8 @@ int32_t ClickDetector::find(const DetectionInput& in, const DetectionLimits& lim
     const int32_t bridge = std::max<int32_t>(2, g.order / 4);
     const int32_t guard = g.order;
     int32_t count = 0;
-    // Runs that began before firstStart belong to the previous hop; start the
-    // scan early enough to see where they end.
-    int32_t n = std::max(lim.validBegin, lim.firstStart - lim.longestRun);
-    const int32_t scanEnd = std::min(lim.lastStart + g.order, lim.validEnd);
+    int32_t n = scanBegin(lim);
+    const int32_t scanEnd = this->scanEnd(lim);
     while (n < scanEnd) {
         if (!(std::fabs(d[n]) > enter)) {
             ++n;

@@ -67,11 +67,23 @@ public:
     // scratch: at least geometry.background / geometry.segment + 1 floats, owned by the caller.
     ClickDetector(const RestoreGeometry& geometry, float* scratch) : g(geometry), scratch(scratch) {}
 
+    // Whether any sample of the statistic that find() scans stands above the
+    // threshold: without one, find() returns 0 whatever the other inputs.
+    bool anyAlarm(const float* statistic, const DetectionLimits& limits) const;
+
     // Writes at most capacity regions, in order, not overlapping; returns how many.
     int32_t find(const DetectionInput& input, const DetectionLimits& limits, RepairRegion* out,
                  int32_t capacity) const;
 
 private:
+    // Runs that began before firstStart belong to the previous hop; the scan
+    // starts early enough to see where they end.
+    int32_t scanBegin(const DetectionLimits& l) const {
+        return l.validBegin > l.firstStart - l.longestRun ? l.validBegin : l.firstStart - l.longestRun;
+    }
+    int32_t scanEnd(const DetectionLimits& l) const {
+        return l.lastStart + g.order < l.validEnd ? l.lastStart + g.order : l.validEnd;
+    }
     float background(const DetectionInput& input, int32_t from, int32_t to) const;
     bool periodic(const float* d, int32_t at, float peak, int32_t begin, int32_t end) const;
     RestoreGeometry g;

@@ -9,6 +9,7 @@ LsarSolver::LsarSolver(int32_t maxLength, int32_t maxOrder)
       tapCorrelation(static_cast<size_t>(maxOrder + 1)),
       knownError(static_cast<size_t>(maxLength + maxOrder)),
       band(static_cast<size_t>(maxLength) * static_cast<size_t>(maxOrder + 1)),
+      knownRhs(static_cast<size_t>(maxLength)),
       rhs(static_cast<size_t>(maxLength)),
       inverseBand(static_cast<size_t>(maxLength) * static_cast<size_t>(maxOrder + 1)) {}
 
@@ -48,8 +49,20 @@ bool LsarSolver::solveLoaded(const float* x, int32_t start, int32_t length, cons
     return solveWith(x, start, length, a, order, 0.0, loadings, observed, out);
 }
 
+bool LsarSolver::resolveLoaded(int32_t length, int32_t order, const double* loadings, const float* observed,
+                               double* out) {
+    if (length < 1 || length > lengthCapacity || order < 1 || order > orderCapacity) return false;
+    return finish(length, order, 0.0, loadings, observed, out);
+}
+
 bool LsarSolver::solveWith(const float* x, int32_t start, int32_t length, const float* a, int32_t order,
                            double loading, const double* loadings, const float* observed, double* out) {
+    return prepare(x, start, length, a, order) && finish(length, order, loading, loadings, observed, out);
+}
+
+// The model's tap correlations and the known samples' share of the normal
+// equations' right-hand side.
+bool LsarSolver::prepare(const float* x, int32_t start, int32_t length, const float* a, int32_t order) {
     if (length < 1 || length > lengthCapacity || order < 1 || order > orderCapacity) return false;
     taps[0] = 1.0;
     for (int32_t k = 1; k <= order; ++k) taps[static_cast<size_t>(k)] = -static_cast<double>(a[k - 1]);
@@ -73,8 +86,17 @@ bool LsarSolver::solveWith(const float* x, int32_t start, int32_t length, const 
         double sum = 0.0;
         for (int32_t j = 0; j <= order; ++j)
             sum += taps[static_cast<size_t>(j)] * knownError[static_cast<size_t>(i + j)];
+        knownRhs[static_cast<size_t>(i)] = sum;
+    }
+    return true;
+}
+
+bool LsarSolver::finish(int32_t length, int32_t order, double loading, const double* loadings,
+                        const float* observed, double* out) {
+    for (int32_t i = 0; i < length; ++i) {
         const double load = loading + (loadings ? loadings[i] : 0.0);
-        rhs[static_cast<size_t>(i)] = -sum + (load > 0.0 ? load * static_cast<double>(observed[i]) : 0.0);
+        rhs[static_cast<size_t>(i)] =
+            -knownRhs[static_cast<size_t>(i)] + (load > 0.0 ? load * static_cast<double>(observed[i]) : 0.0);
     }
     // Rounding can make a strongly resonant model's system semidefinite; a
     // ridge far below any audible level then makes it factorisable.

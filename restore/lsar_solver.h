@@ -20,7 +20,8 @@
 // x must be readable on [start - order, start + length + order); the samples
 // inside the gap are ignored (observed holds what the loading pulls towards).
 // Sizes are fixed at construction (maxLength, maxOrder); solve() allocates
-// nothing. One solver per thread; it keeps no state between calls.
+// nothing. One solver per thread; between calls it keeps only the last gap's
+// system, for resolveLoaded and inverseDiagonal.
 class LsarSolver {
 public:
     // Throws std::bad_alloc.
@@ -36,6 +37,11 @@ public:
     // ring) pulls each sample as hard as its own variance says.
     bool solveLoaded(const float* x, int32_t start, int32_t length, const float* a, int32_t order,
                      const double* loadings, const float* observed, double* out);
+    // After a solve (either kind) of this same gap with this same model and
+    // surroundings: the system again with new loadings, without recomputing
+    // what the known samples contribute (the same result as solveLoaded).
+    bool resolveLoaded(int32_t length, int32_t order, const double* loadings, const float* observed,
+                       double* out);
     // After a successful solve: the diagonal of the inverse of the system
     // matrix (times the prediction-error variance, each sample's posterior
     // variance), in out[0..length-1]. Costs about length * order^2.
@@ -48,12 +54,16 @@ private:
     bool factorise(int32_t length, int32_t order, double loading, const double* loadings);
     bool solveWith(const float* x, int32_t start, int32_t length, const float* a, int32_t order,
                    double loading, const double* loadings, const float* observed, double* out);
+    bool prepare(const float* x, int32_t start, int32_t length, const float* a, int32_t order);
+    bool finish(int32_t length, int32_t order, double loading, const double* loadings, const float* observed,
+                double* out);
     int32_t lengthCapacity;
     int32_t orderCapacity;
     std::vector<double> taps;            // 1, -a[0], ..., -a[order-1]
     std::vector<double> tapCorrelation;  // sum_k taps[k] taps[k + lag]
     std::vector<double> knownError;      // error with the gap zeroed, over [start, start + length + order)
     std::vector<double> band;            // row i: L(i, i - order .. i), diagonal last
+    std::vector<double> knownRhs;        // what the known samples put into the normal equations
     std::vector<double> rhs;
     std::vector<double> inverseBand;  // row i: Z(i, i .. i + order) of the inverse
 };

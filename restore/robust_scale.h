@@ -15,5 +15,5 @@ float robustScaleStrided(const float* v, int32_t n, int32_t stride, float* scrat
 // and returns how many. scratch must hold length floats.
 int32_t segmentScales(const float* v, int32_t n, int32_t length, float* out, float* scratch);
 
-// Median of v[0..n-1] (the upper one for even n), reordering v; 0 for n = 0.
+// Median of v[0..n-1] (the upper one for even n), possibly reordering v; 0 for n = 0.
 float medianInPlace(float* v, int32_t n);

@@ -96,8 +96,8 @@ Score score(double rate, uint32_t seed) {
 }
 
 // The floor the engine must hold on a fixed set (plucked music with impulses,
-// ringing clicks and crackle at 44.1 and 96 kHz): at least 83 % of the events
-// fixed by 10 dB and at most 3 % made worse (it stands at 86 % and 1.7 %).
+// ringing clicks and crackle at 44.1 and 96 kHz): at least 85 % of the events
+// fixed by 10 dB and at most 3 % made worse (it stands at 86.6 % and 1.9 %).
 // Quality goals beyond this floor are measured by the quality benchmark.
 TEST(RestoreDetection, FixesMostClicksOnAFixedSyntheticSet) {
     Score total;
@@ -107,7 +107,7 @@ TEST(RestoreDetection, FixesMostClicksOnAFixedSyntheticSet) {
             total.events += s.events, total.fixed += s.fixed, total.worse += s.worse;
         }
     ASSERT_GT(total.events, 300);
-    EXPECT_GE(total.fixed, 0.83 * total.events) << total.fixed << " of " << total.events;
+    EXPECT_GE(total.fixed, 0.85 * total.events) << total.fixed << " of " << total.events;
     EXPECT_LE(total.worse, 0.03 * total.events) << total.worse << " of " << total.events;
 }
 
