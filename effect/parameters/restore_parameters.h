@@ -6,7 +6,7 @@
 //   1 "Longest click"  longest burst repaired as a click: v * 19.9 + 0.1,
 //                      "0.1" to "20.0" ms, 20.0 by default; longer bursts are
 //                      taken for music and left alone
-//   2 "Crackle"        toggle, on by default (only v = 1.0 is on): small
+//   2 "Crackle"        toggle, on by default (on from v of about 0.5): small
 //                      crackle is repaired at the threshold; off, it needs
 //                      twice the threshold
 //   3 "Thump"          toggle, on by default: the low-frequency tail after a
@@ -37,6 +37,11 @@ inline constexpr std::int32_t kOutputRemoved = 1;
 
 // (7 - 3) / 27 rounded to float; shows as 7.0.
 inline constexpr float kDefaultThresholdValue = 0.14814815f;
+
+// The two-step parameters switch at the middle of the host's range, as a
+// generic slider or knob would be read: v * 1.999 truncates to 0 below about
+// 0.5 and to 1 above it, and v = 1 still gives 1.
+inline constexpr double kTwoStepScale = 1.999;
 
 inline constexpr ScalePoint kToggleSteps[] = {{0.0, "Off"}, {1.0, "On"}};
 inline constexpr ScalePoint kOutputSteps[] = {{kOutputRestored, "Restored"}, {kOutputRemoved, "Removed"}};
@@ -69,7 +74,7 @@ inline constexpr ParameterInfo kTable[] = {
      .name = "Crackle",
      .label = "",
      .kind = ParameterKind::toggle,
-     .scale = 1.0,
+     .scale = kTwoStepScale,
      .offset = 0.0,
      .shownOffset = 0.0,
      .defaultNormalised = 1.0f,
@@ -80,7 +85,7 @@ inline constexpr ParameterInfo kTable[] = {
      .name = "Thump",
      .label = "",
      .kind = ParameterKind::toggle,
-     .scale = 1.0,
+     .scale = kTwoStepScale,
      .offset = 0.0,
      .shownOffset = 0.0,
      .defaultNormalised = 1.0f,
@@ -91,7 +96,7 @@ inline constexpr ParameterInfo kTable[] = {
      .name = "Output",
      .label = "",
      .kind = ParameterKind::enumeration,
-     .scale = 1.0,
+     .scale = kTwoStepScale,
      .offset = 0.0,
      .shownOffset = 0.0,
      .defaultNormalised = 0.0f,
@@ -111,6 +116,8 @@ static_assert(shownMinimum(kThresholdInfo) == 3.0 && shownMaximum(kThresholdInfo
 static_assert(shownDefault(kThresholdInfo) > 6.9999 && shownDefault(kThresholdInfo) < 7.0001);
 static_assert(shownMinimum(kLongestClickInfo) == 0.1 && shownMaximum(kLongestClickInfo) == 20.0);
 static_assert(steppedValue(kCrackleInfo, kCrackleInfo.defaultNormalised) == 1);
+static_assert(steppedValue(kCrackleInfo, 0.49f) == 0 && steppedValue(kCrackleInfo, 0.51f) == 1);
+static_assert(shownMaximum(kCrackleInfo) == 1 && shownMaximum(kOutputInfo) == kOutputRemoved);
 static_assert(steppedValue(kOutputInfo, kOutputInfo.defaultNormalised) == kOutputRestored);
 static_assert(announcedCount(kTable) == 5);
 

@@ -110,6 +110,16 @@ TEST(RestorePlugin, ParameterTextsAndRangesAreTheTables) {
     EXPECT_EQ(effect.text(effGetParamDisplay, table::kOutput), "Removed");
     EXPECT_EQ(effect.text(effGetParamName, 5), "");
     EXPECT_EQ(effect.text(effGetParamDisplay, 5), "");
+    // A two-step parameter follows a generic slider: off below the middle of
+    // the host's range, on above it, not only at its right end.
+    for (std::int32_t index : {table::kCrackle, table::kThump}) {
+        effect.setParameter(index, 0.45f);
+        EXPECT_EQ(effect.text(effGetParamDisplay, index), "Off");
+        effect.setParameter(index, 0.55f);
+        EXPECT_EQ(effect.text(effGetParamDisplay, index), "On");
+    }
+    effect.setParameter(table::kOutput, 0.6f);
+    EXPECT_EQ(effect.text(effGetParamDisplay, table::kOutput), "Removed");
 }
 
 TEST(RestorePlugin, AnnouncedLatencyIsExactAfterResumeAndRateChanges) {
